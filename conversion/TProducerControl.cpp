@@ -1,0 +1,58 @@
+#include "conversion/TProducerControl.h"
+
+namespace conversion {
+
+std::u16string ToWide(const std::string& text) {
+    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
+}
+
+std::string FromWide(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toStdString();
+}
+
+TProducerControl::TProducerControl(std::unique_ptr<encoder::IProducerDispatch> control, QObject* parent)
+    : QObject(parent), control_(std::move(control)) {
+    control_->Advise(this);
+}
+
+TProducerControl::~TProducerControl() {
+    // The control goes with its host; an encode still running is stopped so no thread outlives us.
+    try {
+        if (IsEncoding()) control_->StopEncoding();
+    } catch (...) {
+    }
+    control_->Advise(nullptr);
+}
+
+void TProducerControl::SetString(encoder::DispId id, const std::string& text) {
+    control_->PutProperty(id, ToWide(text));
+}
+
+void TProducerControl::SetBool(encoder::DispId id, bool value) {
+    control_->PutProperty(id, value ? encoder::kVariantTrue : encoder::kVariantFalse);
+}
+
+void TProducerControl::SetEnum(encoder::DispId id, std::int32_t value) { control_->PutProperty(id, value); }
+
+bool TProducerControl::IsEncoding() {
+    encoder::DispValue v = control_->GetProperty(encoder::DispId::IsEncoding);
+    const auto* b = std::get_if<encoder::VariantBool>(&v);
+    return b && *b != encoder::kVariantFalse;
+}
+
+void TProducerControl::StartEncoding() { control_->StartEncoding(); }
+void TProducerControl::StopEncoding() { control_->StopEncoding(); }
+
+void TProducerControl::OnEncodingStarted() { emit EncodingStarted(); }
+
+void TProducerControl::OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) {
+    emit ErrorOccurred(errorCode, QString::fromStdU16String(errorString));
+}
+
+void TProducerControl::OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp,
+                                                 std::int32_t percentDone, std::int32_t audioPeakLevel) {
+    emit EncodingProgressChanged(duration, timestamp, percentDone, audioPeakLevel);
+}
+
+}  // namespace conversion

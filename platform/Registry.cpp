@@ -1,0 +1,184 @@
+#include "platform/Registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "platform/ProgramDir.h"
+
+namespace platform {
+namespace reg {
+namespace {
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+// Reads a quoted string starting at s[0] == '"'; advances pos past the closing quote.
+bool ReadQuoted(std::string_view s, size_t& pos, std::string& out) {
+    if (pos >= s.size() || s[pos] != '"') return false;
+    ++pos;
+    out.clear();
+    while (pos < s.size()) {
+        char c = s[pos++];
+        if (c == '\\' && pos < s.size()) {
+            out += s[pos++];
+        } else if (c == '"') {
+            return true;
+        } else {
+            out += c;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+std::string RootName(RegRoot root) {
+    switch (root) {
+        case RegRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+        case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+        case RegRoot::CurrentUser: return "HKEY_CURRENT_USER";
+    }
+    return {};
+}
+
+std::string NormaliseKeyPath(std::string_view path) {
+    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return Lower(path);
+}
+
+bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
+    std::string_view inner = line.substr(1, line.size() - 2);
+    auto slash = inner.find('\\');
+    std::string rootName = Lower(inner.substr(0, slash));
+    if (rootName == "hkey_local_machine" || rootName == "hklm") {
+        root = RegRoot::LocalMachine;
+    } else if (rootName == "hkey_classes_root" || rootName == "hkcr") {
+        root = RegRoot::ClassesRoot;
+    } else if (rootName == "hkey_current_user" || rootName == "hkcu") {
+        root = RegRoot::CurrentUser;
+    } else {
+        return false;
+    }
+    path = slash == std::string_view::npos ? std::string() : NormaliseKeyPath(inner.substr(slash + 1));
+    return true;
+}
+
+bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
+    line = Trim(line);
+    size_t pos = 0;
+    if (line.empty()) return false;
+    if (line[0] == '@') {
+        name.clear();
+        pos = 1;
+    } else if (!ReadQuoted(line, pos, name)) {
+        return false;
+    }
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+    if (pos >= line.size() || line[pos] != '=') return false;
+    ++pos;
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+    std::string_view rest = line.substr(pos);
+    value = RegValue{};
+    if (!rest.empty() && rest[0] == '"') {
+        size_t p = 0;
+        if (!ReadQuoted(rest, p, value.text)) return false;
+        value.type = RegValue::Type::String;
+        return true;
+    }
+    if (Lower(rest.substr(0, 6)) == "dword:") {
+        std::string digits(rest.substr(6));
+        try {
+            size_t used = 0;
+            unsigned long v = std::stoul(digits, &used, 16);
+            if (used != digits.size() || v > 0xFFFFFFFFul) return false;
+            value.dword = static_cast<std::uint32_t>(v);
+        } catch (...) {
+            return false;
+        }
+        value.type = RegValue::Type::Dword;
+        return true;
+    }
+    value.type = RegValue::Type::Other;  // hex:, hex(2): and the like
+    return true;
+}
+
+std::string QuoteString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string current;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(current);
+            current.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) lines.push_back(current);
+    return lines;
+}
+}  // namespace reg
+
+std::string RegistryHivePath() { return ProgramDirectory() + "registry.reg"; }
+
+RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view valueName) {
+    std::ifstream in(RegistryHivePath(), std::ios::binary);
+    if (!in) return {};
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string wantedKey = reg::NormaliseKeyPath(keyPath);
+    const std::string wantedName = reg::Lower(valueName);
+    bool inKey = false;
+    for (const std::string& line : reg::SplitLines(buffer.str())) {
+        RegRoot lineRoot;
+        std::string path;
+        if (reg::ParseKeyLine(line, lineRoot, path)) {
+            inKey = lineRoot == root && path == wantedKey;
+            continue;
+        }
+        if (!inKey) continue;
+        std::string name;
+        RegValue value;
+        if (reg::ParseValueLine(line, name, value) && reg::Lower(name) == wantedName) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::string RegReadString(RegRoot root, std::string_view keyPath, std::string_view valueName) {
+    RegValue v = RegReadValue(root, keyPath, valueName);
+    return v.type == RegValue::Type::String ? v.text : std::string();
+}
+
+std::string RegReadStringStrict(RegRoot root, std::string_view keyPath, std::string_view valueName) {
+    RegValue v = RegReadValue(root, keyPath, valueName);
+    if (v.type == RegValue::Type::Dword || v.type == RegValue::Type::Other) {
+        throw RegistryError("Invalid data type for '" + std::string(valueName) + "'");
+    }
+    return v.text;
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test. "--sanitize" builds into build-asan with
+# AddressSanitizer and UndefinedBehaviorSanitizer instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+dir=build
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+    dir=build-asan
+    extra=(-DQUENZOR_SANITIZE=ON)
+fi
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}"
+cmake --build "$dir"
+cd "$dir"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 1500 -j2

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace settings {
+
+// The program-wide conversion preferences. Each field bears its data.ini key's name; the keys that begin
+// with a digit ("28KModem", "256KDSLCableModem", ...) have a legal identifier here and keep their key.
+struct TSettings {
+    std::int32_t filetype = 0;          // "filetype": 0 single-rate, 1 SureStream
+    bool Modem28K = false;              // "28KModem"
+    bool Modem56K = false;              // "56KModem"
+    bool SingleISDN = false;            // "SingleISDN"
+    bool DualISDN = false;              // "DualISDN"
+    bool CorporateLAN = false;          // "CorporateLAN"
+    bool DSLCableModem256K = false;     // "256KDSLCableModem"
+    bool DSLCableModem384K = false;     // "384KDSLCableModem"
+    bool DSLCableModem512K = false;     // "512KDSLCableModem"
+    std::int32_t AudioFormat = 0;       // "AudioFormat": 0..4, -1 no choice
+    std::int32_t VideoQuality = 0;      // "VideoQuality": 0..4, -1 no choice
+    std::string Title;                  // "Title"
+    std::string Auther;                 // "Auther"
+    std::string Copyright;              // "Copyright"
+    std::string Keywords;               // "Keywords"
+    std::string Description;            // "Description"
+    std::string TempDirectory;          // "TempDirectory"
+    std::int32_t MaxConverFile = 0;     // "MaxConverFile"
+
+    bool operator==(const TSettings&) const = default;
+};
+
+// The one settings record of the program.
+extern TSettings Settings;
+
+// Clip-information defaults used when data.ini does not exist at all.
+struct ClipDefaults {
+    std::string title;       // also Auther, Keywords and Description
+    std::string copyright;
+};
+
+// Fills `s` from the INI file at `dataIniPath` (two passes, clip information first).
+void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults);
+// Writes the 18 keys to section "option" in save order.
+void SaveSettings(const TSettings& s, const std::string& dataIniPath);
+// Adds one to the number in the start counter file when it exists; never creates it.
+void IncrementStartCounter(const std::string& counterPath);
+
+}  // namespace settings

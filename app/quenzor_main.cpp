@@ -1,9 +1,12 @@
+#include "app/Forms.h"
 #include "app/Unit1.h"
 #include "platform/Application.h"
 
 int main(int argc, char** argv) {
     platform::Application application(argc, argv);
-    app::TMainForm mainForm;
-    mainForm.show();
-    return application.exec();
+    app::CreateForms();
+    app::Forms.MainForm->show();
+    int rc = application.exec();
+    app::DestroyForms();
+    return rc;
 }

@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
     ffmpeg xvfb xauth fp-utils
 )
 missing=()

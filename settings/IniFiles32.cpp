@@ -1,0 +1,387 @@
+#include "settings/IniFiles32.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "platform/Paths.h"
+
+namespace settings {
+namespace {
+
+constexpr char SectionOpen = '[';
+constexpr char SectionClose = ']';
+constexpr char Separator = '=';
+
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsTrimmed(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsTrimmed(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// Only lines holding a separator can match a key; a line without one has no key at all.
+bool KeyMatches(std::string_view line, std::string_view key) {
+    return line.find(Separator) != std::string_view::npos && TIniFile32::KeyOfLine(line) == key;
+}
+
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+[[noreturn]] void FailOpen(const std::string& path, int error) {
+    throw EFileError("Cannot open file \"" + path + "\". " + SystemReason(error), error);
+}
+
+[[noreturn]] void FailCreate(const std::string& path, int error) {
+    throw EFileError("Cannot create file \"" + path + "\". " + SystemReason(error), error);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// A symbolic link keeps pointing at the same file: the new content replaces the file it names.
+std::string ResolveLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path;
+    std::string out(resolved);
+    std::free(resolved);
+    return out;
+}
+
+// Opens a fresh temporary file beside `target`; its permissions start from 0666 less the umask.
+int CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::mt19937 random{std::random_device{}()};
+    const std::string base =
+        platform::ExtractFilePath(target) + "." + platform::ExtractFileName(target) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = base + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+                   std::to_string(random() % 1000000) + ".tmp";
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Last resort for a writable file in a folder where no temporary file can be made.
+void RewriteInPlace(const std::string& path, const std::string& target, std::string_view bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        FailCreate(path, errno);
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        int error = errno;
+        ::close(fd);
+        FailCreate(path, error);
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= text.size())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            return std::nullopt;
+        }
+        value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
+    if (hex) {
+        std::uint32_t bits = static_cast<std::uint32_t>(value);
+        if (negative)
+            bits = 0u - bits;
+        return static_cast<std::int32_t>(bits);
+    }
+    if (negative) {
+        if (value > 2147483648ull)
+            return std::nullopt;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
+    }
+    if (value > 2147483647ull)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::vector<std::string> SplitIniText(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+std::string JoinIniText(const std::vector<std::string>& lines) {
+    size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        FailOpen(path, errno);
+    std::string bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int error = errno;
+            ::close(fd);
+            FailOpen(path, error);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string target = ResolveLink(path);
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        FailCreate(path, EISDIR);
+    // The rename would happily replace a read-only file; it must stay as protected as before.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        FailCreate(path, errno);
+
+    std::string tempPath;
+    int fd = CreateTemporaryBeside(target, tempPath);
+    if (fd < 0) {
+        int error = errno;
+        if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
+            RewriteInPlace(path, target, bytes);
+            return;
+        }
+        FailCreate(path, error);
+    }
+    if (exists) {
+        ::fchmod(fd, st.st_mode & 07777);
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Only the owner's own rights can be kept; the mode above already matches.
+        }
+    }
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        FailCreate(path, error);
+    }
+    ::close(fd);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        ::unlink(tempPath.c_str());
+        FailCreate(path, error);
+    }
+    // Make the rename itself durable.
+    std::string folder = platform::ExtractFilePath(target);
+    int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+TIniFile32::TIniFile32(std::string fileName) : FileName(std::move(fileName)) {
+    if (platform::FileExists(FileName))
+        Load();
+}
+
+TIniFile32::~TIniFile32() = default;
+
+void TIniFile32::Load() {
+    Lines = SplitIniText(ReadFileBytes(FileName));
+}
+
+void TIniFile32::Save() {
+    WriteFileAtomically(FileName, JoinIniText(Lines));
+}
+
+bool TIniFile32::IsSectionLine(std::string_view line) {
+    line = Trim(line);
+    return !line.empty() && line.front() == SectionOpen && line.back() == SectionClose;
+}
+
+std::string_view TIniFile32::KeyOfLine(std::string_view line) {
+    auto pos = line.find(Separator);
+    return pos == std::string_view::npos ? std::string_view() : Trim(line.substr(0, pos));
+}
+
+std::string_view TIniFile32::ValueOfLine(std::string_view line) {
+    auto pos = line.find(Separator);
+    return pos == std::string_view::npos ? std::string_view() : Trim(line.substr(pos + 1));
+}
+
+int TIniFile32::FindSection(std::string_view section) const {
+    std::string header;
+    header.reserve(section.size() + 2);
+    header += SectionOpen;
+    header += section;
+    header += SectionClose;
+    for (size_t i = 0; i < Lines.size(); ++i) {
+        if (SameTextAscii(Lines[i], header))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string TIniFile32::ReadString(std::string_view section, std::string_view key,
+                                   const std::string& def) const {
+    int header = FindSection(section);
+    if (header < 0)
+        return def;
+    for (size_t i = static_cast<size_t>(header) + 1; i < Lines.size(); ++i) {
+        const std::string& line = Lines[i];
+        if (IsSectionLine(line))
+            break;
+        if (KeyMatches(line, key)) {
+            std::string_view value = ValueOfLine(line);
+            return value.empty() ? def : std::string(value);
+        }
+    }
+    return def;
+}
+
+std::int32_t TIniFile32::ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const {
+    std::string text = ReadString(section, key, std::string());
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.replace(0, 2, "$");
+    return ParseInt32(text).value_or(def);
+}
+
+bool TIniFile32::ReadBool(std::string_view section, std::string_view key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile32::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + 1 + value.size());
+    line += key;
+    line += Separator;
+    line += value;
+
+    int header = FindSection(section);
+    if (header < 0) {
+        Lines.emplace_back();
+        Lines.push_back(std::string(1, SectionOpen) + std::string(section) + SectionClose);
+        if (!key.empty())
+            Lines.push_back(std::move(line));
+    } else {
+        size_t i = static_cast<size_t>(header) + 1;
+        while (i < Lines.size() && !IsSectionLine(Lines[i]) && !KeyMatches(Lines[i], key))
+            ++i;
+        if (!key.empty()) {
+            if (i < Lines.size() && !IsSectionLine(Lines[i])) {
+                Lines[i] = std::move(line);
+            } else {
+                Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(i), std::move(line));
+            }
+        }
+    }
+    Save();
+}
+
+void TIniFile32::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile32::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+}  // namespace settings

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace settings {
+
+// A file that cannot be opened or written; the text names the file and the system's reason.
+class EFileError : public std::runtime_error {
+  public:
+    EFileError(const std::string& message, int error) : std::runtime_error(message), Error(error) {}
+    int Error;  // the system's error number
+};
+
+// The program's own INI file class. The whole file is held as a list of lines and rescanned on every call;
+// every write rewrites the file. The file's bytes are taken as they are: no code page conversion, so a
+// load followed by a save gives back the bytes that were read (up to the first NUL, with CR LF line ends).
+class TIniFile32 {
+  public:
+    // Loads the file when one exists at the path; a missing file gives an empty store.
+    explicit TIniFile32(std::string fileName);
+    virtual ~TIniFile32();
+    TIniFile32(const TIniFile32&) = delete;
+    TIniFile32& operator=(const TIniFile32&) = delete;
+
+    void Load();
+    void Save();
+
+    std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;
+    std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
+    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+
+    const std::string FileName;
+    std::vector<std::string> Lines;
+
+    // Index of the first line that is exactly "[section]" (letter case aside), or -1.
+    int FindSection(std::string_view section) const;
+    static bool IsSectionLine(std::string_view line);
+    // The trimmed text before the first "=" ("" for a line without one), and the trimmed text after it.
+    static std::string_view KeyOfLine(std::string_view line);
+    static std::string_view ValueOfLine(std::string_view line);
+};
+
+// The integer syntax of the INI store and the start counter: optional leading blanks, an optional sign,
+// decimal digits, or hexadecimal digits after "$", "x", "X" or "0x". Hexadecimal up to FFFFFFFF is taken
+// as its 32-bit two's-complement value; decimal must fit a signed 32-bit integer. Anything else: nullopt.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// Splits file bytes into lines: a line ends at CR, LF or CR LF, a last line without an end counts, and a
+// NUL byte ends the text.
+std::vector<std::string> SplitIniText(std::string_view bytes);
+// Joins lines with a CR LF after every one, the last included.
+std::string JoinIniText(const std::vector<std::string>& lines);
+
+// Reads a whole file; raises EFileError "Cannot open file ..." when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+// Replaces a file's content as one step: the bytes go to a temporary file in the same folder, which is
+// then renamed over the target, so that an interrupted write never leaves a truncated file behind.
+// Raises EFileError "Cannot create file ..." when the file cannot be written.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace settings

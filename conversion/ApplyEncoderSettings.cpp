@@ -1,0 +1,45 @@
+#include "conversion/ApplyEncoderSettings.h"
+
+namespace conversion {
+namespace {
+
+// The audio and video lists share a shape: items 0-3 are the encoder's enumeration values with the
+// stream switched on, item 4 switches the stream off and leaves the content value alone.
+constexpr std::int32_t kLastContentItem = 3;
+constexpr std::int32_t kOffItem = 4;
+
+template <typename SetContent, typename SetEnabled>
+void ApplyStreamChoice(std::int32_t item, SetContent setContent, SetEnabled setEnabled) {
+    if (item >= 0 && item <= kLastContentItem) {
+        setContent(item);
+        setEnabled(true);
+    } else if (item == kOffItem) {
+        setEnabled(false);
+    }
+}
+
+}  // namespace
+
+void ApplyEncoderSettings(TProducerControl& control, const settings::TSettings& s) {
+    using encoder::DispId;
+    control.setTempDirectory(s.TempDirectory);
+    control.setInputType(0);
+    control.SetBool(DispId::Target28KModem, s.Modem28K);
+    control.SetBool(DispId::Target56KModem, s.Modem56K);
+    control.SetBool(DispId::TargetSingleISDN, s.SingleISDN);
+    control.SetBool(DispId::TargetDualISDN, s.DualISDN);
+    control.SetBool(DispId::TargetLAN, s.CorporateLAN);
+    control.SetBool(DispId::Target256KDSLCableModem, s.DSLCableModem256K);
+    control.SetBool(DispId::Target384KDSLCableModem, s.DSLCableModem384K);
+    control.SetBool(DispId::Target512KDSLCableModem, s.DSLCableModem512K);
+    ApplyStreamChoice(
+        s.AudioFormat, [&](std::int32_t v) { control.setAudioContent(v); },
+        [&](bool on) { control.setInputDoAudio(on); });
+    ApplyStreamChoice(
+        s.VideoQuality, [&](std::int32_t v) { control.setVideoQuality(v); },
+        [&](bool on) { control.setInputDoVideo(on); });
+    if (s.filetype == 0 || s.filetype == 1)
+        control.setSureStream(s.filetype == 1);
+}
+
+}  // namespace conversion

@@ -1,0 +1,192 @@
+#include "conversion/RunDriver.h"
+
+#include <exception>
+
+#include "conversion/ApplyEncoderSettings.h"
+#include "conversion/CompletionActions.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+
+namespace conversion {
+
+RunDriver::RunDriver(RunHost& host, TProducerControl& control, const settings::TSettings& settings,
+                     QObject* parent)
+    : QObject(parent), host_(host), control_(control), settings_(settings) {
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(kStepIntervalMs);
+    connect(&timer1_, &QTimer::timeout, this, &RunDriver::Timer1Timer);
+    connect(&control_, &TProducerControl::EncodingStarted, this, &RunDriver::EncodingStarted);
+    connect(&control_, &TProducerControl::EncodingProgressChanged, this,
+            [this](int, int, int percentDone, int) { EncodingProgressChanged(percentDone); });
+    connect(&control_, &TProducerControl::ErrorOccurred, this,
+            [this](int, const QString& text) { ErrorOccurred(text.toStdString()); });
+}
+
+std::string RunDriver::ProgressText(int percentDone) {
+    return "Converting... (" + std::to_string(percentDone) + "%)";
+}
+
+// Each handler reports a failure of the control itself (the application's error box) and never lets it
+// escape into the timer or the encoder's event delivery.
+void RunDriver::Start() {
+    platform::RunGuarded([this] {
+        if (host_.RowCount() == 0) {
+            host_.SetConvertToggleDown(false);
+            return;
+        }
+        // A refused setting leaves everything as it was: the run does not begin.
+        ApplyEncoderSettings(control_, settings_);
+        ++run_;
+        running_ = true;
+        awaitingStarted_ = false;
+        overwriteAll_ = false;
+        host_.ShowProgressPanel(true);
+        host_.SetFileProgress(0);
+        host_.SetRunProgress(0);
+        nextJob_ = 0;
+        host_.EnterRunningState();
+        timer1_.start();
+    });
+}
+
+void RunDriver::Stop() {
+    platform::RunGuarded([this] {
+        // The run is over whatever the encoder answers below.
+        ++run_;
+        running_ = false;
+        awaitingStarted_ = false;
+        std::exception_ptr failure;
+        try {
+            if (control_.IsEncoding())
+                control_.StopEncoding();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        host_.EnterIdleState();
+        timer1_.stop();
+        host_.ShowProgressPanel(false);
+        host_.ShowFileNames(false);
+        if (failure)
+            std::rethrow_exception(failure);
+    });
+}
+
+void RunDriver::Timer1Timer() {
+    platform::RunGuarded([this] {
+        if (!running_) {
+            timer1_.stop();
+            return;
+        }
+        // An encode whose start has not been confirmed yet counts as busy: preparing the same job again
+        // would encode it twice.
+        if (awaitingStarted_ || control_.IsEncoding())
+            return;
+        timer1_.stop();
+        if (nextJob_ >= host_.RowCount()) {
+            CompleteRun();
+            return;
+        }
+        PrepareJob(nextJob_);
+    });
+}
+
+void RunDriver::CompleteRun() {
+    host_.ShowProgressPanel(false);
+    Stop();
+    PerformCompletionActions(host_.SoundToggleDown(), host_.TurnOffToggleDown());
+}
+
+void RunDriver::PrepareJob(int j) {
+    const std::uint64_t run = run_;
+    const jobs::tListType job = host_.Job(j);
+    host_.SetStatusText("Converting...");
+    host_.ShowFileNames(true);
+    host_.SetFileNames(job.SourceFile, job.DestFile);
+    host_.SetFileProgress(0);
+    host_.SetRunProgress(static_cast<int>(static_cast<long long>(j) * 100 / host_.RowCount()));
+    host_.RepaintNow();
+
+    // A refused write leaves the stepper disarmed and the window running until the user stops.
+    control_.setInputFilename(job.SourceFile);
+    control_.setOutputFilename(job.DestFile);
+    control_.setTitle(job.Title);
+    control_.setAuthor(job.Author);
+    control_.setCopyright(job.Copyright);
+    control_.setDescription(job.Description);
+    control_.setKeywords(job.Keywords);
+
+    Decision decision = Decision::Encode;
+    if (platform::FileExists(job.DestFile) && !overwriteAll_) {
+        decision = DecideOverwrite(job.DestFile);
+        // The question is modal and lets events through; the run may have ended meanwhile.
+        if (!StillCurrent(run))
+            return;
+    }
+    if (decision == Decision::Skip) {
+        ++nextJob_;
+    } else {
+        StartJob();
+        if (decision == Decision::EncodeAll)
+            overwriteAll_ = true;
+    }
+    // An error raised from within the start call has already ended the run; it must stay ended rather
+    // than try the same job again on the next tick.
+    if (StillCurrent(run))
+        timer1_.start();
+}
+
+RunDriver::Decision RunDriver::DecideOverwrite(const std::string& destination) {
+    platform::MessageRequest question;
+    question.title = "Confirm";
+    question.text = "Are you sure overwrite " + destination;
+    question.icon = platform::MsgIcon::Question;
+    question.buttons = {platform::MsgButton::Yes, platform::MsgButton::No, platform::MsgButton::All};
+    question.defaultButton = platform::MsgButton::Yes;
+    question.escapeButton = platform::MsgButton::No;
+    switch (platform::MessageBox::Show(question)) {
+        case platform::MsgButton::Yes:
+            return Decision::Encode;
+        case platform::MsgButton::All:
+            return Decision::EncodeAll;
+        default:
+            // No, Esc, and the close box too: an existing file is only replaced with the user's consent.
+            return Decision::Skip;
+    }
+}
+
+void RunDriver::StartJob() {
+    awaitingStarted_ = true;
+    try {
+        control_.StartEncoding();
+    } catch (...) {
+        awaitingStarted_ = false;
+        throw;
+    }
+}
+
+void RunDriver::EncodingStarted() {
+    if (!running_ || !awaitingStarted_)
+        return;
+    awaitingStarted_ = false;
+    ++nextJob_;
+    timer1_.start();
+}
+
+void RunDriver::EncodingProgressChanged(int percentDone) {
+    if (!running_)
+        return;
+    host_.SetStatusText(ProgressText(percentDone));
+    host_.SetFileProgress(percentDone);
+}
+
+void RunDriver::ErrorOccurred(const std::string& errorString) {
+    // An encode that was stopped may still report; the user already ended that run.
+    if (!running_)
+        return;
+    Stop();
+    host_.ShowProgressPanel(false);
+    platform::MessageBox::ShowError(errorString);
+}
+
+}  // namespace conversion

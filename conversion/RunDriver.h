@@ -1,0 +1,71 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+
+#include "conversion/RunHost.h"
+#include "conversion/TProducerControl.h"
+#include "settings/Settings.h"
+
+namespace conversion {
+
+// Converts every job of the host's list, one after another, through the encoder control. The stepper
+// `Timer1` polls the encoder once a second; when it is idle the next job is prepared and started, or the
+// run ends. The encoder's events advance the run, move the file bar and end the run on an error.
+//
+// Everything happens on the user-interface thread. Modal boxes keep dispatching messages, so the stepper
+// is disarmed before anything that can wait, and each handler checks that the run it belongs to is still
+// the current one: an event that arrives after Stop (or after a restart) changes nothing.
+class RunDriver : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kStepIntervalMs = 1000;
+
+    RunDriver(RunHost& host, TProducerControl& control, const settings::TSettings& settings,
+              QObject* parent = nullptr);
+
+    // Start: applies the settings, shows the panel and arms the stepper. With no rows it only lets the
+    // convert toggle back up. Starting during a run begins afresh with the first job.
+    void Start();
+    // Stop: stops a running encode, restores the idle commands and hides the panel. Harmless when idle.
+    void Stop();
+    // One tick of the stepper.
+    void Timer1Timer();
+
+    void EncodingStarted();
+    void EncodingProgressChanged(int percentDone);
+    void ErrorOccurred(const std::string& errorString);
+
+    // Between Start and the end of the run (Stop, error or completion).
+    bool Running() const { return running_; }
+    int NextJob() const { return nextJob_; }
+    bool OverwriteAll() const { return overwriteAll_; }
+    QTimer& Timer1() { return timer1_; }
+
+    static std::string ProgressText(int percentDone);
+
+  private:
+    enum class Decision { Encode, EncodeAll, Skip };
+
+    void CompleteRun();
+    void PrepareJob(int j);
+    Decision DecideOverwrite(const std::string& destination);
+    void StartJob();
+    // True while the run that was current at `run` is still going.
+    bool StillCurrent(std::uint64_t run) const { return running_ && run_ == run; }
+
+    RunHost& host_;
+    TProducerControl& control_;
+    const settings::TSettings& settings_;
+    QTimer timer1_;
+    int nextJob_ = 0;
+    bool overwriteAll_ = false;
+    bool running_ = false;
+    // A start call was made and its OnEncodingStarted has not arrived yet.
+    bool awaitingStarted_ = false;
+    // Counts starts and stops, so a step resumed after a modal wait can tell whether its run survived.
+    std::uint64_t run_ = 0;
+};
+
+}  // namespace conversion

@@ -1,0 +1,521 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "conversion/CompletionActions.h"
+#include "conversion/RunDriver.h"
+#include "platform/Completion.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramDir.h"
+#include "support/FakeProducer.h"
+
+namespace {
+using encoder::DispId;
+using platform::MsgButton;
+using Calls = std::vector<std::string>;
+
+// The window as the driver sees it, with every change recorded.
+class RecordingHost : public conversion::RunHost {
+  public:
+    jobs::TJobList jobs;
+    bool running = false;  // command states
+    bool toggleDown = false;
+    bool panelVisible = false;
+    bool namesVisible = false;
+    std::string status = "(form text)";
+    int fileBar = -1;
+    int runBar = -1;
+    std::string source, destination;
+    std::vector<int> runBars;  // every value the run bar was given
+    int repaints = 0;
+    bool sound = false, turnOff = false;
+    // Hook run when the window repaints, i.e. after the names are shown and before the encoder is told.
+    std::function<void()> onRepaint;
+
+    int RowCount() const override { return static_cast<int>(jobs.size()); }
+    const jobs::tListType& Job(int row) const override { return jobs.at(static_cast<size_t>(row)); }
+    void EnterRunningState() override { running = toggleDown = true; }
+    void EnterIdleState() override { running = toggleDown = false; }
+    void SetConvertToggleDown(bool down) override { toggleDown = down; }
+    void ShowProgressPanel(bool visible) override { panelVisible = visible; }
+    void SetStatusText(const std::string& text) override { status = text; }
+    void SetFileProgress(int percent) override { fileBar = percent; }
+    void SetRunProgress(int percent) override {
+        runBar = percent;
+        runBars.push_back(percent);
+    }
+    void ShowFileNames(bool visible) override { namesVisible = visible; }
+    void SetFileNames(const std::string& s, const std::string& d) override {
+        source = s;
+        destination = d;
+    }
+    void RepaintNow() override {
+        ++repaints;
+        if (onRepaint)
+            onRepaint();
+    }
+    bool SoundToggleDown() const override { return sound; }
+    bool TurnOffToggleDown() const override { return turnOff; }
+};
+
+class RunDriverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        auto fake = std::make_unique<testsupport::FakeProducer>();
+        producer = fake.get();
+        control = std::make_unique<conversion::TProducerControl>(std::move(fake));
+        settings.filetype = 1;
+        driver = std::make_unique<conversion::RunDriver>(host, *control, settings);
+        platform::MessageBox::TakeShown();
+        platform::SetSoundHandler([this](const std::string& path) { completion.push_back("sound " + path); });
+        platform::SetPowerOffHandler([this] { completion.push_back("power off"); });
+    }
+    void TearDown() override {
+        platform::SetSoundHandler([](const std::string&) {});
+        platform::SetPowerOffHandler([] {});
+        platform::MessageBox::TakeShown();
+    }
+
+    std::string Path(const std::string& name) const {
+        return QDir(dir.path()).filePath(name.c_str()).toStdString();
+    }
+    void AddJobs(int n) {
+        for (int i = 1; i <= n; ++i) {
+            std::string k = std::to_string(i);
+            host.jobs.push_back({Path("in" + k + ".avi"), Path("out" + k + ".rm"), "T" + k, "A" + k, "C" + k,
+                                 "K" + k, "D" + k});
+        }
+    }
+    static void Touch(const std::string& path) {
+        QFile f(QString::fromStdString(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    static QByteArray Contents(const std::string& path) {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Start, then after the first tick forget the settings writes.
+    void StartRun() {
+        driver->Start();
+        producer->ClearLog();
+    }
+    // The encoder confirms the start and later finishes; the next tick finds it idle.
+    void EncodeCurrent() {
+        producer->RaiseStarted();
+        producer->FinishEncode();
+    }
+    // The writes that prepare job k (1-based) followed by the start call.
+    Calls JobCalls(int k, bool started = true) const {
+        const jobs::tListType& j = host.jobs.at(static_cast<size_t>(k - 1));
+        Calls c{"InputFilename=" + j.SourceFile,
+                "OutputFilename=" + j.DestFile,
+                "Title=" + j.Title,
+                "Author=" + j.Author,
+                "Copyright=" + j.Copyright,
+                "Description=" + j.Description,
+                "Keywords=" + j.Keywords};
+        if (started)
+            c.push_back("StartEncoding()");
+        return c;
+    }
+    static Calls Join(std::initializer_list<Calls> parts) {
+        Calls all;
+        for (const Calls& p : parts)
+            all.insert(all.end(), p.begin(), p.end());
+        return all;
+    }
+    std::vector<platform::MessageRequest> Boxes() { return platform::MessageBox::TakeShown(); }
+    bool Armed() { return driver->Timer1().isActive(); }
+
+    QTemporaryDir dir;
+    RecordingHost host;
+    settings::TSettings settings;
+    testsupport::FakeProducer* producer = nullptr;
+    std::unique_ptr<conversion::TProducerControl> control;
+    std::unique_ptr<conversion::RunDriver> driver;
+    Calls completion;
+};
+
+TEST_F(RunDriverTest, ConvertsEveryJobInListOrderThenRunsTheCompletionActions) {
+    AddJobs(3);
+    host.sound = host.turnOff = true;
+    driver->Start();
+    EXPECT_EQ(producer->Calls().size(), 15u) << "the settings are applied at Start";
+    EXPECT_TRUE(host.running);
+    EXPECT_TRUE(host.panelVisible);
+    EXPECT_EQ(host.status, "(form text)") << "the status line keeps its text until the first step";
+    EXPECT_EQ(host.fileBar, 0);
+    EXPECT_EQ(host.runBar, 0);
+    EXPECT_EQ(driver->Timer1().interval(), 1000);
+    EXPECT_TRUE(Armed());
+    producer->ClearLog();
+
+    for (int k = 1; k <= 3; ++k) {
+        driver->Timer1Timer();
+        EXPECT_EQ(host.status, "Converting...");
+        EXPECT_TRUE(host.namesVisible);
+        EXPECT_EQ(host.source, host.jobs[k - 1].SourceFile);
+        EXPECT_EQ(host.destination, host.jobs[k - 1].DestFile);
+        EXPECT_TRUE(Armed());
+        // Ticks while the encoder works change nothing.
+        driver->Timer1Timer();
+        producer->RaiseStarted();
+        EXPECT_EQ(driver->NextJob(), k);
+        driver->Timer1Timer();
+        producer->FinishEncode();
+    }
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2), JobCalls(3)}));
+    EXPECT_EQ(host.runBars, (std::vector<int>{0, 0, 33, 66}));
+    EXPECT_TRUE(completion.empty());
+
+    driver->Timer1Timer();
+    EXPECT_FALSE(Armed());
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_FALSE(host.namesVisible);
+    EXPECT_FALSE(driver->Running());
+    EXPECT_EQ(producer->StopCount(), 0) << "the encoder was idle";
+    EXPECT_EQ(completion, (Calls{"sound " + platform::ProgramDirectory() + "Tada.wav", "power off"}));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(host.sound && host.turnOff) << "a run leaves the toggles as they were";
+}
+
+TEST_F(RunDriverTest, PanelShowsTheJobBeforeTheEncoderIsToldAndFollowsProgress) {
+    AddJobs(4);
+    StartRun();
+    Calls seenAtRepaint;
+    host.onRepaint = [&] { seenAtRepaint = producer->Calls(); };
+    for (int k = 1; k <= 4; ++k) {
+        host.fileBar = -1;
+        driver->Timer1Timer();
+        EXPECT_EQ(host.fileBar, 0);
+        EXPECT_EQ(host.runBar, (k - 1) * 25);
+        EXPECT_EQ(seenAtRepaint.size(), static_cast<size_t>((k - 1) * 8)) << "repaint comes before job " << k;
+        producer->RaiseStarted();
+        producer->RaiseProgress(42, 9000, 3000, 17);
+        EXPECT_EQ(host.status, "Converting... (42%)");
+        EXPECT_EQ(host.fileBar, 42);
+        producer->RaiseProgress(100);
+        EXPECT_EQ(host.status, "Converting... (100%)");
+        producer->FinishEncode();
+    }
+    EXPECT_EQ(host.repaints, 4);
+    driver->Timer1Timer();
+    EXPECT_EQ(host.runBars, (std::vector<int>{0, 0, 25, 50, 75})) << "the run bar never shows 100";
+}
+
+TEST_F(RunDriverTest, StartWithAnEmptyListOnlyLetsTheToggleUp) {
+    host.toggleDown = true;
+    driver->Start();
+    EXPECT_FALSE(host.toggleDown);
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_FALSE(Armed());
+    EXPECT_TRUE(producer->Calls().empty()) << "not even the settings are applied";
+}
+
+TEST_F(RunDriverTest, StopWhileEncodingStopsTheEncoderOnceAndLaterEventsChangeNothing) {
+    AddJobs(3);
+    host.sound = host.turnOff = true;
+    StartRun();
+    driver->Timer1Timer();
+    producer->RaiseStarted();
+    driver->Timer1Timer();
+    producer->RaiseStarted();  // a second confirmation for the same start is not a new job
+    EXPECT_EQ(driver->NextJob(), 1);
+    producer->ClearLog();
+
+    driver->Stop();
+    EXPECT_EQ(producer->Calls(), Calls{"StopEncoding()"});
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_FALSE(host.namesVisible);
+    EXPECT_FALSE(Armed());
+
+    // The stopped encode still reports: a stopped run stays stopped and nothing is shown.
+    producer->RaiseStarted();
+    producer->RaiseProgress(50);
+    producer->RaiseError(7, u"Encoding was stopped");
+    EXPECT_FALSE(Armed());
+    EXPECT_EQ(driver->NextJob(), 1);
+    EXPECT_NE(host.status, "Converting... (50%)");
+    EXPECT_TRUE(Boxes().empty());
+    driver->Stop();
+    EXPECT_EQ(producer->StopCount(), 1) << "Stop when idle does not call the encoder";
+    EXPECT_TRUE(completion.empty());
+
+    // The next run begins with the first job again.
+    StartRun();
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), JobCalls(1));
+}
+
+TEST_F(RunDriverTest, RestartDuringARunBeginsAgainWithTheFirstJobOnceTheEncoderIsIdle) {
+    AddJobs(3);
+    StartRun();
+    driver->Timer1Timer();
+    EncodeCurrent();
+    driver->Timer1Timer();  // job 2 is handed over, its confirmation not yet in
+    producer->ClearLog();
+
+    driver->Start();
+    EXPECT_EQ(producer->Calls().size(), 15u) << "settings applied again";
+    EXPECT_EQ(driver->NextJob(), 0);
+    producer->RaiseStarted();  // belongs to the old run's job 2
+    EXPECT_EQ(driver->NextJob(), 0);
+    producer->ClearLog();
+    driver->Timer1Timer();  // still encoding
+    EXPECT_TRUE(producer->Calls().empty());
+    producer->FinishEncode();
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), JobCalls(1));
+}
+
+// ---- existing destinations
+
+TEST_F(RunDriverTest, OverwriteQuestionTextsAndNoSkipsEveryJobButStillCompletes) {
+    AddJobs(3);
+    for (const auto& j : host.jobs)
+        Touch(j.DestFile);
+    host.sound = true;
+    StartRun();
+    for (int k = 1; k <= 3; ++k) {
+        platform::MessageBox::SetNextAnswer(MsgButton::No);
+        driver->Timer1Timer();
+        EXPECT_EQ(driver->NextJob(), k);
+        EXPECT_TRUE(Armed()) << "a skipped job costs one tick";
+    }
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2, false), JobCalls(3, false)}));
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    const platform::MessageRequest& q = boxes[0];
+    EXPECT_EQ(q.title, "Confirm");
+    EXPECT_EQ(q.text, "Are you sure overwrite " + host.jobs[0].DestFile);
+    EXPECT_EQ(q.icon, platform::MsgIcon::Question);
+    EXPECT_EQ(q.buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::All}));
+    EXPECT_EQ(q.defaultButton, MsgButton::Yes);
+    EXPECT_EQ(q.escapeButton, MsgButton::No);
+    EXPECT_EQ(host.runBars, (std::vector<int>{0, 0, 33, 66}));
+    EXPECT_EQ(completion.size(), 1u) << "a run of skipped jobs is complete";
+    for (const auto& j : host.jobs)
+        EXPECT_EQ(Contents(j.DestFile), "old");
+}
+
+TEST_F(RunDriverTest, ClosingTheQuestionWithoutAnAnswerKeepsTheFile) {
+    AddJobs(2);
+    Touch(host.jobs[0].DestFile);
+    StartRun();
+    platform::MessageBox::SetNextAnswer(MsgButton::None);
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->StartCount(), 0);
+    EXPECT_EQ(driver->NextJob(), 1);
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2)}));
+    EXPECT_EQ(Contents(host.jobs[0].DestFile), "old");
+}
+
+TEST_F(RunDriverTest, YesOverwritesOneAndAllSilencesTheQuestionForTheRestOfTheRunOnly) {
+    AddJobs(4);
+    for (const auto& j : host.jobs)
+        Touch(j.DestFile);
+    StartRun();
+    platform::MessageBox::SetNextAnswer(MsgButton::Yes);
+    driver->Timer1Timer();
+    EXPECT_FALSE(driver->OverwriteAll());
+    EncodeCurrent();
+    platform::MessageBox::SetNextAnswer(MsgButton::All);
+    driver->Timer1Timer();
+    EXPECT_TRUE(driver->OverwriteAll());
+    for (int k = 3; k <= 4; ++k) {
+        EncodeCurrent();
+        driver->Timer1Timer();
+    }
+    EncodeCurrent();
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2), JobCalls(3), JobCalls(4)}));
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_FALSE(driver->Running());
+
+    StartRun();
+    EXPECT_FALSE(driver->OverwriteAll());
+    platform::MessageBox::SetNextAnswer(MsgButton::No);
+    driver->Timer1Timer();
+    EXPECT_EQ(Boxes().size(), 1u) << "the next run asks again";
+}
+
+TEST_F(RunDriverTest, AllAtTheFirstQuestionAsksNoMore) {
+    AddJobs(3);
+    for (const auto& j : host.jobs)
+        Touch(j.DestFile);
+    StartRun();
+    platform::MessageBox::SetNextAnswer(MsgButton::All);
+    for (int k = 1; k <= 3; ++k) {
+        driver->Timer1Timer();
+        EncodeCurrent();
+    }
+    EXPECT_EQ(producer->StartCount(), 3);
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(RunDriverTest, TwoJobsWithOneDestinationAskBeforeTheSecondReplacesTheFirst) {
+    AddJobs(2);
+    host.jobs[1].DestFile = host.jobs[0].DestFile;
+    StartRun();
+    producer->onStart = [&] { Touch(host.jobs[0].DestFile); };  // the encoder writes its output
+    driver->Timer1Timer();
+    EncodeCurrent();
+    EXPECT_TRUE(Boxes().empty());
+    platform::MessageBox::SetNextAnswer(MsgButton::No);
+    driver->Timer1Timer();
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Are you sure overwrite " + host.jobs[0].DestFile);
+    EXPECT_EQ(producer->StartCount(), 1);
+}
+
+TEST_F(RunDriverTest, AFolderAtTheDestinationIsNoExistingFileAndTheEncoderReportsIt) {
+    AddJobs(2);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(host.jobs[0].DestFile)));
+    StartRun();
+    producer->onStart = [&] {
+        producer->isEncoding = false;
+        producer->RaiseError(3, u"Cannot write the destination file: Is a directory");
+    };
+    driver->Timer1Timer();
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << "no overwrite question for a folder, one error";
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text, "Cannot write the destination file: Is a directory");
+    EXPECT_TRUE(QDir(QString::fromStdString(host.jobs[0].DestFile)).exists());
+}
+
+// ---- failures
+
+TEST_F(RunDriverTest, EncoderErrorOnTheSecondOfFiveEndsTheRunWithItsSentence) {
+    AddJobs(5);
+    host.sound = host.turnOff = true;
+    StartRun();
+    driver->Timer1Timer();
+    EncodeCurrent();
+    driver->Timer1Timer();
+    producer->RaiseStarted();
+    producer->RaiseProgress(10);
+    producer->isEncoding = false;  // the control has given up on this file
+    producer->RaiseError(-5,
+                         u"Cannot read the source file in2.avi: Invalid data found when processing input");
+
+    EXPECT_FALSE(driver->Running());
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_FALSE(Armed());
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].icon, platform::MsgIcon::Error);
+    EXPECT_EQ(boxes[0].buttons, std::vector<MsgButton>{MsgButton::Ok});
+    EXPECT_EQ(boxes[0].text, "Cannot read the source file in2.avi: Invalid data found when processing input");
+    for (int i = 0; i < 3; ++i)
+        driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2)})) << "jobs 3 to 5 untouched";
+    EXPECT_TRUE(completion.empty());
+}
+
+TEST_F(RunDriverTest, AnErrorRaisedInsideTheStartCallEndsTheRunInsteadOfRetrying) {
+    AddJobs(2);
+    StartRun();
+    producer->onStart = [&] {
+        producer->isEncoding = false;
+        producer->RaiseError(1, u"Cannot read the source file");
+    };
+    driver->Timer1Timer();
+    EXPECT_FALSE(Armed());
+    EXPECT_FALSE(driver->Running());
+    for (int i = 0; i < 3; ++i)
+        driver->Timer1Timer();
+    EXPECT_EQ(producer->StartCount(), 1);
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(RunDriverTest, AStartConfirmedInsideTheStartCallCountsOnce) {
+    AddJobs(2);
+    StartRun();
+    producer->onStart = [&] { producer->RaiseStarted(); };
+    driver->Timer1Timer();
+    EXPECT_EQ(driver->NextJob(), 1);
+    EXPECT_TRUE(Armed());
+    producer->FinishEncode();
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2)}));
+}
+
+TEST_F(RunDriverTest, ARefusedWriteShowsTheControlsMessageAndWaitsForStop) {
+    AddJobs(3);
+    StartRun();
+    producer->RefuseProperty(DispId::Title, "The control refused the title");
+    driver->Timer1Timer();
+    EXPECT_EQ(producer->Calls(), (Calls{"InputFilename=" + host.jobs[0].SourceFile,
+                                        "OutputFilename=" + host.jobs[0].DestFile, "Title=T1"}));
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text, "The control refused the title");
+    EXPECT_FALSE(Armed()) << "the stepper stays disarmed";
+    EXPECT_TRUE(host.running) << "the window stays running until Stop";
+    EXPECT_TRUE(host.panelVisible);
+
+    driver->Stop();
+    EXPECT_FALSE(host.running);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_EQ(producer->StopCount(), 0);
+}
+
+TEST_F(RunDriverTest, ARefusedStartCallIsReportedTheSameWay) {
+    AddJobs(1);
+    StartRun();
+    producer->RefuseStart("Encoding is already in progress");
+    driver->Timer1Timer();
+    EXPECT_EQ(Boxes().at(0).text, "Encoding is already in progress");
+    EXPECT_FALSE(Armed());
+    EXPECT_TRUE(host.running);
+    producer->RaiseStarted();  // no start was made, so nothing is confirmed
+    EXPECT_EQ(driver->NextJob(), 0);
+    EXPECT_FALSE(Armed());
+}
+
+TEST_F(RunDriverTest, ARefusedSettingAtStartLeavesTheWindowIdle) {
+    AddJobs(2);
+    host.toggleDown = true;  // the toggle gave Start and stays down
+    producer->RefuseProperty(DispId::SureStream, "Bad value");
+    driver->Start();
+    EXPECT_EQ(Boxes().at(0).text, "Bad value");
+    EXPECT_FALSE(host.running);
+    EXPECT_TRUE(host.toggleDown);
+    EXPECT_FALSE(host.panelVisible);
+    EXPECT_FALSE(Armed());
+    EXPECT_FALSE(driver->Running());
+}
+
+TEST(CompletionActions, SoundFromTheProgramDirectoryThenPowerOffEachOnlyWhenDown) {
+    Calls done;
+    platform::SetSoundHandler([&](const std::string& path) { done.push_back("sound " + path); });
+    platform::SetPowerOffHandler([&] { done.push_back("power off"); });
+    const std::string saved = platform::ProgramDirectory();
+    platform::SetProgramDirectory("/opt/Quenzor/");
+    conversion::PerformCompletionActions(true, true);
+    conversion::PerformCompletionActions(false, true);
+    conversion::PerformCompletionActions(true, false);
+    conversion::PerformCompletionActions(false, false);
+    platform::SetProgramDirectory(saved);
+    platform::SetSoundHandler([](const std::string&) {});
+    platform::SetPowerOffHandler([] {});
+    EXPECT_EQ(done, (Calls{"sound /opt/Quenzor/Tada.wav", "power off", "power off",
+                           "sound /opt/Quenzor/Tada.wav"}));
+}
+
+}  // namespace

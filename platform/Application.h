@@ -7,7 +7,7 @@ namespace platform {
 // The application's top-level error handler: an error no handler caught is shown in an error box and the
 // program goes on.
 class Application : public QApplication {
-public:
+  public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -18,8 +18,12 @@ std::function<void()>& PowerHandler() {
 }
 }  // namespace
 
-void SetSoundHandler(std::function<void(const std::string&)> handler) { SoundHandler() = std::move(handler); }
-void SetPowerOffHandler(std::function<void()> handler) { PowerHandler() = std::move(handler); }
+void SetSoundHandler(std::function<void(const std::string&)> handler) {
+    SoundHandler() = std::move(handler);
+}
+void SetPowerOffHandler(std::function<void()> handler) {
+    PowerHandler() = std::move(handler);
+}
 
 void PlaySoundAsync(const std::string& wavPath) {
     if (SoundHandler()) {

@@ -28,26 +28,30 @@ SeamState& State() {
     return state;
 }
 
-QWidget* Parent() { return State().parent ? State().parent : QApplication::activeWindow(); }
+QWidget* Parent() {
+    return State().parent ? State().parent : QApplication::activeWindow();
+}
 
 // Esc presses the escape button, while the close box reports None instead of pretending a button was
 // pressed: callers must tell the two apart.
 class Box : public QMessageBox {
-public:
+  public:
     using QMessageBox::QMessageBox;
     QAbstractButton* escape = nullptr;
     bool closedByBox = false;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override {
         if (e->matches(QKeySequence::Cancel)) {
-            if (escape) escape->click();
+            if (escape)
+                escape->click();
             return;
         }
         QMessageBox::keyPressEvent(e);
     }
     void closeEvent(QCloseEvent* e) override {
-        if (!clickedButton()) closedByBox = true;
+        if (!clickedButton())
+            closedByBox = true;
         e->accept();
         done(0);
     }
@@ -55,35 +59,49 @@ protected:
 
 QString ButtonText(MsgButton b) {
     switch (b) {
-        case MsgButton::Ok: return QStringLiteral("OK");
-        case MsgButton::Cancel: return QStringLiteral("Cancel");
-        case MsgButton::Yes: return QStringLiteral("&Yes");
-        case MsgButton::No: return QStringLiteral("&No");
-        case MsgButton::All: return QStringLiteral("&All");
-        case MsgButton::None: break;
+        case MsgButton::Ok:
+            return QStringLiteral("OK");
+        case MsgButton::Cancel:
+            return QStringLiteral("Cancel");
+        case MsgButton::Yes:
+            return QStringLiteral("&Yes");
+        case MsgButton::No:
+            return QStringLiteral("&No");
+        case MsgButton::All:
+            return QStringLiteral("&All");
+        case MsgButton::None:
+            break;
     }
     return {};
 }
 
 QMessageBox::Icon ToQtIcon(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::Warning: return QMessageBox::Warning;
-        case MsgIcon::Error: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::None: break;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
-QString ToQt(const std::string& s) { return QString::fromStdString(s); }
+QString ToQt(const std::string& s) {
+    return QString::fromStdString(s);
+}
 }  // namespace
 
 MsgButton MessageBox::Show(const MessageRequest& request) {
     SeamState& s = State();
     if (s.scriptedBoxes) {
         s.shown.push_back(request);
-        if (s.answers.empty()) return request.defaultButton;
+        if (s.answers.empty())
+            return request.defaultButton;
         MsgButton answer = s.answers.front();
         s.answers.pop_front();
         return answer;
@@ -93,13 +111,17 @@ MsgButton MessageBox::Show(const MessageRequest& request) {
     for (MsgButton b : request.buttons) {
         QPushButton* button = box.addButton(ButtonText(b), QMessageBox::ActionRole);
         map.emplace_back(button, b);
-        if (b == request.defaultButton) box.setDefaultButton(button);
-        if (b == request.escapeButton) box.escape = button;
+        if (b == request.defaultButton)
+            box.setDefaultButton(button);
+        if (b == request.escapeButton)
+            box.escape = button;
     }
     box.exec();
-    if (box.closedByBox) return MsgButton::None;
+    if (box.closedByBox)
+        return MsgButton::None;
     for (auto& [button, b] : map) {
-        if (box.clickedButton() == button) return b;
+        if (box.clickedButton() == button)
+            return b;
     }
     return MsgButton::None;
 }
@@ -119,17 +141,28 @@ void MessageBox::ShowError(const std::string& text) {
     Show(r);
 }
 
-void MessageBox::SetScripted(bool scripted) { State().scriptedBoxes = scripted; }
-void MessageBox::SetNextAnswer(MsgButton answer) { State().answers.push_back(answer); }
-std::vector<MessageRequest> MessageBox::TakeShown() { return std::exchange(State().shown, {}); }
-std::vector<MessageRequest>& MessageBox::Shown() { return State().shown; }
-void MessageBox::SetParentWindow(QWidget* parent) { State().parent = parent; }
+void MessageBox::SetScripted(bool scripted) {
+    State().scriptedBoxes = scripted;
+}
+void MessageBox::SetNextAnswer(MsgButton answer) {
+    State().answers.push_back(answer);
+}
+std::vector<MessageRequest> MessageBox::TakeShown() {
+    return std::exchange(State().shown, {});
+}
+std::vector<MessageRequest>& MessageBox::Shown() {
+    return State().shown;
+}
+void MessageBox::SetParentWindow(QWidget* parent) {
+    State().parent = parent;
+}
 
 std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFilter>& filters) {
     SeamState& s = State();
     s.lastFilters = filters;
     if (s.scriptedDialogs) {
-        if (s.openFiles.empty()) return {};
+        if (s.openFiles.empty())
+            return {};
         auto files = std::move(s.openFiles.front());
         s.openFiles.pop_front();
         return files;
@@ -142,32 +175,44 @@ std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFil
     }
     QStringList chosen = QFileDialog::getOpenFileNames(Parent(), QString(), QString(), parts.join(";;"));
     std::vector<std::string> out;
-    for (const QString& f : chosen) out.push_back(f.toStdString());
+    for (const QString& f : chosen)
+        out.push_back(f.toStdString());
     return out;
 }
 
-std::optional<std::string> FileDialogs::GetExistingDirectory(const std::string& caption, const std::string& start) {
+std::optional<std::string> FileDialogs::GetExistingDirectory(const std::string& caption,
+                                                             const std::string& start) {
     SeamState& s = State();
     s.lastDirectoryRequest = {caption, start};
     if (s.scriptedDialogs) {
-        if (s.directories.empty()) return std::nullopt;
+        if (s.directories.empty())
+            return std::nullopt;
         auto dir = std::move(s.directories.front());
         s.directories.pop_front();
         return dir;
     }
     QString startDir = DirectoryExists(start) ? ToQt(start) : QString();
-    QString chosen = QFileDialog::getExistingDirectory(Parent(), ToQt(caption), startDir,
-                                                       QFileDialog::ShowDirsOnly);
-    if (chosen.isEmpty()) return std::nullopt;
+    QString chosen =
+        QFileDialog::getExistingDirectory(Parent(), ToQt(caption), startDir, QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return std::nullopt;
     return chosen.toStdString();
 }
 
-void FileDialogs::SetScripted(bool scripted) { State().scriptedDialogs = scripted; }
-void FileDialogs::SetNextOpenFiles(std::vector<std::string> files) { State().openFiles.push_back(std::move(files)); }
+void FileDialogs::SetScripted(bool scripted) {
+    State().scriptedDialogs = scripted;
+}
+void FileDialogs::SetNextOpenFiles(std::vector<std::string> files) {
+    State().openFiles.push_back(std::move(files));
+}
 void FileDialogs::SetNextDirectory(std::optional<std::string> directory) {
     State().directories.push_back(std::move(directory));
 }
-std::vector<FileFilter> FileDialogs::LastFilters() { return State().lastFilters; }
-std::pair<std::string, std::string> FileDialogs::LastDirectoryRequest() { return State().lastDirectoryRequest; }
+std::vector<FileFilter> FileDialogs::LastFilters() {
+    return State().lastFilters;
+}
+std::pair<std::string, std::string> FileDialogs::LastDirectoryRequest() {
+    return State().lastDirectoryRequest;
+}
 
 }  // namespace platform

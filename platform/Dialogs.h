@@ -25,7 +25,7 @@ struct MessageRequest {
 
 // Every modal message box goes through here, so that tests can answer them before they open.
 class MessageBox {
-public:
+  public:
     static MsgButton Show(const MessageRequest& request);
     // A plain box with the application's title and an OK button.
     static void ShowMessage(const std::string& text);
@@ -49,11 +49,12 @@ struct FileFilter {
 
 // Open-file and folder dialogs, with the same kind of test seam.
 class FileDialogs {
-public:
+  public:
     // Several files at once; an empty result means the user cancelled.
     static std::vector<std::string> GetOpenFileNames(const std::vector<FileFilter>& filters);
     // A folder; nullopt when cancelled. Starts at `start` when it names an existing folder.
-    static std::optional<std::string> GetExistingDirectory(const std::string& caption, const std::string& start);
+    static std::optional<std::string> GetExistingDirectory(const std::string& caption,
+                                                           const std::string& start);
 
     // Test seam: in scripted mode the next call returns the queued answer (or cancels when none is queued).
     static void SetScripted(bool scripted);

@@ -6,7 +6,9 @@ namespace platform {
 
 // Linux paths have one delimiter; the Windows build would add '\\' and ':' here.
 inline constexpr char PathDelimiter = '/';
-inline bool IsPathDelimiter(char c) { return c == PathDelimiter; }
+inline bool IsPathDelimiter(char c) {
+    return c == PathDelimiter;
+}
 
 // Everything up to and including the last delimiter; empty when there is none.
 std::string ExtractFilePath(std::string_view path);

@@ -17,14 +17,17 @@ std::string Lower(std::string_view s) {
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
     return s;
 }
 
 // Reads a quoted string starting at s[0] == '"'; advances pos past the closing quote.
 bool ReadQuoted(std::string_view s, size_t& pos, std::string& out) {
-    if (pos >= s.size() || s[pos] != '"') return false;
+    if (pos >= s.size() || s[pos] != '"')
+        return false;
     ++pos;
     out.clear();
     while (pos < s.size()) {
@@ -43,22 +46,33 @@ bool ReadQuoted(std::string_view s, size_t& pos, std::string& out) {
 
 std::string RootName(RegRoot root) {
     switch (root) {
-        case RegRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
-        case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
-        case RegRoot::CurrentUser: return "HKEY_CURRENT_USER";
+        case RegRoot::LocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case RegRoot::ClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case RegRoot::CurrentUser:
+            return "HKEY_CURRENT_USER";
     }
     return {};
 }
 
 std::string NormaliseKeyPath(std::string_view path) {
-    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
     return Lower(path);
+}
+
+bool IsKeyLikeLine(std::string_view line) {
+    line = Trim(line);
+    return !line.empty() && line.front() == '[';
 }
 
 bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path) {
     line = Trim(line);
-    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return false;
     std::string_view inner = line.substr(1, line.size() - 2);
     auto slash = inner.find('\\');
     std::string rootName = Lower(inner.substr(0, slash));
@@ -78,22 +92,27 @@ bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path) {
 bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
     line = Trim(line);
     size_t pos = 0;
-    if (line.empty()) return false;
+    if (line.empty())
+        return false;
     if (line[0] == '@') {
         name.clear();
         pos = 1;
     } else if (!ReadQuoted(line, pos, name)) {
         return false;
     }
-    while (pos < line.size() && line[pos] == ' ') ++pos;
-    if (pos >= line.size() || line[pos] != '=') return false;
+    while (pos < line.size() && line[pos] == ' ')
+        ++pos;
+    if (pos >= line.size() || line[pos] != '=')
+        return false;
     ++pos;
-    while (pos < line.size() && line[pos] == ' ') ++pos;
+    while (pos < line.size() && line[pos] == ' ')
+        ++pos;
     std::string_view rest = line.substr(pos);
     value = RegValue{};
     if (!rest.empty() && rest[0] == '"') {
         size_t p = 0;
-        if (!ReadQuoted(rest, p, value.text)) return false;
+        if (!ReadQuoted(rest, p, value.text))
+            return false;
         value.type = RegValue::Type::String;
         return true;
     }
@@ -102,7 +121,8 @@ bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
         try {
             size_t used = 0;
             unsigned long v = std::stoul(digits, &used, 16);
-            if (used != digits.size() || v > 0xFFFFFFFFul) return false;
+            if (used != digits.size() || v > 0xFFFFFFFFul)
+                return false;
             value.dword = static_cast<std::uint32_t>(v);
         } catch (...) {
             return false;
@@ -117,7 +137,8 @@ bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
 std::string QuoteString(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
+        if (c == '"' || c == '\\')
+            out += '\\';
         out += c;
     }
     return out + "\"";
@@ -131,21 +152,26 @@ std::vector<std::string> SplitLines(const std::string& text) {
         if (c == '\r' || c == '\n') {
             lines.push_back(current);
             current.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
         } else {
             current += c;
         }
     }
-    if (!current.empty()) lines.push_back(current);
+    if (!current.empty())
+        lines.push_back(current);
     return lines;
 }
 }  // namespace reg
 
-std::string RegistryHivePath() { return ProgramDirectory() + "registry.reg"; }
+std::string RegistryHivePath() {
+    return ProgramDirectory() + "registry.reg";
+}
 
 RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view valueName) {
     std::ifstream in(RegistryHivePath(), std::ios::binary);
-    if (!in) return {};
+    if (!in)
+        return {};
     std::stringstream buffer;
     buffer << in.rdbuf();
     const std::string wantedKey = reg::NormaliseKeyPath(keyPath);
@@ -158,7 +184,14 @@ RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view v
             inKey = lineRoot == root && path == wantedKey;
             continue;
         }
-        if (!inKey) continue;
+        // A bracketed line this reader does not understand ("[-HKEY_...]", an unknown root) still ends the
+        // key before it: its values must not be taken for that key's.
+        if (reg::IsKeyLikeLine(line)) {
+            inKey = false;
+            continue;
+        }
+        if (!inKey)
+            continue;
         std::string name;
         RegValue value;
         if (reg::ParseValueLine(line, name, value) && reg::Lower(name) == wantedName) {

@@ -14,13 +14,13 @@ enum class RegRoot { LocalMachine, ClassesRoot, CurrentUser };
 struct RegValue {
     enum class Type { Missing, String, Dword, Other };
     Type type = Type::Missing;
-    std::string text;     // the string for Type::String
+    std::string text;  // the string for Type::String
     std::uint32_t dword = 0;
 };
 
 // Raised where a caller asks for a string and the value has another type.
 class RegistryError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -40,6 +40,8 @@ std::string RegReadStringStrict(RegRoot root, std::string_view keyPath, std::str
 namespace reg {
 // "[HKEY_...\path]" lines name keys; root names and paths compare without case; a leading '\' is ignored.
 bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path);
+// Any line that opens with "[", understood or not: it ends the key before it.
+bool IsKeyLikeLine(std::string_view line);
 // Normalised form of a key path for comparison: no leading '\', lower case.
 std::string NormaliseKeyPath(std::string_view path);
 // A value line: "name"=... or @=...; gives the name ("" for @) and the value.

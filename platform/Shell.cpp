@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDesktopServices>
@@ -21,9 +22,23 @@ bool HasScheme(const std::string& target) {
                                            QRegularExpression::CaseInsensitiveOption);
     return scheme.match(QString::fromStdString(target)).hasMatch();
 }
+// The execute bit alone proves little: on some mounted file systems every media file carries it. A program
+// is a binary or a script that names its interpreter.
+bool LooksLikeProgram(const std::string& path) {
+    char head[4] = {};
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    return (n >= 4 && head[0] == 0x7f && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
+           (n >= 2 && head[0] == '#' && head[1] == '!');
+}
 }  // namespace
 
-void SetShellOpenHandler(ShellOpenHandler handler) { Handler() = std::move(handler); }
+void SetShellOpenHandler(ShellOpenHandler handler) {
+    Handler() = std::move(handler);
+}
 
 void ShellOpen(const std::string& target) {
     if (Handler()) {
@@ -33,19 +48,36 @@ void ShellOpen(const std::string& target) {
     ShellOpenWithDesktop(target);
 }
 
+ShellAction ClassifyShellTarget(const std::string& target) {
+    if (target.empty())
+        return ShellAction::Nothing;
+    if (HasScheme(target))
+        return ShellAction::OpenUrl;
+    if (FileExists(target) && ::access(target.c_str(), X_OK) == 0 && LooksLikeProgram(target)) {
+        return ShellAction::StartProgram;
+    }
+    if (FileExists(target) || DirectoryExists(target))
+        return ShellAction::OpenLocal;
+    return ShellAction::Nothing;
+}
+
+void StartProgramDetached(const std::string& path) {
+    QProcess::startDetached(QString::fromStdString(path), {});
+}
+
 void ShellOpenWithDesktop(const std::string& target) {
-    if (target.empty()) return;
-    if (HasScheme(target)) {
-        QDesktopServices::openUrl(QUrl(QString::fromStdString(target)));
-        return;
-    }
-    if (FileExists(target) && ::access(target.c_str(), X_OK) == 0) {
-        // A program: started on its own, no arguments, no shell in between.
-        QProcess::startDetached(QString::fromStdString(target), {});
-        return;
-    }
-    if (FileExists(target) || DirectoryExists(target)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(target)));
+    switch (ClassifyShellTarget(target)) {
+        case ShellAction::OpenUrl:
+            QDesktopServices::openUrl(QUrl(QString::fromStdString(target)));
+            break;
+        case ShellAction::OpenLocal:
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(target)));
+            break;
+        case ShellAction::StartProgram:
+            StartProgramDetached(target);
+            break;
+        case ShellAction::Nothing:
+            break;
     }
 }
 

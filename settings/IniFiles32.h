@@ -1,19 +1,15 @@
 #pragma once
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/FileIO.h"
+
 namespace settings {
 
-// A file that cannot be opened or written; the text names the file and the system's reason.
-class EFileError : public std::runtime_error {
-  public:
-    EFileError(const std::string& message, int error) : std::runtime_error(message), Error(error) {}
-    int Error;  // the system's error number
-};
+using platform::EFileError;
 
 // The program's own INI file class. The whole file is held as a list of lines and rescanned on every call;
 // every write rewrites the file. The file's bytes are taken as they are: no code page conversion, so a
@@ -58,12 +54,5 @@ std::optional<std::int32_t> ParseInt32(std::string_view text);
 std::vector<std::string> SplitIniText(std::string_view bytes);
 // Joins lines with a CR LF after every one, the last included.
 std::string JoinIniText(const std::vector<std::string>& lines);
-
-// Reads a whole file; raises EFileError "Cannot open file ..." when it cannot be read.
-std::string ReadFileBytes(const std::string& path);
-// Replaces a file's content as one step: the bytes go to a temporary file in the same folder, which is
-// then renamed over the target, so that an interrupted write never leaves a truncated file behind.
-// Raises EFileError "Cannot create file ..." when the file cannot be written.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace settings

@@ -87,7 +87,7 @@ void IncrementStartCounter(const std::string& counterPath) {
     // The counter reports the system's input/output error alone, without the INI store's wording.
     std::string text;
     try {
-        text = ReadFileBytes(counterPath);
+        text = platform::ReadFileBytes(counterPath);
     } catch (const EFileError& e) {
         throw EInOutError(std::strerror(e.Error));
     }
@@ -110,7 +110,7 @@ void IncrementStartCounter(const std::string& counterPath) {
     if (count < INT32_MAX)
         ++count;
     try {
-        WriteFileAtomically(counterPath, std::to_string(count));
+        platform::WriteFileAtomically(counterPath, std::to_string(count));
     } catch (const EFileError& e) {
         throw EInOutError(std::strerror(e.Error));
     }

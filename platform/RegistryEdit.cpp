@@ -1,0 +1,142 @@
+#include "platform/RegistryEdit.h"
+
+#include <optional>
+#include <vector>
+
+#include "platform/FileIO.h"
+#include "platform/Paths.h"
+
+namespace platform {
+namespace reg {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsBlank(std::string_view line) {
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) > ' ')
+            return false;
+    }
+    return true;
+}
+
+struct Hive {
+    std::vector<std::string> lines;
+    std::string eol;
+
+    explicit Hive(const std::string& text)
+        : lines(SplitLines(text)), eol(text.find("\r\n") != std::string::npos ? "\r\n" : "\n") {
+        if (lines.empty())
+            lines.push_back("REGEDIT4");
+    }
+
+    std::string Text() const {
+        std::string out;
+        for (const std::string& line : lines)
+            out += line + eol;
+        return out;
+    }
+
+    // Whether line i opens the wanted key.
+    bool Opens(size_t i, RegRoot root, const std::string& wantedKey) const {
+        RegRoot lineRoot;
+        std::string path;
+        return ParseKeyLine(lines[i], lineRoot, path) && lineRoot == root && path == wantedKey;
+    }
+
+    // Index of the next key line (understood or not) after i, or the end.
+    size_t EndOfKey(size_t i) const {
+        for (++i; i < lines.size(); ++i) {
+            if (IsKeyLikeLine(lines[i]))
+                break;
+        }
+        return i;
+    }
+
+    bool IsValue(size_t i, std::string_view valueName) const {
+        std::string name;
+        RegValue value;
+        return ParseValueLine(lines[i], name, value) && SameName(name, valueName);
+    }
+};
+
+std::string ValueLine(std::string_view valueName, std::string_view value) {
+    return (valueName.empty() ? std::string("@") : QuoteString(valueName)) + "=" + QuoteString(value);
+}
+
+}  // namespace
+
+std::string SetStringValue(const std::string& text, RegRoot root, std::string_view keyPath,
+                           std::string_view valueName, std::string_view value) {
+    Hive hive(text);
+    const std::string wantedKey = NormaliseKeyPath(keyPath);
+    std::optional<size_t> firstKeyEnd;
+    for (size_t i = 0; i < hive.lines.size(); ++i) {
+        if (!hive.Opens(i, root, wantedKey))
+            continue;
+        size_t end = hive.EndOfKey(i);
+        for (size_t j = i + 1; j < end; ++j) {
+            if (hive.IsValue(j, valueName)) {
+                hive.lines[j] = ValueLine(valueName, value);
+                return hive.Text();
+            }
+        }
+        if (!firstKeyEnd) {
+            // After the key's last line that is not blank, so the blank line before the next key stays.
+            size_t at = end;
+            while (at > i + 1 && IsBlank(hive.lines[at - 1]))
+                --at;
+            firstKeyEnd = at;
+        }
+        i = end - 1;
+    }
+    if (firstKeyEnd) {
+        hive.lines.insert(hive.lines.begin() + static_cast<std::ptrdiff_t>(*firstKeyEnd),
+                          ValueLine(valueName, value));
+        return hive.Text();
+    }
+    if (!IsBlank(hive.lines.back()))
+        hive.lines.emplace_back();
+    std::string_view path = keyPath;
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
+    hive.lines.push_back("[" + RootName(root) + "\\" + std::string(path) + "]");
+    hive.lines.push_back(ValueLine(valueName, value));
+    return hive.Text();
+}
+
+std::string DeleteValue(const std::string& text, RegRoot root, std::string_view keyPath,
+                        std::string_view valueName) {
+    Hive hive(text);
+    const std::string wantedKey = NormaliseKeyPath(keyPath);
+    bool inKey = false;
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < hive.lines.size(); ++i) {
+        if (IsKeyLikeLine(hive.lines[i]))
+            inKey = hive.Opens(i, root, wantedKey);
+        if (inKey && hive.IsValue(i, valueName))
+            continue;
+        kept.push_back(hive.lines[i]);
+    }
+    hive.lines = std::move(kept);
+    return hive.Text();
+}
+
+}  // namespace reg
+
+void EditRegistryHive(const std::function<std::string(const std::string&)>& edit) {
+    const std::string path = RegistryHivePath();
+    std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
+    WriteFileAtomically(path, edit(text));
+}
+
+}  // namespace platform

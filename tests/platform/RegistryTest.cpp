@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/FileIO.h"
+#include "platform/ProgramDir.h"
+#include "platform/RegistryEdit.h"
+#include "platform/UnitBasic.h"
+#include "support/FileHelpers.h"
+
+using namespace platform;
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+
+namespace {
+
+const char* const CompleteHive =
+    "REGEDIT4\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\realprod.exe]\r\n"
+    "\"path\"=\"C:\\\\Real\\\\Producer\"\r\n\r\n"
+    "[HKEY_CLASSES_ROOT\\Interface\\{56919D32-BE39-11D2-A404-00104BDF4755}\\TypeLib]\r\n"
+    "@=\"{56919D20-BE39-11D2-A404-00104BDF4755}\"\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Software\\RealNetworks\\Update\\6.0\\Preferences\\Components\\"
+    "RaG2Encoder:8.5\\File4]\r\n@=\"rn.dll\"\r\n\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{F4F647A9-B160-11D2-A3EF-00104BDF4755}\\InprocServer32]"
+    "\r\n"
+    "@=\"encoder.dll\"\r\n\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\r\n"
+    "\"Desktop\"=\"/home/u/Desktop\"\r\n\"Programs\"=\"/home/u/Programs\"\r\n";
+
+std::string Without(std::string text, const std::string& part) {
+    auto pos = text.find(part);
+    EXPECT_NE(pos, std::string::npos) << part;
+    return text.erase(pos, part.size());
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    auto pos = text.find(from);
+    EXPECT_NE(pos, std::string::npos) << from;
+    return text.replace(pos, from.size(), to);
+}
+
+class Registry : public ::testing::Test {
+  protected:
+    testing_support::ScratchDir dir;
+    std::string previous = ProgramDirectory();
+    void SetUp() override { SetProgramDirectory(dir.Path()); }
+    void TearDown() override { SetProgramDirectory(previous); }
+    void Hive(const std::string& text) { WriteBytes(dir.File("registry.reg"), text); }
+};
+
+}  // namespace
+
+TEST_F(Registry, ACompleteHiveMeansInstalledAndTheHelpersReadTheirValues) {
+    Hive(CompleteHive);
+    EXPECT_TRUE(IsEncoderInstalled());
+    EXPECT_EQ(GetRealProducerPath(), "C:\\Real\\Producer");
+    EXPECT_EQ(GetDesktopFolder(), "/home/u/Desktop");
+    EXPECT_EQ(GetProgramsFolder(), "/home/u/Programs");
+}
+
+TEST_F(Registry, AnyMissingOrEmptyValueMeansNotInstalled) {
+    const std::string missing[] = {
+        "\"path\"=\"C:\\\\Real\\\\Producer\"\r\n",
+        "@=\"{56919D20-BE39-11D2-A404-00104BDF4755}\"\r\n",
+        "@=\"rn.dll\"\r\n",
+        "@=\"encoder.dll\"\r\n",
+    };
+    for (const std::string& line : missing) {
+        Hive(Without(CompleteHive, line));
+        EXPECT_FALSE(IsEncoderInstalled()) << "without " << line;
+    }
+    Hive(Replaced(CompleteHive, "@=\"rn.dll\"", "@=\"\""));
+    EXPECT_FALSE(IsEncoderInstalled()) << "an empty string is missing";
+    Hive(Replaced(CompleteHive, "File4]", "File5]"));
+    EXPECT_FALSE(IsEncoderInstalled()) << "a value in another key does not count";
+}
+
+TEST_F(Registry, MissingEmptyAndMalformedHivesReadAsEmpty) {
+    EXPECT_FALSE(IsEncoderInstalled());
+    EXPECT_EQ(GetDesktopFolder(), "");
+    for (const std::string& text :
+         {std::string(), std::string("REGEDIT4\r\n"), std::string("\xff\xfe\0\x01garbage[[[\"=\"", 16),
+          std::string(
+              "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\n"
+              "\"Desktop\"=\"/d\"\n"),
+          std::string(
+              "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
+              "\"Desktop\"=\"unterminated\n\"Desktop\"=/bare\n")}) {
+        Hive(text);
+        EXPECT_FALSE(IsEncoderInstalled());
+        EXPECT_EQ(GetDesktopFolder(), "");
+    }
+    ::mkdir(dir.File("registry.reg").c_str(), 0777);
+    EXPECT_EQ(GetRealProducerPath(), "") << "a folder in the hive's place";
+}
+
+TEST_F(Registry, KeysAndValueNamesCompareWithoutLetterCaseAndLineEndsMayBeBare) {
+    std::string text = CompleteHive;
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    Hive(text);
+    EXPECT_TRUE(IsEncoderInstalled());
+    EXPECT_EQ(GetDesktopFolder(), "/HOME/U/DESKTOP");
+
+    std::string lf = CompleteHive;
+    for (auto pos = lf.find("\r\n"); pos != std::string::npos; pos = lf.find("\r\n"))
+        lf.erase(pos, 1);
+    Hive(lf);
+    EXPECT_TRUE(IsEncoderInstalled());
+}
+
+TEST_F(Registry, AValueOfAnotherTypeIsNotAString) {
+    Hive(Replaced(CompleteHive, "@=\"encoder.dll\"", "@=dword:0000002a"));
+    EXPECT_FALSE(IsEncoderInstalled());
+    EXPECT_EQ(RegReadValue(RegRoot::LocalMachine, EncoderValues[3].keyPath, "").dword, 42u);
+    EXPECT_THROW(RegReadStringStrict(RegRoot::LocalMachine, EncoderValues[3].keyPath, ""), RegistryError);
+    Hive(Replaced(CompleteHive, "\"Desktop\"=\"/home/u/Desktop\"", "\"Desktop\"=hex:2f,64"));
+    EXPECT_EQ(GetDesktopFolder(), "");
+}
+
+TEST_F(Registry, AnUnknownBracketedLineEndsTheKeyBeforeIt) {
+    Hive(
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]\n"
+        "[-HKEY_LOCAL_MACHINE\\Gone]\n\"Desktop\"=\"/not/this\"\n");
+    EXPECT_EQ(GetDesktopFolder(), "");
+}
+
+TEST_F(Registry, TheHiveIsReadAfreshAtEveryCall) {
+    Hive(Without(CompleteHive, "@=\"rn.dll\"\r\n"));
+    EXPECT_FALSE(IsEncoderInstalled());
+    Hive(CompleteHive);
+    EXPECT_TRUE(IsEncoderInstalled());
+}
+
+TEST(RegistryEdit, SettingAndDeletingKeepsEveryOtherLine) {
+    const std::string original =
+        "REGEDIT4\r\n\r\n; a "
+        "note\r\n[hkey_local_machine\\software\\x]\r\n\"A\"=\"1\"\r\n\"b\"=dword:00000001\r\n\r\n"
+        "[HKEY_CURRENT_USER\\y]\r\n\"c\"=\"2\"\r\n";
+    std::string text =
+        reg::SetStringValue(original, RegRoot::LocalMachine, "\\SOFTWARE\\X", "a", "new \"q\" \\");
+    EXPECT_EQ(text, Replaced(original, "\"A\"=\"1\"", "\"a\"=\"new \\\"q\\\" \\\\\""));
+    text = reg::SetStringValue(text, RegRoot::LocalMachine, "\\Software\\x", "", "dflt");
+    EXPECT_EQ(text, Replaced(original, "\"A\"=\"1\"\r\n\"b\"=dword:00000001\r\n",
+                             "\"a\"=\"new \\\"q\\\" \\\\\"\r\n\"b\"=dword:00000001\r\n@=\"dflt\"\r\n"));
+    text = reg::SetStringValue(text, RegRoot::ClassesRoot, "\\New\\Key", "", "v");
+    const std::string added = "\r\n\r\n[HKEY_CLASSES_ROOT\\New\\Key]\r\n@=\"v\"\r\n";
+    EXPECT_EQ(text.substr(text.size() - added.size()), added);
+
+    text = reg::DeleteValue(text, RegRoot::ClassesRoot, "New\\Key", "");
+    text = reg::DeleteValue(text, RegRoot::LocalMachine, "software\\x", "");
+    text = reg::DeleteValue(text, RegRoot::LocalMachine, "software\\x", "A");
+    EXPECT_EQ(text, Without(original, "\"A\"=\"1\"\r\n") + "\r\n[HKEY_CLASSES_ROOT\\New\\Key]\r\n");
+
+    EXPECT_EQ(reg::SetStringValue("", RegRoot::CurrentUser, "k", "n", "v"),
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\k]\n\"n\"=\"v\"\n");
+}
+
+TEST_F(Registry, RegisteringTheEncoderWritesTheFourValuesAndUnregisteringRemovesThem) {
+    const std::string other = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n\"keep\"=\"me\"\n";
+    Hive(other);
+    RegisterEncoder(dir.Path(), dir.File("quenzor"));
+    EXPECT_TRUE(IsEncoderInstalled());
+    EXPECT_EQ(GetRealProducerPath(), dir.Path());
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(RegReadString(EncoderValues[i].root, EncoderValues[i].keyPath, ""), dir.File("quenzor"));
+    }
+    EXPECT_EQ(RegReadString(RegRoot::CurrentUser, "Software\\Other", "keep"), "me");
+    RegisterEncoder(dir.Path(), dir.File("quenzor"));
+    const std::string twice = ReadBytes(dir.File("registry.reg"));
+    EXPECT_EQ(std::count(twice.begin(), twice.end(), '@'), 3) << "registering again adds nothing";
+
+    UnregisterEncoder();
+    EXPECT_FALSE(IsEncoderInstalled());
+    EXPECT_EQ(GetRealProducerPath(), "");
+    EXPECT_EQ(RegReadString(RegRoot::CurrentUser, "Software\\Other", "keep"), "me");
+    EXPECT_EQ(testing_support::FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
+
+    ::unlink(dir.File("registry.reg").c_str());
+    RegisterEncoder(dir.Path(), dir.File("quenzor"));
+    EXPECT_TRUE(IsEncoderInstalled()) << "a missing hive is created";
+}
+
+TEST_F(Registry, RegisteringIntoAHiveThatCannotBeWrittenFailsWithTheReason) {
+    ::mkdir(dir.File("registry.reg").c_str(), 0777);
+    try {
+        RegisterEncoder(dir.Path(), dir.File("quenzor"));
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("registry.reg"), std::string::npos);
+    }
+}

@@ -22,7 +22,7 @@ namespace encoder::rm {
 // physical stream, logical stream headers, rule map, index per physical stream).
 
 class WriteError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -35,24 +35,27 @@ struct VideoFormat {
 };
 
 struct AudioFormat {
-    std::uint32_t sampleRate = 0;      // of the encoded audio
+    std::uint32_t sampleRate = 0;  // of the encoded audio
     std::uint16_t channels = 0;
     std::uint16_t bitsPerSample = 16;
-    std::uint32_t frameBytes = 0;      // bytes of one encoded codec frame (20 for lpcJ; varies for dnet)
-    std::uint32_t samplesPerFrame = 0; // 160 for lpcJ, 1536 for dnet
+    std::uint32_t frameBytes = 0;       // bytes of one encoded codec frame (20 for lpcJ; varies for dnet)
+    std::uint32_t samplesPerFrame = 0;  // 160 for lpcJ, 1536 for dnet
 };
 
 struct StreamDesc {
     StreamKind kind = StreamKind::Audio;
-    std::string fourcc;                 // "RV20", "lpcJ", "dnet"
-    std::uint32_t avgBitRate = 0;       // bits per second; the true figures are patched in by Finish
+    std::string fourcc;            // "RV20", "lpcJ", "dnet"
+    std::uint32_t avgBitRate = 0;  // bits per second; the true figures are patched in by Finish
     std::uint32_t maxBitRate = 0;
-    VideoFormat video;                  // for video streams
-    AudioFormat audio;                  // for audio streams
+    VideoFormat video;                    // for video streams
+    AudioFormat audio;                    // for audio streams
     std::vector<std::uint8_t> extradata;  // codec private data, when the codec gave any
     // Total budget of the target audience this stream was made for (bits per second); tells streams of
     // one kind in a multi-rate file apart. 0 for single-rate files.
     std::uint32_t audienceBitRate = 0;
+    // Largest packet payload in bytes for video; a larger picture is cut into several packets.
+    // 0 lets the writer choose (whole pictures up to the packet limit of about 64 KB).
+    std::uint32_t maxPacketBytes = 0;
 };
 
 struct ClipInfo {
@@ -65,7 +68,7 @@ struct ClipInfo {
 };
 
 class Writer {
-public:
+  public:
     explicit Writer(const std::string& path);
     ~Writer();
     Writer(const Writer&) = delete;
@@ -79,7 +82,7 @@ public:
     // Writes what is still buffered, the index, and the final header figures; closes the file.
     void Finish();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,420 @@
+#include "encoder/RmWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <stdexcept>
+
+#include "encoder/rm/ByteBuffer.h"
+#include "encoder/rm/Chunks.h"
+#include "encoder/rm/FileIo.h"
+#include "encoder/rm/Packetizer.h"
+
+namespace encoder::rm {
+
+namespace {
+
+constexpr std::uint32_t kPacketHeaderSize = 12;
+constexpr std::uint8_t kKeyFrameFlag = 0x02;
+// Audio frames are grouped into packets of about this size: few enough headers, small enough steps.
+constexpr std::size_t kAudioPacketTarget = 640;
+// Audio index points lie about this far apart.
+constexpr std::uint32_t kAudioIndexSpacingMs = 1000;
+
+struct PacketInfo {
+    std::uint32_t timestamp = 0;
+    std::uint32_t size = 0;  // with the packet header
+    bool key = false;
+    bool startsFrame = false;  // first packet of a picture, or any audio packet
+};
+
+struct StreamState {
+    StreamDesc desc;
+    std::uint16_t number = 0;
+    std::unique_ptr<Spool> spool;
+    std::vector<PacketInfo> packets;
+    std::int64_t lastTimestamp = -1;
+    double endTime = 0;  // ms, end of the last frame
+    std::uint64_t codecBytes = 0;
+    std::uint32_t pictureNumber = 0;
+    // Audio frames waiting to fill a packet.
+    std::vector<std::uint8_t> pending;
+    std::int64_t pendingTimestamp = 0;
+    double pendingEnd = 0;
+    bool pendingKey = false;
+
+    double FrameDurationMs() const {
+        if (desc.kind == StreamKind::Video)
+            return desc.video.framesPerSecond > 0 ? 1000.0 / desc.video.framesPerSecond : 0.0;
+        if (desc.audio.sampleRate == 0)
+            return 0.0;
+        return 1000.0 * desc.audio.samplesPerFrame / desc.audio.sampleRate;
+    }
+};
+
+std::string DirectoryOf(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+std::string CreationDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[40];
+    std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d:%02d", local.tm_mon + 1, local.tm_mday,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
+}
+
+std::uint32_t ClampU32(double v) {
+    if (!(v > 0))
+        return 0;
+    return v >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(std::llround(v));
+}
+
+// True header figures of one stream, from the packets it really holds.
+Figures MeasureStream(const StreamState& s) {
+    Figures f;
+    if (s.packets.empty())
+        return f;
+    std::uint64_t total = 0;
+    std::uint32_t maxPayload = 0;
+    std::map<std::uint32_t, std::uint64_t> perSecond;
+    for (const PacketInfo& p : s.packets) {
+        total += p.size;
+        maxPayload = std::max(maxPayload, p.size - kPacketHeaderSize);
+        perSecond[p.timestamp / 1000] += p.size;
+    }
+    const std::uint64_t count = s.packets.size();
+    const double duration = std::max(1.0, std::ceil(s.endTime));
+    f.duration = ClampU32(duration);
+    f.startTime = s.packets.front().timestamp;
+    f.avgBitRate = ClampU32(total * 8.0 * 1000.0 / duration);
+    std::uint64_t busiest = 0;
+    for (const auto& [second, bytes] : perSecond)
+        busiest = std::max(busiest, bytes);
+    f.maxBitRate = std::max(f.avgBitRate, ClampU32(busiest * 8.0));
+    f.maxPacketSize = maxPayload;
+    f.avgPacketSize = static_cast<std::uint32_t>((total - count * kPacketHeaderSize) / count);
+    // Preroll: how long a player must buffer, receiving at the average rate, so that no packet
+    // arrives after its time.
+    double received = 0;
+    double worst = 0;
+    if (f.avgBitRate > 0) {
+        for (const PacketInfo& p : s.packets) {
+            received += p.size;
+            worst = std::max(worst, received * 8000.0 / f.avgBitRate - p.timestamp);
+        }
+    }
+    f.preroll = ClampU32(worst);
+    return f;
+}
+
+}  // namespace
+
+struct Writer::Impl {
+    std::string path;
+    std::string directory;
+    std::unique_ptr<OutputFile> file;
+    std::vector<StreamState> streams;
+    ClipInfo clip;
+    bool begun = false;
+    bool finished = false;
+
+    void CheckOpen(const char* what) const {
+        if (finished || !file)
+            throw std::logic_error(std::string("RealMedia writer: ") + what + " after Finish");
+    }
+
+    void AppendPacket(StreamState& s, std::int64_t timestamp, bool key, bool startsFrame,
+                      std::span<const std::uint8_t> payload) {
+        ByteBuffer header;
+        header.U16(0);
+        header.U16(static_cast<std::uint16_t>(payload.size() + kPacketHeaderSize));
+        header.U16(s.number);
+        header.U32(static_cast<std::uint32_t>(timestamp));
+        header.U8(0);
+        header.U8(key ? kKeyFrameFlag : 0);
+        s.spool->Append(header.Data());
+        s.spool->Append(payload);
+        s.packets.push_back({static_cast<std::uint32_t>(timestamp),
+                             static_cast<std::uint32_t>(payload.size() + kPacketHeaderSize), key,
+                             startsFrame});
+    }
+
+    void FlushAudio(StreamState& s) {
+        if (s.pending.empty())
+            return;
+        AppendPacket(s, s.pendingTimestamp, s.pendingKey, true, s.pending);
+        s.pending.clear();
+    }
+
+    void WriteAudio(StreamState& s, std::int64_t timestamp, bool key, std::span<const std::uint8_t> frame) {
+        const double duration = s.FrameDurationMs();
+        // A gap or overlap in the timestamps starts a new packet so every packet's time stays exact.
+        const bool continuous = std::fabs(static_cast<double>(timestamp) - s.pendingEnd) <= 1.0;
+        if (!s.pending.empty() && (!continuous || s.pending.size() + frame.size() > kAudioPacketTarget ||
+                                   s.pending.size() + frame.size() > kMaxPacketPayload))
+            FlushAudio(s);
+        if (s.pending.empty()) {
+            s.pendingTimestamp = timestamp;
+            s.pendingEnd = static_cast<double>(timestamp);
+            s.pendingKey = key;
+        }
+        if (s.desc.fourcc == "dnet")
+            AppendSwappedWords(s.pending, frame);
+        else
+            s.pending.insert(s.pending.end(), frame.begin(), frame.end());
+        s.pendingEnd += duration;
+        if (s.pending.size() >= kAudioPacketTarget)
+            FlushAudio(s);
+    }
+
+    void WriteVideo(StreamState& s, std::int64_t timestamp, bool key, std::span<const std::uint8_t> frame) {
+        std::vector<std::vector<std::uint8_t>> packets;
+        try {
+            const std::size_t limit = s.desc.maxPacketBytes ? s.desc.maxPacketBytes : kMaxPacketPayload;
+            packets = PacketizeVideoFrame(frame, static_cast<std::uint8_t>(s.pictureNumber), limit);
+        } catch (const std::length_error&) {
+            throw WriteError("A video frame of " + std::to_string(frame.size()) +
+                             " bytes is too large for a RealMedia file.");
+        }
+        ++s.pictureNumber;
+        for (std::size_t i = 0; i < packets.size(); ++i)
+            AppendPacket(s, timestamp, key, i == 0, packets[i]);
+    }
+
+    std::vector<Property> FileInfoProperties() const {
+        std::vector<Property> properties;
+        bool hasDate = false;
+        for (const auto& [name, value] : clip.fileInfo) {
+            properties.push_back({name, true, 0, value});
+            hasDate = hasDate || name == "Creation Date";
+        }
+        if (!hasDate)
+            properties.push_back({"Creation Date", true, 0, CreationDate()});
+        return properties;
+    }
+
+    void Finish();
+    void LayOutSingleRate();
+};
+
+void Writer::Impl::LayOutSingleRate() {
+    // Interleave all packets by time; ties keep the order the streams were added in.
+    struct Ref {
+        std::uint32_t timestamp;
+        std::uint32_t stream;
+        std::uint32_t packet;
+    };
+    std::vector<Ref> order;
+    for (std::uint32_t si = 0; si < streams.size(); ++si)
+        for (std::uint32_t pi = 0; pi < streams[si].packets.size(); ++pi)
+            order.push_back({streams[si].packets[pi].timestamp, si, pi});
+    std::stable_sort(order.begin(), order.end(), [](const Ref& a, const Ref& b) {
+        return a.timestamp != b.timestamp ? a.timestamp < b.timestamp : a.stream < b.stream;
+    });
+
+    std::vector<Figures> figures;
+    Figures total;
+    std::uint64_t dataBytes = 0;
+    std::uint64_t payloadBytes = 0;
+    std::map<std::uint32_t, std::uint64_t> perSecond;
+    double endTime = 0;
+    for (const StreamState& s : streams) {
+        figures.push_back(MeasureStream(s));
+        total.preroll = std::max(total.preroll, figures.back().preroll);
+        total.maxPacketSize = std::max(total.maxPacketSize, figures.back().maxPacketSize);
+        endTime = std::max(endTime, s.endTime);
+        for (const PacketInfo& p : s.packets) {
+            dataBytes += p.size;
+            payloadBytes += p.size - kPacketHeaderSize;
+            perSecond[p.timestamp / 1000] += p.size;
+        }
+    }
+    const double duration = std::max(1.0, std::ceil(endTime));
+    total.duration = ClampU32(duration);
+    total.avgBitRate = ClampU32(dataBytes * 8.0 * 1000.0 / duration);
+    std::uint64_t busiest = 0;
+    for (const auto& [second, bytes] : perSecond)
+        busiest = std::max(busiest, bytes);
+    total.maxBitRate = std::max(total.avgBitRate, ClampU32(busiest * 8.0));
+    total.avgPacketSize = order.empty() ? 0 : static_cast<std::uint32_t>(payloadBytes / order.size());
+
+    // Index records, with packet offsets counted from the start of the data chunk for now.
+    std::vector<std::vector<IndexRecord>> index(streams.size());
+    std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
+    std::uint64_t offset = kDataHeaderSize;
+    for (std::uint32_t n = 0; n < order.size(); ++n) {
+        const Ref& r = order[n];
+        const StreamState& s = streams[r.stream];
+        const PacketInfo& p = s.packets[r.packet];
+        bool point = false;
+        if (s.desc.kind == StreamKind::Video)
+            point = p.key && p.startsFrame;
+        else
+            point = static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
+        if (point) {
+            index[r.stream].push_back({p.timestamp, static_cast<std::uint32_t>(offset), n});
+            lastIndexed[r.stream] = p.timestamp;
+        }
+        offset += p.size;
+    }
+
+    const std::uint16_t mediaCount = static_cast<std::uint16_t>(streams.size());
+    const std::uint32_t headerCount = 2 + mediaCount + 1 + 1 + mediaCount;
+    auto buildHeader = [&](std::uint32_t dataOffset, std::uint32_t indexOffset) {
+        ByteBuffer h;
+        PutFileHeader(h, headerCount);
+        FileProperties prop;
+        prop.figures = total;
+        prop.packetCount = static_cast<std::uint32_t>(order.size());
+        prop.indexOffset = indexOffset;
+        prop.dataOffset = dataOffset;
+        prop.streamCount = static_cast<std::uint16_t>(mediaCount + 1);
+        prop.flags = kFlagSaveAllowed | kFlagPerfectPlay | kFlagDownloadAllowed;
+        PutProperties(h, prop);
+        PutContent(h, clip);
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            const StreamState& s = streams[i];
+            if (s.desc.kind == StreamKind::Audio) {
+                const auto bytesPerMinute =
+                    ClampU32(s.codecBytes * 60000.0 / std::max(1.0, std::ceil(s.endTime)));
+                PutMediaProperties(
+                    h, s.number, figures[i], "Audio Stream", "audio/x-pn-realaudio",
+                    AudioTypeSpecific(s.desc, bytesPerMinute, static_cast<std::uint32_t>(s.codecBytes)));
+            } else {
+                PutMediaProperties(h, s.number, figures[i], "Video Stream", "video/x-pn-realvideo",
+                                   VideoTypeSpecific(s.desc));
+            }
+        }
+        Figures infoFigures;
+        infoFigures.duration = total.duration;
+        PutMediaProperties(h, mediaCount, infoFigures, "", "logical-fileinfo",
+                           LogicalStreamData({}, {}, {}, FileInfoProperties()));
+        return h;
+    };
+    const std::uint64_t headerSize = buildHeader(0, 0).Size();
+    const std::uint64_t dataSize = kDataHeaderSize + dataBytes;
+    std::uint64_t indexSize = 0;
+    for (const auto& records : index)
+        indexSize += IndexChunkSize(records.size());
+    if (headerSize + dataSize + indexSize > 0xFFFFFFFFull)
+        throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
+    const auto dataOffset = static_cast<std::uint32_t>(headerSize);
+    const auto indexOffset = static_cast<std::uint32_t>(headerSize + dataSize);
+
+    file->Write(buildHeader(dataOffset, indexOffset).Data());
+    ByteBuffer dataHeader;
+    PutDataHeader(dataHeader, static_cast<std::uint32_t>(dataSize), static_cast<std::uint32_t>(order.size()),
+                  0);
+    file->Write(dataHeader.Data());
+    std::vector<Spool::Reader> readers;
+    readers.reserve(streams.size());
+    for (const StreamState& s : streams)
+        readers.emplace_back(*s.spool);
+    for (const Ref& r : order)
+        file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
+
+    std::uint32_t next = indexOffset;
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        for (IndexRecord& rec : index[i])
+            rec.offset += dataOffset;
+        next += IndexChunkSize(index[i].size());
+        ByteBuffer chunk;
+        PutIndex(chunk, streams[i].number, index[i], i + 1 < streams.size() ? next : 0);
+        file->Write(chunk.Data());
+    }
+}
+
+void Writer::Impl::Finish() {
+    // Whatever happens, no file stays open once Finish has returned or thrown.
+    struct Release {
+        Impl& impl;
+        ~Release() {
+            impl.finished = true;
+            impl.file.reset();
+            for (StreamState& s : impl.streams)
+                s.spool.reset();
+        }
+    } release{*this};
+    for (StreamState& s : streams)
+        FlushAudio(s);
+    LayOutSingleRate();
+    file->Close();
+}
+
+Writer::Writer(const std::string& path) : impl_(std::make_unique<Impl>()) {
+    impl_->path = path;
+    impl_->directory = DirectoryOf(path);
+    impl_->file = std::make_unique<OutputFile>(path);
+}
+
+Writer::~Writer() = default;
+
+int Writer::AddStream(const StreamDesc& desc) {
+    impl_->CheckOpen("AddStream");
+    if (impl_->begun)
+        throw std::logic_error("RealMedia writer: AddStream after Begin");
+    if (desc.fourcc.size() != 4)
+        throw std::invalid_argument("RealMedia writer: a codec code has four characters");
+    if (desc.kind == StreamKind::Audio && (desc.audio.sampleRate == 0 || desc.audio.channels == 0))
+        throw std::invalid_argument("RealMedia writer: audio stream without sample rate or channels");
+    if (desc.kind == StreamKind::Video && (desc.video.width == 0 || desc.video.height == 0))
+        throw std::invalid_argument("RealMedia writer: video stream without a picture size");
+    if (impl_->streams.size() >= 0xFFFE)
+        throw std::invalid_argument("RealMedia writer: too many streams");
+    StreamState s;
+    s.desc = desc;
+    s.number = static_cast<std::uint16_t>(impl_->streams.size());
+    s.spool = std::make_unique<Spool>(impl_->directory, impl_->path);
+    impl_->streams.push_back(std::move(s));
+    return static_cast<int>(impl_->streams.size() - 1);
+}
+
+void Writer::Begin(const ClipInfo& info) {
+    impl_->CheckOpen("Begin");
+    if (impl_->begun)
+        throw std::logic_error("RealMedia writer: Begin called twice");
+    if (impl_->streams.empty())
+        throw std::logic_error("RealMedia writer: Begin without streams");
+    impl_->clip = info;
+    impl_->begun = true;
+}
+
+void Writer::WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame,
+                        std::span<const std::uint8_t> frame) {
+    impl_->CheckOpen("WriteFrame");
+    if (!impl_->begun)
+        throw std::logic_error("RealMedia writer: WriteFrame before Begin");
+    if (stream < 0 || static_cast<std::size_t>(stream) >= impl_->streams.size())
+        throw std::out_of_range("RealMedia writer: no such stream");
+    StreamState& s = impl_->streams[static_cast<std::size_t>(stream)];
+    if (timestampMs < 0 || timestampMs > 0xFFFFFFFFll)
+        throw std::out_of_range("RealMedia writer: timestamp out of range");
+    if (frame.empty())
+        return;
+    // A frame stamped earlier than its predecessor (rounding in the source's times) takes the
+    // predecessor's time: packet times within a stream must never go back.
+    timestampMs = std::max(timestampMs, s.lastTimestamp);
+    s.lastTimestamp = timestampMs;
+    s.codecBytes += frame.size();
+    if (s.desc.kind == StreamKind::Audio)
+        impl_->WriteAudio(s, timestampMs, keyFrame, frame);
+    else
+        impl_->WriteVideo(s, timestampMs, keyFrame, frame);
+    s.endTime = std::max(s.endTime, static_cast<double>(timestampMs) + s.FrameDurationMs());
+}
+
+void Writer::Finish() {
+    impl_->CheckOpen("Finish");
+    if (!impl_->begun)
+        throw std::logic_error("RealMedia writer: Finish before Begin");
+    impl_->Finish();
+}
+
+}  // namespace encoder::rm

@@ -1,0 +1,211 @@
+#include "encoder/rm/Chunks.h"
+
+#include <cmath>
+
+namespace encoder::rm {
+
+std::string CutUtf8(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    std::size_t cut = limit;
+    // Step back over continuation bytes so the last character stays whole.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
+void PutFileHeader(ByteBuffer& out, std::uint32_t headerCount) {
+    const std::size_t chunk = out.BeginChunk(".RMF");
+    out.U32(0);  // file version
+    out.U32(headerCount);
+    out.EndChunk(chunk);
+}
+
+void PutProperties(ByteBuffer& out, const FileProperties& p) {
+    const std::size_t chunk = out.BeginChunk("PROP");
+    out.U32(p.figures.maxBitRate);
+    out.U32(p.figures.avgBitRate);
+    out.U32(p.figures.maxPacketSize);
+    out.U32(p.figures.avgPacketSize);
+    out.U32(p.packetCount);
+    out.U32(p.figures.duration);
+    out.U32(p.figures.preroll);
+    out.U32(p.indexOffset);
+    out.U32(p.dataOffset);
+    out.U16(p.streamCount);
+    out.U16(p.flags);
+    out.EndChunk(chunk);
+}
+
+void PutContent(ByteBuffer& out, const ClipInfo& info) {
+    const std::size_t chunk = out.BeginChunk("CONT");
+    for (const std::string* text : {&info.title, &info.author, &info.copyright, &info.comment})
+        out.Str16(CutUtf8(*text, 0xFFFF));
+    out.EndChunk(chunk);
+}
+
+void PutMediaProperties(ByteBuffer& out, std::uint16_t streamNumber, const Figures& f,
+                        const std::string& name, const std::string& mimeType,
+                        const std::vector<std::uint8_t>& typeSpecific) {
+    const std::size_t chunk = out.BeginChunk("MDPR");
+    out.U16(streamNumber);
+    out.U32(f.maxBitRate);
+    out.U32(f.avgBitRate);
+    out.U32(f.maxPacketSize);
+    out.U32(f.avgPacketSize);
+    out.U32(f.startTime);
+    out.U32(f.preroll);
+    out.U32(f.duration);
+    out.Str8(CutUtf8(name, 0xFF));
+    out.Str8(CutUtf8(mimeType, 0xFF));
+    out.U32(static_cast<std::uint32_t>(typeSpecific.size()));
+    out.Bytes(typeSpecific);
+    out.EndChunk(chunk);
+}
+
+void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize, std::uint32_t packetCount,
+                   std::uint32_t nextDataHeader) {
+    out.Tag("DATA");
+    out.U32(chunkSize);
+    out.U16(0);
+    out.U32(packetCount);
+    out.U32(nextDataHeader);
+}
+
+void PutIndex(ByteBuffer& out, std::uint16_t streamNumber, const std::vector<IndexRecord>& records,
+              std::uint32_t nextIndexHeader) {
+    const std::size_t chunk = out.BeginChunk("INDX");
+    out.U32(static_cast<std::uint32_t>(records.size()));
+    out.U16(streamNumber);
+    out.U32(nextIndexHeader);
+    for (const IndexRecord& r : records) {
+        out.U16(0);
+        out.U32(r.timestamp);
+        out.U32(r.offset);
+        out.U32(r.packetNumber);
+    }
+    out.EndChunk(chunk);
+}
+
+namespace {
+
+// The sample-rate family code AC-3 streams carry in the flavor field.
+std::uint16_t RateFamily(std::uint32_t sampleRate) {
+    switch (sampleRate) {
+        case 48000:
+        case 24000:
+        case 12000:
+            return 1;
+        case 32000:
+        case 16000:
+        case 8000:
+            return 3;
+        default:
+            return 2;
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
+                                            std::uint32_t dataSize) {
+    const AudioFormat& a = desc.audio;
+    const bool ac3 = desc.fourcc == "dnet";
+    ByteBuffer b;
+    b.Text(".ra");
+    b.U8(0xFD);
+    b.U16(4);  // header version
+    b.U16(0);
+    b.Tag(".ra4");
+    b.U32(dataSize);
+    b.U16(4);
+    const std::size_t headerSizeAt = b.Size();
+    b.U32(0);                                   // bytes from the version field on, patched below
+    b.U16(ac3 ? RateFamily(a.sampleRate) : 0);  // flavor
+    b.U32(a.frameBytes);                        // coded frame size
+    b.U32(0);
+    b.U32(bytesPerMinute);
+    b.U32(bytesPerMinute);
+    b.U16(1);                                         // interleave height: no interleaving
+    b.U16(static_cast<std::uint16_t>(a.frameBytes));  // frame size
+    b.U16(0);                                         // sub-packet size, unused without interleaving
+    b.U16(0);
+    b.U16(static_cast<std::uint16_t>(a.sampleRate));
+    b.U16(0);
+    b.U16(a.bitsPerSample);
+    b.U16(a.channels);
+    b.Str8("Int0");  // interleaver: none
+    b.Str8(desc.fourcc);
+    // Empty title, author and copyright, then the end of the header.
+    b.U16(0);
+    b.U16(0);
+    b.U16(0);
+    b.U8(0);
+    b.PatchU32(headerSizeAt, static_cast<std::uint32_t>(b.Size() - 16));
+    return b.Take();
+}
+
+std::vector<std::uint8_t> VideoTypeSpecific(const StreamDesc& desc) {
+    const VideoFormat& v = desc.video;
+    ByteBuffer b;
+    b.U32(0);  // size, patched below
+    b.Tag("VIDO");
+    b.Tag(desc.fourcc);
+    b.U16(v.width);
+    b.U16(v.height);
+    b.U16(12);  // bits per pixel of the decoded YUV 4:2:0 picture
+    b.U16(0);   // padding width
+    b.U16(0);   // padding height
+    const double fps = v.framesPerSecond > 0 ? v.framesPerSecond : 0;
+    b.U32(static_cast<std::uint32_t>(std::lround(std::min(fps, 65535.0) * 65536.0)));  // 16.16 fixed point
+    if (desc.extradata.size() >= 8) {
+        b.Bytes(desc.extradata);
+    } else {
+        // Codec flags and bitstream version of RealVideo 2.0 as libavcodec's encoder writes it.
+        b.U32(0x00000008);
+        b.U32(0x20103001);
+    }
+    b.PatchU32(0, static_cast<std::uint32_t>(b.Size()));
+    return b.Take();
+}
+
+std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& physicalStreams,
+                                            const std::vector<std::uint32_t>& dataOffsets,
+                                            const std::vector<std::uint16_t>& ruleToStream,
+                                            const std::vector<Property>& properties) {
+    ByteBuffer b;
+    b.U32(0);  // size, patched below
+    b.U16(0);  // object version
+    b.U16(static_cast<std::uint16_t>(physicalStreams.size()));
+    for (std::uint16_t n : physicalStreams)
+        b.U16(n);
+    for (std::uint32_t offset : dataOffsets)
+        b.U32(offset);
+    b.U16(static_cast<std::uint16_t>(ruleToStream.size()));
+    for (std::uint16_t n : ruleToStream)
+        b.U16(n);
+    b.U16(static_cast<std::uint16_t>(properties.size()));
+    for (const Property& p : properties) {
+        const std::size_t start = b.Size();
+        b.U32(0);
+        b.U16(0);
+        b.Str8(CutUtf8(p.name, 0xFF));
+        if (p.isText) {
+            // Strings carry their terminating zero, as C-based readers expect.
+            const std::string value = CutUtf8(p.text, 0xFFFE);
+            b.U32(2);
+            b.U16(static_cast<std::uint16_t>(value.size() + 1));
+            b.Text(value);
+            b.U8(0);
+        } else {
+            b.U32(0);
+            b.U16(4);
+            b.U32(p.number);
+        }
+        b.PatchU32(start, static_cast<std::uint32_t>(b.Size() - start));
+    }
+    b.PatchU32(0, static_cast<std::uint32_t>(b.Size()));
+    return b.Take();
+}
+
+}  // namespace encoder::rm

@@ -1,0 +1,77 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "encoder/RmWriter.h"
+#include "encoder/rm/ByteBuffer.h"
+
+namespace encoder::rm {
+
+// Figures of the PROP header and of each MDPR header.
+struct Figures {
+    std::uint32_t maxBitRate = 0;
+    std::uint32_t avgBitRate = 0;
+    std::uint32_t maxPacketSize = 0;
+    std::uint32_t avgPacketSize = 0;
+    std::uint32_t startTime = 0;
+    std::uint32_t preroll = 0;
+    std::uint32_t duration = 0;
+};
+
+struct FileProperties {
+    Figures figures;
+    std::uint32_t packetCount = 0;
+    std::uint32_t indexOffset = 0;
+    std::uint32_t dataOffset = 0;
+    std::uint16_t streamCount = 0;
+    std::uint16_t flags = 0;
+};
+
+// PROP flags.
+constexpr std::uint16_t kFlagSaveAllowed = 0x0001;
+constexpr std::uint16_t kFlagPerfectPlay = 0x0002;
+constexpr std::uint16_t kFlagDownloadAllowed = 0x0008;
+
+// One name/value property of a logical stream: a number or a string.
+struct Property {
+    std::string name;
+    bool isText = true;
+    std::uint32_t number = 0;
+    std::string text;
+};
+
+void PutFileHeader(ByteBuffer& out, std::uint32_t headerCount);
+void PutProperties(ByteBuffer& out, const FileProperties& properties);
+void PutContent(ByteBuffer& out, const ClipInfo& info);
+void PutMediaProperties(ByteBuffer& out, std::uint16_t streamNumber, const Figures& figures,
+                        const std::string& name, const std::string& mimeType,
+                        const std::vector<std::uint8_t>& typeSpecific);
+void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize, std::uint32_t packetCount,
+                   std::uint32_t nextDataHeader);
+constexpr std::uint32_t kDataHeaderSize = 18;
+
+struct IndexRecord {
+    std::uint32_t timestamp = 0;
+    std::uint32_t offset = 0;        // of the packet, from the start of the file
+    std::uint32_t packetNumber = 0;  // of the packet within its data chunk
+};
+void PutIndex(ByteBuffer& out, std::uint16_t streamNumber, const std::vector<IndexRecord>& records,
+              std::uint32_t nextIndexHeader);
+constexpr std::uint32_t IndexChunkSize(std::size_t records) {
+    return static_cast<std::uint32_t>(20 + 14 * records);
+}
+
+// Type-specific data of the stream headers.
+std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
+                                            std::uint32_t dataSize);
+std::vector<std::uint8_t> VideoTypeSpecific(const StreamDesc& desc);
+std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& physicalStreams,
+                                            const std::vector<std::uint32_t>& dataOffsets,
+                                            const std::vector<std::uint16_t>& ruleToStream,
+                                            const std::vector<Property>& properties);
+
+// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
+std::string CutUtf8(const std::string& text, std::size_t limit);
+
+}  // namespace encoder::rm

@@ -1,0 +1,111 @@
+#pragma once
+// Tiny media made with libavcodec for the RealMedia writer tests, and a reader that looks at the
+// written files through libavformat exactly as FFmpeg's tools do.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include "encoder/RmWriter.h"
+
+namespace rmtest {
+
+struct InputDeleter {
+    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+};
+struct CodecDeleter {
+    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* p) const { av_frame_free(&p); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+
+struct Frame {
+    std::vector<std::uint8_t> bytes;
+    std::int64_t timestampMs = 0;
+    bool key = false;
+};
+
+struct EncodedStream {
+    encoder::rm::StreamDesc desc;
+    std::vector<Frame> frames;
+    double durationMs = 0;
+};
+
+// RealVideo 2.0 pictures of a moving pattern; `gop` pictures between keyframes.
+EncodedStream EncodeRv20(int width, int height, double fps, int count, int bitRate, int gop);
+// RealAudio 1.0 (14.4): 8 kHz mono, 20-byte frames of 160 samples.
+EncodedStream EncodeRa144(double seconds);
+// AC-3 at the given rate and channel count.
+EncodedStream EncodeAc3(int sampleRate, int channels, int bitRate, double seconds);
+
+// Writes the streams into `path`, frames interleaved as a pipeline would hand them over.
+void WriteFile(const std::string& path, const std::vector<const EncodedStream*>& streams,
+               const encoder::rm::ClipInfo& info);
+
+struct ProbedStream {
+    AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+    AVCodecID codec = AV_CODEC_ID_NONE;
+    int id = -1;
+    std::int64_t bitRate = 0;
+    double durationMs = 0;
+    int width = 0, height = 0, sampleRate = 0, channels = 0;
+    int packets = 0;
+    int decodedFrames = 0;
+    std::vector<std::int64_t> pts;
+};
+
+struct Probe {
+    bool opened = false;
+    std::string openError;
+    double durationMs = 0;
+    std::map<std::string, std::string> metadata;
+    std::vector<ProbedStream> streams;
+    std::vector<std::string> errors;  // everything libav logged at error level while reading
+};
+
+// Opens the file, reads every packet and decodes every audio and video packet.
+Probe ProbeFile(const std::string& path);
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at);
+std::uint16_t Be16(const std::vector<std::uint8_t>& b, std::size_t at);
+
+// Offsets of every top-level chunk, walking the headers and following data and index chunks.
+struct Chunk {
+    std::string tag;
+    std::size_t offset = 0;
+    std::uint32_t size = 0;
+};
+std::vector<Chunk> HeaderChunks(const std::vector<std::uint8_t>& file);
+
+// A fresh temporary directory, removed with everything in it when the object goes.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+int OpenDescriptorCount();
+
+}  // namespace rmtest

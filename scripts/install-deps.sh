@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    qt6-base-dev qt6-svg-dev qt6-multimedia-dev libqt6opengl6-dev
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     ffmpeg xvfb xauth fp-utils

@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/LinkLabel.h"
+#include "app/Unit1.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramDir.h"
+#include "platform/Shell.h"
+#include "settings/Settings.h"
+
+using app::TMainForm;
+using platform::MessageBox;
+
+namespace {
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetProgramDirectory(dir.path().toStdString() + "/");
+        settings::Settings = settings::TSettings{};
+        settings::Settings.MaxConverFile = 200;
+        form = std::make_unique<TMainForm>();
+        MessageBox::TakeShown();
+    }
+    void AddRows(int n) {
+        std::vector<std::string> files;
+        for (int i = 0; i < n; ++i)
+            files.push_back("/media/clip" + std::to_string(i) + ".avi");
+        form->Jobs().AddChosenFiles(files, settings::Settings);
+    }
+    void Select(std::initializer_list<int> rows) {
+        form->LV->clearSelection();
+        for (int r : rows)
+            form->LV->topLevelItem(r)->setSelected(true);
+    }
+    std::vector<std::string> MenuTexts(QMenu* menu) {
+        std::vector<std::string> out;
+        for (QAction* a : menu->actions())
+            out.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        return out;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TMainForm> form;
+};
+}  // namespace
+
+TEST(MainLayout, ListKeepsItsMarginsAndThePanelStaysCentred) {
+    app::TMainLayout l = app::ArrangeLayout(707, 453);
+    EXPECT_EQ(l.LV, QRect(8, 64, 691, 343));
+    EXPECT_EQ(l.FaceIco.top(), 453 - 40);
+    EXPECT_EQ(l.FaceIco.left(), 8);
+    EXPECT_EQ(l.Label2, QPoint(56, 453 - 35));
+    EXPECT_EQ(app::ArrangeLayout(708, 453).Panel2, QRect(149, 118, 409, 217));
+    // Truncation towards zero, also when the panel is wider than the client area.
+    EXPECT_EQ(app::ArrangeLayout(400, 200).Panel2.topLeft(), QPoint(-4, -8));
+}
+
+TEST_F(MainFormTest, WindowRefusesToShrinkAndArrangesOnEveryResize) {
+    EXPECT_EQ(form->windowTitle(), "Vastrel Quenzor");
+    EXPECT_EQ(form->minimumSize(), QSize(715, 499));
+    EXPECT_EQ(form->size(), QSize(715, 499));
+    form->show();
+    form->resize(1000, 700);
+    QApplication::processEvents();
+    const QSize client = form->ClientArea->size();
+    EXPECT_EQ(form->LV->geometry(), QRect(8, 64, client.width() - 16, client.height() - 110));
+    EXPECT_EQ(form->FaceIco->y(), client.height() - 40);
+    EXPECT_EQ(form->Label2->y(), client.height() - 35);
+    EXPECT_EQ(form->Panel2->x(), (client.width() - 409) / 2);
+    EXPECT_FALSE(form->Panel2->isVisible());
+    form->resize(300, 200);
+    QApplication::processEvents();
+    EXPECT_GE(form->width(), 715);
+    EXPECT_GE(form->height(), 499);
+}
+
+TEST_F(MainFormTest, MenusHoldTheirItemsInOrderWithShortcutsAndImages) {
+    QList<QAction*> bar = form->menuBar()->actions();
+    std::vector<std::string> titles;
+    for (QAction* a : bar)
+        titles.push_back(a->text().toStdString());
+    EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "Control", "Option", "Help"}));
+    EXPECT_EQ(MenuTexts(form->File1), (std::vector<std::string>{"Add File", "Delete File", "-", "Exit"}));
+    EXPECT_EQ(MenuTexts(form->Edit1),
+              (std::vector<std::string>{"Select All", "Invert Selection", "-", "Music Info"}));
+    EXPECT_EQ(MenuTexts(form->Control1),
+              (std::vector<std::string>{"Converter", "Stop Converter", "Fix", "-", "Play", "-",
+                                        "Set Output Directory", "Browse Output Directory"}));
+    EXPECT_EQ(MenuTexts(form->Play1),
+              (std::vector<std::string>{"Play Source File", "Play Destination File"}));
+    EXPECT_EQ(MenuTexts(form->Option1),
+              (std::vector<std::string>{"Sound", "Turn Off", "-", "Preferences..."}));
+    EXPECT_EQ(MenuTexts(form->Help1), (std::vector<std::string>{"Contents", "Webpage", "E-Mail", "Faq", "-",
+                                                                "More Software", "About"}));
+    EXPECT_EQ(MenuTexts(form->PopupMenu1),
+              (std::vector<std::string>{"Add", "Del", "-", "Converter", "-", "Select all", "Music Info"}));
+
+    const std::pair<QAction*, Qt::Key> keys[] = {
+        {form->Addfiles1, Qt::Key_F2},       {form->Delete1, Qt::Key_F3},
+        {form->Selectall1, Qt::Key_F4},      {form->MusicInfo1, Qt::Key_F10},
+        {form->Converter1, Qt::Key_F5},      {form->Stop2, Qt::Key_F6},
+        {form->PlaySourceFile1, Qt::Key_F7}, {form->PlayDestinationFile1, Qt::Key_F8},
+        {form->Prefer1, Qt::Key_F9},         {form->Content1, Qt::Key_F1}};
+    for (auto [action, key] : keys)
+        EXPECT_EQ(action->shortcut(), QKeySequence(key)) << action->text().toStdString();
+    for (QAction* a :
+         {form->Addfiles1, form->Delete1, form->Converter1, form->Stop2, form->Fix1, form->Sound1,
+          form->urnOff1, form->Prefer1, form->Content1, form->Homepage1, form->EMail1}) {
+        EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+        EXPECT_FALSE(a->icon().pixmap(16, 16).isNull());
+    }
+    EXPECT_FALSE(form->Play1->icon().isNull());
+    EXPECT_TRUE(form->Faq1->icon().isNull());
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    EXPECT_TRUE(form->Stop2->isEnabled());  // the form's default: Stop when idle is harmless
+}
+
+TEST_F(MainFormTest, ToolbarHasItsButtonsInOrderWithHintsImagesAndStyles) {
+    std::vector<std::string> order;
+    for (QAction* a : form->ToolBar1->actions()) {
+        if (a->isSeparator()) {
+            order.push_back("-");
+            continue;
+        }
+        auto* b = qobject_cast<QToolButton*>(form->ToolBar1->widgetForAction(a));
+        ASSERT_NE(b, nullptr);
+        order.push_back(b->objectName().toStdString());
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_EQ(b->iconSize(), QSize(48, 48));
+        EXPECT_FALSE(b->icon().pixmap(48, 48).isNull());
+    }
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"ToolButton1", "ToolButton2", "-", "ToolButton3", "ToolButton14", "-",
+                                        "ToolButton12", "ToolButton4", "ToolButton13", "-", "ToolButton8",
+                                        "ToolButton9", "-", "ToolHomepage", "ToolEmail", "ToolContent"}));
+    const std::pair<const char*, const char*> hints[] = {
+        {"ToolButton1", "Add Music File"},
+        {"ToolButton2", "Delete Music File"},
+        {"ToolButton3", "Convert file to Real Media Files"},
+        {"ToolButton14", "Stop Convert"},
+        {"ToolButton12", "Play music"},
+        {"ToolButton4", "Preference"},
+        {"ToolButton13", "Call Morbeck"},
+        {"ToolButton8", "Sound notification when convert done"},
+        {"ToolButton9", "Auto turn off when convert done"},
+        {"ToolHomepage", "Connect wiht Our web site"},
+        {"ToolEmail", "Email to us"},
+        {"ToolContent", "Help"}};
+    for (auto [name, hint] : hints)
+        EXPECT_EQ(form->ToolBarButton(name)->toolTip().toStdString(), hint) << name;
+    for (const char* toggle : {"ToolButton3", "ToolButton8", "ToolButton9"})
+        EXPECT_TRUE(form->ToolBarButton(toggle)->isCheckable()) << toggle;
+    EXPECT_FALSE(form->ToolBarButton("ToolButton1")->isCheckable());
+    QToolButton* play = form->ToolBarButton("ToolButton12");
+    EXPECT_EQ(play->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_EQ(play->menu(), form->PopupMenu2);
+    EXPECT_EQ(MenuTexts(form->PopupMenu2),
+              (std::vector<std::string>{"Play Source File\tF7", "Play Destination File\tF8"}));
+    // The drop-down shows the keys without competing with the menu for them.
+    EXPECT_TRUE(form->PlaySourceFile2->shortcut().isEmpty());
+}
+
+TEST_F(MainFormTest, TwinsShareOneCommandAndTogglesMirrorEachOther) {
+    EXPECT_EQ(form->ToolBarButton("ToolButton1")->defaultAction(), form->Addfiles1);
+    EXPECT_EQ(form->ToolBarButton("ToolButton2")->defaultAction(), form->Delete1);
+    EXPECT_EQ(form->ToolBarButton("ToolButton4")->defaultAction(), form->Prefer1);
+    EXPECT_EQ(form->ToolBarButton("ToolButton13")->defaultAction(), form->Fix1);
+    EXPECT_EQ(form->ToolBarButton("ToolContent")->defaultAction(), form->Content1);
+
+    QToolButton* sound = form->ToolBarButton("ToolButton8");
+    QToolButton* off = form->ToolBarButton("ToolButton9");
+    EXPECT_FALSE(sound->isChecked());
+    EXPECT_FALSE(off->isChecked());
+    form->Sound1->trigger();  // the menu item
+    EXPECT_TRUE(sound->isChecked());
+    sound->click();  // the button releases the menu's check mark
+    EXPECT_FALSE(form->Sound1->isChecked());
+    off->click();
+    EXPECT_TRUE(form->urnOff1->isChecked());
+    form->urnOff1->trigger();
+    EXPECT_FALSE(off->isChecked());
+}
+
+TEST_F(MainFormTest, RunStateSwitchesExactlyTheRunCommands) {
+    QAction* untouched[] = {form->PlayDestinationFile1,
+                            form->PlaySourceFile2,
+                            form->PlayDestinationFile2,
+                            form->ToolButton12,
+                            form->mnuOutputFile,
+                            form->OpenOutputFile1,
+                            form->Fix1,
+                            form->Selectall1,
+                            form->Invertselect1,
+                            form->Exit1,
+                            form->Sound1,
+                            form->urnOff1,
+                            form->Content1,
+                            form->Homepage1,
+                            form->ToolButton14,
+                            form->Converter2,
+                            form->Selectall2};
+    form->EnterRunningState();
+    for (QAction* a : {form->Converter1, form->Addfiles1, form->N11, form->Delete1, form->N21,
+                       form->PlaySourceFile1, form->Prefer1})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_TRUE(form->Stop2->isEnabled());
+    EXPECT_TRUE(form->ToolBarButton("ToolButton3")->isChecked());
+    EXPECT_FALSE(form->ToolBarButton("ToolButton1")->isEnabled());
+    EXPECT_FALSE(form->ToolBarButton("ToolButton2")->isEnabled());
+    EXPECT_FALSE(form->ToolBarButton("ToolButton4")->isEnabled());
+    for (QAction* a : untouched)
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+
+    form->EnterIdleState();
+    for (QAction* a : {form->Converter1, form->Addfiles1, form->N11, form->Delete1, form->N21,
+                       form->PlaySourceFile1, form->Prefer1})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_FALSE(form->Stop2->isEnabled());
+    EXPECT_FALSE(form->ToolBarButton("ToolButton3")->isChecked());
+    for (QAction* a : untouched)
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+}
+
+TEST_F(MainFormTest, ContextMenuFollowsRowsSelectionAndRunState) {
+    form->PopupMenu1Popup();
+    EXPECT_FALSE(form->N21->isEnabled());
+    EXPECT_FALSE(form->Converter2->isEnabled());
+    EXPECT_FALSE(form->Selectall2->isEnabled());
+    EXPECT_FALSE(form->MusicInfo2->isEnabled());
+    EXPECT_TRUE(form->N11->isEnabled());
+
+    AddRows(3);
+    Select({0, 2});
+    form->PopupMenu1Popup();
+    EXPECT_TRUE(form->N21->isEnabled());
+    EXPECT_TRUE(form->Converter2->isEnabled());
+    EXPECT_TRUE(form->Selectall2->isEnabled());
+    EXPECT_FALSE(form->MusicInfo2->isEnabled());
+
+    Select({1});
+    form->EnterRunningState();
+    form->PopupMenu1Popup();
+    EXPECT_FALSE(form->N21->isEnabled());
+    EXPECT_TRUE(form->Converter2->isEnabled());
+    EXPECT_TRUE(form->MusicInfo2->isEnabled());
+    EXPECT_FALSE(form->N11->isEnabled());
+}
+
+TEST_F(MainFormTest, MusicInfoFollowsTheSelectionCount) {
+    AddRows(3);
+    Select({1});
+    EXPECT_TRUE(form->MusicInfo1->isEnabled());
+    Select({0, 1});
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    form->Selectall1->trigger();
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    Select({2});
+    form->Invertselect1->trigger();
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    form->Delete1->trigger();
+    EXPECT_EQ(form->JobList.size(), 1u);
+    // The remaining row is not selected after the delete.
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+}
+
+TEST_F(MainFormTest, DeleteKeyDeletesSelectedRowsExceptDuringARun) {
+    AddRows(4);
+    Select({1});
+    form->EnterRunningState();
+    QTest::keyClick(form->LV, Qt::Key_Delete);
+    EXPECT_EQ(form->JobList.size(), 4u);
+    form->N21->trigger();  // the popup item obeys the same rule
+    EXPECT_EQ(form->JobList.size(), 4u);
+    form->EnterIdleState();
+    QTest::keyClick(form->LV, Qt::Key_Delete);
+    ASSERT_EQ(form->JobList.size(), 3u);
+    EXPECT_EQ(form->JobList[1].SourceFile, "/media/clip2.avi");
+    EXPECT_EQ(form->LV->topLevelItem(2)->text(0), "3");
+}
+
+TEST_F(MainFormTest, AddCommandsShareOneHandler) {
+    platform::FileDialogs::SetNextOpenFiles({"/a/1.mp3"});
+    form->Addfiles1->trigger();
+    platform::FileDialogs::SetNextOpenFiles({"/a/2.mp3"});
+    form->N11->trigger();
+    platform::FileDialogs::SetNextOpenFiles({"/a/3.mp3"});
+    form->ToolBarButton("ToolButton1")->click();
+    ASSERT_EQ(form->JobList.size(), 3u);
+    EXPECT_EQ(form->LV->topLevelItem(2)->text(2), "/a/3.rm");
+}
+
+TEST_F(MainFormTest, PlayCommandsAndBrowseReachTheShell) {
+    std::vector<std::string> opened;
+    platform::SetShellOpenHandler([&](const std::string& t) { opened.push_back(t); });
+    form->ToolButton12->trigger();
+    form->PlayDestinationFile2->trigger();
+    form->OpenOutputFile1->trigger();
+    std::vector<std::string> texts;
+    for (const auto& r : MessageBox::TakeShown())
+        texts.push_back(r.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Don't play! You must choose a real file in file list.",
+                                               "Don't play! You must choose a real file in file list.",
+                                               "You must choose a item."}));
+    AddRows(1);
+    form->OpenOutputFile1->trigger();
+    EXPECT_EQ(opened, std::vector<std::string>{"/media/"});
+    platform::SetShellOpenHandler([](const std::string&) {});
+}
+
+TEST_F(MainFormTest, FirstShowFillsTheTextsAndTabReachesTheHiddenAboutButton) {
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(form->About1->text(), "About");
+    EXPECT_TRUE(form->Content1->isVisible());
+    EXPECT_EQ(form->Label2->text(), "Vastrel");
+    EXPECT_TRUE(form->SourceFilenameLabel->text().isEmpty());
+
+    QApplication::setActiveWindow(form.get());
+    form->LV->setFocus();
+    EXPECT_TRUE(form->LV->hasFocus());
+    QTest::keyClick(form->LV, Qt::Key_Tab);
+    EXPECT_TRUE(form->Button1->hasFocus());
+    QSignalSpy about(form->About1, &QAction::triggered);
+    QTest::keyClick(form->Button1, Qt::Key_Space);
+    EXPECT_EQ(about.count(), 1);
+}
+
+TEST_F(MainFormTest, LinkLabelHighlightsWhileTheMouseIsOverIt) {
+    form->Label2MouseMove();
+    EXPECT_TRUE(form->Label2->font().bold());
+    EXPECT_TRUE(form->Label2->font().underline());
+    EXPECT_EQ(form->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
+    form->Label2MouseLeave();
+    EXPECT_FALSE(form->Label2->font().bold());
+    EXPECT_TRUE(form->Label2->font().italic());
+    EXPECT_EQ(form->Label2->palette().color(QPalette::WindowText), QColor(192, 192, 192));
+    EXPECT_EQ(form->Label2->font().pixelSize(), 19);
+}
+
+TEST_F(MainFormTest, ExitStopsTheRunAndClosesTheWindow) {
+    form->show();
+    QApplication::processEvents();
+    form->EnterRunningState();
+    form->Panel2->show();
+    form->Exit1->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->Panel2->isVisible());
+    EXPECT_TRUE(form->Converter1->isEnabled());
+    EXPECT_FALSE(form->Stop2->isEnabled());
+}

@@ -127,12 +127,12 @@ void OutputFile::Close() {
         throw WriteError(DescribeFileError("write the file", path_, errno));
 }
 
-Spool::Spool(std::string directory, std::string outputPath)
-    : directory_(std::move(directory)), outputPath_(std::move(outputPath)) {}
+Spool::Spool(std::string directory, std::string outputPath, std::size_t memoryLimit)
+    : directory_(std::move(directory)), outputPath_(std::move(outputPath)), memoryLimit_(memoryLimit) {}
 
 void Spool::Append(std::span<const std::uint8_t> data) {
     memory_.insert(memory_.end(), data.begin(), data.end());
-    if (memory_.size() >= kMemoryLimit)
+    if (memory_.size() >= memoryLimit_)
         SpillToFile();
 }
 

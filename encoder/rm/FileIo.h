@@ -63,7 +63,8 @@ class OutputFile {
 // temporary file beside the output (same disk, gone by itself however the program ends).
 class Spool {
   public:
-    Spool(std::string directory, std::string outputPath);
+    // `memoryLimit`: bytes kept in memory before they move to the temporary file.
+    Spool(std::string directory, std::string outputPath, std::size_t memoryLimit = kMemoryLimit);
     void Append(std::span<const std::uint8_t> data);
     std::uint64_t Size() const { return fileBytes_ + memory_.size(); }
 
@@ -87,6 +88,7 @@ class Spool {
 
     std::string directory_;
     std::string outputPath_;
+    std::size_t memoryLimit_;
     std::vector<std::uint8_t> memory_;
     UniqueFd file_;
     std::uint64_t fileBytes_ = 0;

@@ -1,12 +1,18 @@
 #include "app/Forms.h"
+#include "app/Startup.h"
 #include "app/Unit1.h"
 #include "platform/Application.h"
 
 int main(int argc, char** argv) {
     platform::Application application(argc, argv);
-    app::CreateForms();
+    platform::Application::setApplicationName(QStringLiteral("Quenzor"));
+    // The set-up prompt closes before any other window exists; that must not end the program.
+    platform::Application::setQuitOnLastWindowClosed(false);
+    if (app::RunStartup() != app::StartupOutcome::Run)
+        return 0;
+    platform::Application::setQuitOnLastWindowClosed(true);
     app::Forms.MainForm->show();
-    int rc = application.exec();
+    int rc = platform::Application::exec();
     app::DestroyForms();
     return rc;
 }

@@ -1,0 +1,40 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QProgressBar;
+class QTimer;
+
+namespace app {
+
+// The encoder set-up prompt, shown at start-up when the encoder's application path is missing. The user
+// runs the installer beside the program; once a second the prompt looks whether the encoder is complete,
+// then runs a short bar and offers OK. Its only effects are EncoderReady and what the installer writes.
+class TTempForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TTempForm(QWidget* parent = nullptr);
+    ~TTempForm() override;
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* InstallButton;
+    QPushButton* OKButton;
+    QProgressBar* ProgressBar;
+    QTimer* Timer1;  // presence check, 1000 ms, from creation until it first succeeds
+    QTimer* Timer2;  // bar, 20 ms, 100 ticks
+
+    void InstallButtonClick();
+    void Timer1Timer();
+    void Timer2Timer();
+    void OKButtonClick();
+
+  protected:
+    // The prompt has no Cancel button, so Esc does nothing; the close box still closes it.
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace app

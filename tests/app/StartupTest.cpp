@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <stdexcept>
+
+#include "app/Forms.h"
+#include "app/Startup.h"
+#include "app/Unit1.h"
+#include "app/UnitTemp.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramDir.h"
+#include "platform/RegistryEdit.h"
+#include "platform/Shell.h"
+#include "platform/UnitBasic.h"
+#include "support/FileHelpers.h"
+
+using app::StartupOutcome;
+using platform::MessageBox;
+using platform::MsgButton;
+
+namespace {
+
+// A scripted program directory: a registry hive, the staged installer, scripted answers.
+class Startup : public ::testing::Test {
+  protected:
+    testing_support::ScratchDir dir;
+    std::string previous = platform::ProgramDirectory();
+    int promptsShown = 0;
+
+    void SetUp() override {
+        platform::SetProgramDirectory(dir.Path());
+        MessageBox::TakeShown();
+    }
+    void TearDown() override {
+        app::DestroyForms();
+        app::SetPromptRunner({});
+        app::SetFormsCreator({});
+        platform::SetShellOpenHandler([](const std::string&) {});
+        MessageBox::TakeShown();
+        platform::SetProgramDirectory(previous);
+    }
+
+    void Complete() { platform::RegisterEncoder(dir.Path(), dir.File("quenzor")); }
+    // A complete registration less value `index` (0 to 3).
+    void CompleteWithout(size_t index) {
+        Complete();
+        const platform::EncoderRegistryValue& v = platform::EncoderValues[index];
+        platform::EditRegistryHive([&](const std::string& text) {
+            return platform::reg::DeleteValue(text, v.root, v.keyPath, v.valueName);
+        });
+    }
+
+    // The prompt as the user meets it: `act` does what the user and the installer do meanwhile.
+    void OnPrompt(std::function<void(app::TTempForm&)> act) {
+        app::SetPromptRunner([this, act](app::TTempForm& form) {
+            ++promptsShown;
+            act(form);
+        });
+    }
+
+    std::vector<platform::MessageRequest> Questions() { return MessageBox::TakeShown(); }
+
+    void ExpectQuestion(const std::vector<platform::MessageRequest>& shown) {
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].title, "Confirm");
+        EXPECT_EQ(shown[0].text,
+                  "You install Real Basic, but it have error,please reinstall real basic, are you sure run "
+                  "me now?");
+        EXPECT_EQ(shown[0].icon, platform::MsgIcon::Question);
+        EXPECT_EQ(shown[0].buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));
+        EXPECT_EQ(shown[0].defaultButton, MsgButton::Yes);
+        EXPECT_EQ(shown[0].escapeButton, MsgButton::No);
+    }
+
+    bool WindowsCreated() const { return app::Forms.MainForm != nullptr; }
+};
+
+// Runs the staged installer the way the shell would, but silently and to completion.
+void RunInstallerFrom(const std::string& programDir, const std::string& target) {
+    ASSERT_EQ(target, programDir + "real_basic.exe");
+    ASSERT_TRUE(QProcess::execute(QString::fromStdString(target), {QStringLiteral("--silent")}) == 0);
+}
+
+void FinishBar(app::TTempForm& form) {
+    form.Timer1Timer();
+    for (int i = 0; i < 100; ++i)
+        form.Timer2Timer();
+}
+
+}  // namespace
+
+TEST_F(Startup, ACompleteEncoderOpensTheMainWindowDirectly) {
+    Complete();
+    OnPrompt([](app::TTempForm&) {});
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::Run);
+    EXPECT_EQ(promptsShown, 0);
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_TRUE(app::EncoderReady);
+    EXPECT_EQ(app::RealProducerPath, dir.Path());
+    ASSERT_TRUE(WindowsCreated());
+    EXPECT_EQ(app::Forms.MainForm->windowTitle(), "Vastrel Quenzor");
+}
+
+TEST_F(Startup, AnIncompleteEncoderAsksAndOnlyNoEnds) {
+    for (size_t missing = 1; missing < 4; ++missing) {
+        CompleteWithout(missing);
+        MessageBox::SetNextAnswer(MsgButton::No);
+        EXPECT_EQ(app::RunStartup(), StartupOutcome::EndedByAnswer) << "value " << missing + 1;
+        ExpectQuestion(Questions());
+        EXPECT_FALSE(WindowsCreated());
+    }
+    for (MsgButton answer : {MsgButton::Yes, MsgButton::None}) {
+        MessageBox::SetNextAnswer(answer);
+        EXPECT_EQ(app::RunStartup(), StartupOutcome::Run);
+        ExpectQuestion(Questions());
+        EXPECT_TRUE(WindowsCreated());
+        app::DestroyForms();
+    }
+    EXPECT_EQ(promptsShown, 0);
+}
+
+TEST_F(Startup, APromptClosedBeforeAnythingWasInstalledEndsSilently) {
+    OnPrompt([](app::TTempForm& form) {
+        form.Timer1Timer();
+        form.close();
+    });
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::EndedSilently);
+    EXPECT_EQ(promptsShown, 1);
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_FALSE(WindowsCreated());
+    EXPECT_FALSE(app::EncoderReady);
+}
+
+TEST_F(Startup, InstallingFromThePromptAndPressingOkOpensTheMainWindowWithoutAQuestion) {
+    const std::string installer = std::string(QUENZOR_PROGRAM_DIR) + "/real_basic.exe";
+    ASSERT_TRUE(
+        QFile::copy(QString::fromStdString(installer), QString::fromStdString(dir.File("real_basic.exe"))));
+    const std::string programDir = dir.Path();
+    platform::SetShellOpenHandler([&](const std::string& target) { RunInstallerFrom(programDir, target); });
+    OnPrompt([](app::TTempForm& form) {
+        form.Timer1Timer();
+        EXPECT_FALSE(form.Timer2->isActive()) << "nothing installed yet";
+        form.InstallButtonClick();
+        FinishBar(form);
+        ASSERT_TRUE(form.OKButton->isEnabled());
+        form.OKButtonClick();
+    });
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::Run);
+    EXPECT_EQ(promptsShown, 1);
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_TRUE(WindowsCreated());
+    EXPECT_EQ(platform::GetRealProducerPath(), dir.Path());
+    EXPECT_EQ(
+        platform::RegReadString(platform::EncoderValues[3].root, platform::EncoderValues[3].keyPath, ""),
+        dir.File("quenzor"));
+}
+
+TEST_F(Startup, APromptClosedByItsCloseBoxAfterInstallingStillAsks) {
+    for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
+        platform::UnregisterEncoder();
+        OnPrompt([this](app::TTempForm& form) {
+            Complete();
+            FinishBar(form);
+            form.close();
+        });
+        MessageBox::SetNextAnswer(answer);
+        EXPECT_EQ(app::RunStartup(),
+                  answer == MsgButton::No ? StartupOutcome::EndedByAnswer : StartupOutcome::Run);
+        ExpectQuestion(Questions());
+        EXPECT_EQ(WindowsCreated(), answer == MsgButton::Yes);
+        app::DestroyForms();
+    }
+}
+
+TEST_F(Startup, AValueOfTheWrongTypeCountsAsMissing) {
+    Complete();
+    platform::EditRegistryHive([](const std::string& text) {
+        std::string out = text;
+        auto pos = out.find("\"path\"=\"");
+        out.replace(pos, out.find('\n', pos) - pos, "\"path\"=dword:00000001");
+        return out;
+    });
+    OnPrompt([](app::TTempForm& form) { form.close(); });
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::EndedSilently);
+    EXPECT_EQ(promptsShown, 1);
+}
+
+TEST_F(Startup, WindowsThatCannotBeCreatedEndStartUpWithTheError) {
+    Complete();
+    app::SetFormsCreator([] { throw std::runtime_error("Class not registered"); });
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::EndedByFailure);
+    auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Class not registered");
+    EXPECT_EQ(shown[0].icon, platform::MsgIcon::Error);
+    EXPECT_FALSE(WindowsCreated());
+}

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 #include <stdexcept>
@@ -124,6 +125,7 @@ struct Writer::Impl {
     ClipInfo clip;
     bool begun = false;
     bool finished = false;
+    bool multiRate = false;
 
     void CheckOpen(const char* what) const {
         if (finished || !file)
@@ -201,39 +203,155 @@ struct Writer::Impl {
     }
 
     void Finish();
-    void LayOutSingleRate();
+    bool MultiRate() const;
+    void NumberStreams();
+    void LayOut();
 };
 
-void Writer::Impl::LayOutSingleRate() {
-    // Interleave all packets by time; ties keep the order the streams were added in.
+namespace {
+
+// One data chunk of the file: the streams whose packets it holds, interleaved by time.
+struct DataPlan {
+    std::vector<std::size_t> streams;
     struct Ref {
         std::uint32_t timestamp;
         std::uint32_t stream;
         std::uint32_t packet;
     };
     std::vector<Ref> order;
-    for (std::uint32_t si = 0; si < streams.size(); ++si)
-        for (std::uint32_t pi = 0; pi < streams[si].packets.size(); ++pi)
-            order.push_back({streams[si].packets[pi].timestamp, si, pi});
-    std::stable_sort(order.begin(), order.end(), [](const Ref& a, const Ref& b) {
-        return a.timestamp != b.timestamp ? a.timestamp < b.timestamp : a.stream < b.stream;
-    });
+    std::uint64_t bytes = 0;  // packets only
+    std::uint32_t offset = 0;
+};
 
+// ASM rule book of one logical stream: two rules (keyframes, other frames) per physical stream,
+// each stream chosen while the listener's bandwidth lies between its audience and the next one.
+std::string RuleBook(const std::vector<const StreamState*>& members, const std::vector<Figures>& figures,
+                     bool video) {
+    std::string book;
+    for (std::size_t j = 0; j < members.size(); ++j) {
+        std::string condition;
+        const std::uint32_t low = members[j]->desc.audienceBitRate;
+        const bool hasLow = j > 0;
+        const bool hasHigh = j + 1 < members.size();
+        if (hasLow)
+            condition = "($Bandwidth >= " + std::to_string(low) + ")";
+        if (hasHigh) {
+            if (!condition.empty())
+                condition += " && ";
+            condition += "($Bandwidth < " + std::to_string(members[j + 1]->desc.audienceBitRate) + ")";
+        }
+        const std::string guard = condition.empty() ? "" : "#" + condition + ",";
+        const std::string keyRule = std::to_string(2 * j);
+        book += guard + "Priority=" + (video ? "9" : "5") +
+                ",AverageBandwidth=" + std::to_string(figures[j].avgBitRate) + ",PNMKeyFrameRule=T;";
+        book += guard + "Priority=5,AverageBandwidth=0,PNMNonKeyFrameRule=T,OnDepend=\"" + keyRule +
+                "\",OffDepend=\"" + keyRule + "\";";
+    }
+    return book;
+}
+
+}  // namespace
+
+bool Writer::Impl::MultiRate() const {
+    for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
+        std::vector<std::uint32_t> audiences;
+        for (const StreamState& s : streams)
+            if (s.desc.kind == kind)
+                audiences.push_back(s.desc.audienceBitRate);
+        std::sort(audiences.begin(), audiences.end());
+        if (std::adjacent_find(audiences.begin(), audiences.end(), std::not_equal_to<>()) != audiences.end())
+            return true;
+    }
+    return false;
+}
+
+void Writer::Impl::NumberStreams() {
+    multiRate = MultiRate();
+    if (!multiRate)
+        return;
+    // Lowest audience first, audio before video: plain readers list the lowest rate first.
+    std::vector<std::size_t> order(streams.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const StreamState& x = streams[a];
+        const StreamState& y = streams[b];
+        if (x.desc.audienceBitRate != y.desc.audienceBitRate)
+            return x.desc.audienceBitRate < y.desc.audienceBitRate;
+        return x.desc.kind == StreamKind::Audio && y.desc.kind == StreamKind::Video;
+    });
+    for (std::size_t n = 0; n < order.size(); ++n)
+        streams[order[n]].number = static_cast<std::uint16_t>(n);
+}
+
+void Writer::Impl::LayOut() {
     std::vector<Figures> figures;
+    for (const StreamState& s : streams)
+        figures.push_back(MeasureStream(s));
+
+    // Which streams share a data chunk. Single-rate: all of them. Multi-rate: every physical stream
+    // has its own, except that the lowest audience's audio and video share the last one, which the
+    // file properties point at: a reader that knows nothing of multi-rate files plays that one.
+    std::vector<DataPlan> chunks;
+    std::size_t primary = 0;
+    std::vector<std::size_t> byNumber(streams.size());
+    for (std::size_t i = 0; i < streams.size(); ++i)
+        byNumber[streams[i].number] = i;
+    if (!multiRate) {
+        chunks.push_back({byNumber, {}, 0, 0});
+    } else {
+        std::vector<std::size_t> lowest;
+        for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
+            std::size_t best = streams.size();
+            for (const std::size_t i : byNumber)
+                if (streams[i].desc.kind == kind &&
+                    (best == streams.size() ||
+                     streams[i].desc.audienceBitRate < streams[best].desc.audienceBitRate))
+                    best = i;
+            if (best < streams.size())
+                lowest.push_back(best);
+        }
+        for (const std::size_t i : byNumber)
+            if (std::find(lowest.begin(), lowest.end(), i) == lowest.end())
+                chunks.push_back({{i}, {}, 0, 0});
+        primary = chunks.size();
+        chunks.push_back({lowest, {}, 0, 0});
+    }
+    std::vector<std::size_t> chunkOf(streams.size());
+    for (std::size_t c = 0; c < chunks.size(); ++c) {
+        DataPlan& chunk = chunks[c];
+        for (const std::size_t si : chunk.streams) {
+            chunkOf[si] = c;
+            for (std::uint32_t pi = 0; pi < streams[si].packets.size(); ++pi) {
+                const PacketInfo& p = streams[si].packets[pi];
+                chunk.order.push_back({p.timestamp, static_cast<std::uint32_t>(si), pi});
+                chunk.bytes += p.size;
+            }
+        }
+        // Interleave by time; ties keep stream order.
+        std::stable_sort(
+            chunk.order.begin(), chunk.order.end(), [&](const DataPlan::Ref& a, const DataPlan::Ref& b) {
+                return a.timestamp != b.timestamp ? a.timestamp < b.timestamp
+                                                  : streams[a.stream].number < streams[b.stream].number;
+            });
+    }
+
+    // Whole-file figures: everything the file holds.
     Figures total;
     std::uint64_t dataBytes = 0;
     std::uint64_t payloadBytes = 0;
+    std::uint32_t packetCount = 0;
     std::map<std::uint32_t, std::uint64_t> perSecond;
     double endTime = 0;
-    for (const StreamState& s : streams) {
-        figures.push_back(MeasureStream(s));
-        total.preroll = std::max(total.preroll, figures.back().preroll);
-        total.maxPacketSize = std::max(total.maxPacketSize, figures.back().maxPacketSize);
-        endTime = std::max(endTime, s.endTime);
-        for (const PacketInfo& p : s.packets) {
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        total.preroll = std::max(total.preroll, figures[i].preroll);
+        total.maxPacketSize = std::max(total.maxPacketSize, figures[i].maxPacketSize);
+        endTime = std::max(endTime, streams[i].endTime);
+        for (const PacketInfo& p : streams[i].packets) {
             dataBytes += p.size;
             payloadBytes += p.size - kPacketHeaderSize;
             perSecond[p.timestamp / 1000] += p.size;
+            ++packetCount;
         }
     }
     const double duration = std::max(1.0, std::ceil(endTime));
@@ -243,90 +361,149 @@ void Writer::Impl::LayOutSingleRate() {
     for (const auto& [second, bytes] : perSecond)
         busiest = std::max(busiest, bytes);
     total.maxBitRate = std::max(total.avgBitRate, ClampU32(busiest * 8.0));
-    total.avgPacketSize = order.empty() ? 0 : static_cast<std::uint32_t>(payloadBytes / order.size());
+    total.avgPacketSize = packetCount ? static_cast<std::uint32_t>(payloadBytes / packetCount) : 0;
 
-    // Index records, with packet offsets counted from the start of the data chunk for now.
-    std::vector<std::vector<IndexRecord>> index(streams.size());
-    std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
-    std::uint64_t offset = kDataHeaderSize;
-    for (std::uint32_t n = 0; n < order.size(); ++n) {
-        const Ref& r = order[n];
-        const StreamState& s = streams[r.stream];
-        const PacketInfo& p = s.packets[r.packet];
-        bool point = false;
-        if (s.desc.kind == StreamKind::Video)
-            point = p.key && p.startsFrame;
-        else
-            point = static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
-        if (point) {
-            index[r.stream].push_back({p.timestamp, static_cast<std::uint32_t>(offset), n});
-            lastIndexed[r.stream] = p.timestamp;
+    // Logical streams of a multi-rate file: one per kind, its physical streams by rising audience.
+    struct Logical {
+        StreamKind kind;
+        std::vector<std::size_t> members;
+    };
+    std::vector<Logical> logicals;
+    if (multiRate)
+        for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
+            Logical l{kind, {}};
+            for (const std::size_t i : byNumber)
+                if (streams[i].desc.kind == kind)
+                    l.members.push_back(i);
+            if (!l.members.empty())
+                logicals.push_back(std::move(l));
         }
-        offset += p.size;
-    }
+    const auto physicalCount = static_cast<std::uint16_t>(streams.size());
+    const auto fileInfoNumber = static_cast<std::uint16_t>(physicalCount + logicals.size());
+    const auto headerCount =
+        static_cast<std::uint32_t>(2 + physicalCount + logicals.size() + 1 + chunks.size() + physicalCount);
 
-    const std::uint16_t mediaCount = static_cast<std::uint16_t>(streams.size());
-    const std::uint32_t headerCount = 2 + mediaCount + 1 + 1 + mediaCount;
-    auto buildHeader = [&](std::uint32_t dataOffset, std::uint32_t indexOffset) {
+    auto buildHeader = [&]() {
         ByteBuffer h;
         PutFileHeader(h, headerCount);
         FileProperties prop;
         prop.figures = total;
-        prop.packetCount = static_cast<std::uint32_t>(order.size());
-        prop.indexOffset = indexOffset;
-        prop.dataOffset = dataOffset;
-        prop.streamCount = static_cast<std::uint16_t>(mediaCount + 1);
+        prop.packetCount = packetCount;
+        prop.indexOffset = 0;
+        prop.dataOffset = chunks[primary].offset;
+        prop.streamCount = fileInfoNumber + 1;
         prop.flags = kFlagSaveAllowed | kFlagPerfectPlay | kFlagDownloadAllowed;
         PutProperties(h, prop);
         PutContent(h, clip);
-        for (std::size_t i = 0; i < streams.size(); ++i) {
+        for (const std::size_t i : byNumber) {
             const StreamState& s = streams[i];
             if (s.desc.kind == StreamKind::Audio) {
                 const auto bytesPerMinute =
                     ClampU32(s.codecBytes * 60000.0 / std::max(1.0, std::ceil(s.endTime)));
                 PutMediaProperties(
-                    h, s.number, figures[i], "Audio Stream", "audio/x-pn-realaudio",
+                    h, s.number, figures[i], "Audio Stream",
+                    multiRate ? "audio/x-pn-multirate-realaudio" : "audio/x-pn-realaudio",
                     AudioTypeSpecific(s.desc, bytesPerMinute, static_cast<std::uint32_t>(s.codecBytes)));
             } else {
-                PutMediaProperties(h, s.number, figures[i], "Video Stream", "video/x-pn-realvideo",
+                PutMediaProperties(h, s.number, figures[i], "Video Stream",
+                                   multiRate ? "video/x-pn-multirate-realvideo" : "video/x-pn-realvideo",
                                    VideoTypeSpecific(s.desc));
             }
         }
+        for (std::size_t l = 0; l < logicals.size(); ++l) {
+            const Logical& logical = logicals[l];
+            std::vector<std::uint16_t> numbers;
+            std::vector<std::uint32_t> offsets;
+            std::vector<std::uint16_t> rules;
+            std::vector<const StreamState*> members;
+            std::vector<Figures> memberFigures;
+            Figures f;
+            for (const std::size_t i : logical.members) {
+                numbers.push_back(streams[i].number);
+                offsets.push_back(chunks[chunkOf[i]].offset);
+                rules.push_back(streams[i].number);
+                rules.push_back(streams[i].number);
+                members.push_back(&streams[i]);
+                memberFigures.push_back(figures[i]);
+                f.maxBitRate = std::max(f.maxBitRate, figures[i].maxBitRate);
+                f.avgBitRate = std::max(f.avgBitRate, figures[i].avgBitRate);
+                f.maxPacketSize = std::max(f.maxPacketSize, figures[i].maxPacketSize);
+                f.avgPacketSize = std::max(f.avgPacketSize, figures[i].avgPacketSize);
+                f.preroll = std::max(f.preroll, figures[i].preroll);
+                f.duration = std::max(f.duration, figures[i].duration);
+            }
+            const bool video = logical.kind == StreamKind::Video;
+            std::vector<Property> properties = {
+                {"ASMRuleBook", true, 0, RuleBook(members, memberFigures, video)}};
+            PutMediaProperties(
+                h, static_cast<std::uint16_t>(physicalCount + l), f, "",
+                video ? "logical-video/x-pn-multirate-realvideo" : "logical-audio/x-pn-multirate-realaudio",
+                LogicalStreamData(numbers, offsets, rules, properties));
+        }
         Figures infoFigures;
         infoFigures.duration = total.duration;
-        PutMediaProperties(h, mediaCount, infoFigures, "", "logical-fileinfo",
+        PutMediaProperties(h, fileInfoNumber, infoFigures, "", "logical-fileinfo",
                            LogicalStreamData({}, {}, {}, FileInfoProperties()));
         return h;
     };
-    const std::uint64_t headerSize = buildHeader(0, 0).Size();
-    const std::uint64_t dataSize = kDataHeaderSize + dataBytes;
-    std::uint64_t indexSize = 0;
-    for (const auto& records : index)
-        indexSize += IndexChunkSize(records.size());
-    if (headerSize + dataSize + indexSize > 0xFFFFFFFFull)
-        throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
-    const auto dataOffset = static_cast<std::uint32_t>(headerSize);
-    const auto indexOffset = static_cast<std::uint32_t>(headerSize + dataSize);
 
-    file->Write(buildHeader(dataOffset, indexOffset).Data());
-    ByteBuffer dataHeader;
-    PutDataHeader(dataHeader, static_cast<std::uint32_t>(dataSize), static_cast<std::uint32_t>(order.size()),
-                  0);
-    file->Write(dataHeader.Data());
+    // Offsets: the header's size does not depend on the offsets written into it.
+    std::uint64_t position = buildHeader().Size();
+    for (DataPlan& chunk : chunks) {
+        if (position > 0xFFFFFFFFull)
+            break;
+        chunk.offset = static_cast<std::uint32_t>(position);
+        position += kDataHeaderSize + chunk.bytes;
+    }
+    const std::uint64_t indexOffset = position;
+    // Index records: keyframes of video, a point a second for audio; offsets from the file start.
+    std::vector<std::vector<IndexRecord>> index(streams.size());
+    for (const DataPlan& chunk : chunks) {
+        std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
+        std::uint64_t offset = std::uint64_t{chunk.offset} + kDataHeaderSize;
+        for (std::uint32_t n = 0; n < chunk.order.size(); ++n) {
+            const DataPlan::Ref& r = chunk.order[n];
+            const StreamState& s = streams[r.stream];
+            const PacketInfo& p = s.packets[r.packet];
+            const bool point =
+                s.desc.kind == StreamKind::Video
+                    ? p.key && p.startsFrame
+                    : static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
+            if (point) {
+                index[r.stream].push_back({p.timestamp, static_cast<std::uint32_t>(offset), n});
+                lastIndexed[r.stream] = p.timestamp;
+            }
+            offset += p.size;
+        }
+    }
+    for (const auto& records : index)
+        position += IndexChunkSize(records.size());
+    if (position > 0xFFFFFFFFull)
+        throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
+
+    ByteBuffer header = buildHeader();
+    header.PatchU32(18 + 10 + 28, static_cast<std::uint32_t>(indexOffset));  // PROP index offset
+    file->Write(header.Data());
     std::vector<Spool::Reader> readers;
     readers.reserve(streams.size());
     for (const StreamState& s : streams)
         readers.emplace_back(*s.spool);
-    for (const Ref& r : order)
-        file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
-
-    std::uint32_t next = indexOffset;
-    for (std::size_t i = 0; i < streams.size(); ++i) {
-        for (IndexRecord& rec : index[i])
-            rec.offset += dataOffset;
+    for (std::size_t c = 0; c < chunks.size(); ++c) {
+        const DataPlan& chunk = chunks[c];
+        ByteBuffer dataHeader;
+        PutDataHeader(dataHeader, static_cast<std::uint32_t>(kDataHeaderSize + chunk.bytes),
+                      static_cast<std::uint32_t>(chunk.order.size()),
+                      c + 1 < chunks.size() ? chunks[c + 1].offset : 0);
+        file->Write(dataHeader.Data());
+        for (const DataPlan::Ref& r : chunk.order)
+            file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
+    }
+    auto next = static_cast<std::uint32_t>(indexOffset);
+    for (std::size_t n = 0; n < byNumber.size(); ++n) {
+        const std::size_t i = byNumber[n];
         next += IndexChunkSize(index[i].size());
         ByteBuffer chunk;
-        PutIndex(chunk, streams[i].number, index[i], i + 1 < streams.size() ? next : 0);
+        PutIndex(chunk, streams[i].number, index[i], n + 1 < byNumber.size() ? next : 0);
         file->Write(chunk.Data());
     }
 }
@@ -344,7 +521,7 @@ void Writer::Impl::Finish() {
     } release{*this};
     for (StreamState& s : streams)
         FlushAudio(s);
-    LayOutSingleRate();
+    LayOut();
     file->Close();
 }
 
@@ -383,6 +560,7 @@ void Writer::Begin(const ClipInfo& info) {
     if (impl_->streams.empty())
         throw std::logic_error("RealMedia writer: Begin without streams");
     impl_->clip = info;
+    impl_->NumberStreams();
     impl_->begun = true;
 }
 

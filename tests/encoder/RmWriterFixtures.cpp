@@ -320,6 +320,44 @@ std::vector<Chunk> HeaderChunks(const std::vector<std::uint8_t>& file) {
     return chunks;
 }
 
+Mdpr ReadMdpr(const std::vector<std::uint8_t>& b, const Chunk& c) {
+    Mdpr m{};
+    std::size_t at = c.offset + 10;
+    m.number = Be16(b, at);
+    m.maxBitRate = Be32(b, at + 2);
+    m.avgBitRate = Be32(b, at + 6);
+    m.maxPacket = Be32(b, at + 10);
+    m.avgPacket = Be32(b, at + 14);
+    m.start = Be32(b, at + 18);
+    m.preroll = Be32(b, at + 22);
+    m.duration = Be32(b, at + 26);
+    at += 30;
+    m.name.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 1),
+                  b.begin() + static_cast<std::ptrdiff_t>(at + 1 + b[at]));
+    at += 1 + b[at];
+    m.mime.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 1),
+                  b.begin() + static_cast<std::ptrdiff_t>(at + 1 + b[at]));
+    at += 1 + b[at];
+    m.typeSpecificSize = Be32(b, at);
+    m.typeSpecific = at + 4;
+    return m;
+}
+
+std::vector<Mdpr> MediaHeaders(const std::vector<std::uint8_t>& file) {
+    std::vector<Mdpr> out;
+    for (const Chunk& c : HeaderChunks(file))
+        if (c.tag == "MDPR")
+            out.push_back(ReadMdpr(file, c));
+    return out;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& l : lines)
+        all += l + "\n";
+    return all;
+}
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "rmwriter-XXXXXX").string();
     if (!mkdtemp(pattern.data()))

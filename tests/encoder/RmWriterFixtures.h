@@ -92,6 +92,20 @@ struct Chunk {
 };
 std::vector<Chunk> HeaderChunks(const std::vector<std::uint8_t>& file);
 
+// Media properties header fields.
+struct Mdpr {
+    std::uint16_t number;
+    std::uint32_t maxBitRate, avgBitRate, maxPacket, avgPacket, start, preroll, duration;
+    std::string name, mime;
+    std::size_t typeSpecific;  // offset in the file
+    std::uint32_t typeSpecificSize;
+};
+Mdpr ReadMdpr(const std::vector<std::uint8_t>& file, const Chunk& chunk);
+std::vector<Mdpr> MediaHeaders(const std::vector<std::uint8_t>& file);
+
+// Log lines as one text for failure messages.
+std::string Joined(const std::vector<std::string>& lines);
+
 // A fresh temporary directory, removed with everything in it when the object goes.
 class TempDir {
   public:

@@ -53,39 +53,6 @@ std::vector<Chunk> All(const std::vector<Chunk>& chunks, const std::string& tag)
     return out;
 }
 
-// Media properties header fields, after the chunk header.
-struct Mdpr {
-    std::uint16_t number;
-    std::uint32_t maxBitRate, avgBitRate, maxPacket, avgPacket, start, preroll, duration;
-    std::string name, mime;
-    std::size_t typeSpecific;
-    std::uint32_t typeSpecificSize;
-};
-
-Mdpr ReadMdpr(const std::vector<std::uint8_t>& b, const Chunk& c) {
-    Mdpr m{};
-    std::size_t at = c.offset + 10;
-    m.number = Be16(b, at);
-    m.maxBitRate = Be32(b, at + 2);
-    m.avgBitRate = Be32(b, at + 6);
-    m.maxPacket = Be32(b, at + 10);
-    m.avgPacket = Be32(b, at + 14);
-    m.start = Be32(b, at + 18);
-    m.preroll = Be32(b, at + 22);
-    m.duration = Be32(b, at + 26);
-    at += 30;
-    m.name.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                  b.begin() + static_cast<std::ptrdiff_t>(at + 1 + b[at]));
-    at += 1 + b[at];
-    m.mime.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                  b.begin() + static_cast<std::ptrdiff_t>(at + 1 + b[at]));
-    at += 1 + b[at];
-    m.typeSpecificSize = Be32(b, at);
-    m.typeSpecific = at + 4;
-    EXPECT_EQ(m.typeSpecific + m.typeSpecificSize, c.offset + c.size) << "type-specific data ends the chunk";
-    return m;
-}
-
 class Layout : public ::testing::Test {
   protected:
     TempDir dir;

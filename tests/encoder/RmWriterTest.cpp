@@ -29,13 +29,6 @@ const ProbedStream* FindStream(const Probe& probe, AVMediaType type) {
     return nullptr;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string all;
-    for (const std::string& l : lines)
-        all += l;
-    return all;
-}
-
 // Everything about one written file that the header promises and FFmpeg can check.
 class WrittenFile : public ::testing::Test {
   protected:

@@ -1,0 +1,231 @@
+// Multi-rate (SureStream) files: one physical stream per audience, grouped into logical streams.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "RmWriterFixtures.h"
+#include "encoder/RmWriter.h"
+
+using namespace rmtest;
+
+namespace {
+
+struct Audience {
+    std::uint32_t budget;
+    const EncodedStream* audio;
+    const EncodedStream* video;
+};
+
+// Streams handed over audience by audience, video first, as the encoding pipeline does.
+std::vector<EncodedStream> Physical(const std::vector<Audience>& audiences) {
+    std::vector<EncodedStream> out;
+    for (const Audience& a : audiences) {
+        if (a.video) {
+            out.push_back(*a.video);
+            out.back().desc.audienceBitRate = a.budget;
+        }
+        if (a.audio) {
+            out.push_back(*a.audio);
+            out.back().desc.audienceBitRate = a.budget;
+        }
+    }
+    return out;
+}
+
+// Stream numbers of the packets in the data chunk at `offset`.
+std::multiset<std::uint16_t> ChunkStreams(const std::vector<std::uint8_t>& b, std::size_t offset) {
+    std::multiset<std::uint16_t> streams;
+    EXPECT_EQ(std::string(b.begin() + offset, b.begin() + offset + 4), "DATA");
+    const std::uint32_t count = Be32(b, offset + 10);
+    std::size_t at = offset + 18;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        streams.insert(Be16(b, at + 4));
+        at += Be16(b, at + 2);
+    }
+    EXPECT_EQ(at, offset + Be32(b, offset + 4));
+    return streams;
+}
+
+class MultiRate : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        voice = new EncodedStream(EncodeRa144(2.0));
+        music = new EncodedStream(EncodeAc3(44100, 2, 64000, 2.0));
+        small = new EncodedStream(EncodeRv20(160, 120, 10, 20, 30000, 10));
+        large = new EncodedStream(EncodeRv20(240, 180, 15, 30, 120000, 15));
+    }
+    static void TearDownTestSuite() {
+        delete voice;
+        delete music;
+        delete small;
+        delete large;
+    }
+
+    // Writes the file and checks what every multi-rate file must satisfy; returns its bytes.
+    std::vector<std::uint8_t> WriteAndCheck(const std::vector<Audience>& audiences) {
+        const std::vector<EncodedStream> physical = Physical(audiences);
+        std::vector<const EncodedStream*> pointers;
+        for (const EncodedStream& s : physical)
+            pointers.push_back(&s);
+        const std::string path = dir.File("multi.rm");
+        WriteFile(path, pointers, {"Title", "", "", "", {{"Keywords", "k"}}});
+
+        const Probe probe = ProbeFile(path);
+        EXPECT_TRUE(probe.opened) << probe.openError;
+        EXPECT_TRUE(probe.errors.empty()) << Joined(probe.errors);
+        EXPECT_EQ(probe.metadata.count("Keywords"), 1u);
+        // The lowest audience plays whole; nothing FFmpeg reads fails to decode.
+        const Audience& lowest = audiences.front();
+        for (const ProbedStream& s : probe.streams) {
+            if (s.type != AVMEDIA_TYPE_AUDIO && s.type != AVMEDIA_TYPE_VIDEO)
+                continue;
+            EXPECT_EQ(s.decodedFrames >= s.packets, true);
+        }
+        auto lowestOf = [&](AVMediaType type) -> const ProbedStream* {
+            for (const ProbedStream& s : probe.streams)
+                if (s.type == type && s.packets > 0)
+                    return &s;
+            return nullptr;
+        };
+        if (lowest.audio) {
+            const ProbedStream* a = lowestOf(AVMEDIA_TYPE_AUDIO);
+            EXPECT_TRUE(a && a->decodedFrames == static_cast<int>(lowest.audio->frames.size()));
+        }
+        if (lowest.video) {
+            const ProbedStream* v = lowestOf(AVMEDIA_TYPE_VIDEO);
+            EXPECT_TRUE(v && v->decodedFrames == static_cast<int>(lowest.video->frames.size()));
+        }
+
+        const auto b = ReadBytes(path);
+        const auto headers = MediaHeaders(b);
+        std::map<std::uint16_t, std::string> mimeOf;
+        for (const Mdpr& m : headers)
+            mimeOf[m.number] = m.mime;
+        std::size_t logicalCount = 0;
+        std::set<std::uint16_t> covered;
+        for (const Mdpr& m : headers) {
+            if (m.mime.rfind("logical-audio", 0) != 0 && m.mime.rfind("logical-video", 0) != 0)
+                continue;
+            ++logicalCount;
+            const bool video = m.mime == "logical-video/x-pn-multirate-realvideo";
+            EXPECT_TRUE(video || m.mime == "logical-audio/x-pn-multirate-realaudio");
+            std::size_t at = m.typeSpecific;
+            EXPECT_EQ(Be32(b, at), m.typeSpecificSize);
+            const std::uint16_t n = Be16(b, at + 6);
+            at += 8;
+            std::vector<std::uint16_t> numbers;
+            for (std::uint16_t i = 0; i < n; ++i)
+                numbers.push_back(Be16(b, at + 2 * i));
+            at += 2 * n;
+            for (std::uint16_t i = 0; i < n; ++i) {
+                // Each physical stream's data offset leads to a data chunk holding its packets.
+                const auto streams = ChunkStreams(b, Be32(b, at + 4 * i));
+                EXPECT_GT(streams.count(numbers[i]), 0u);
+                EXPECT_EQ(mimeOf[numbers[i]],
+                          video ? "video/x-pn-multirate-realvideo" : "audio/x-pn-multirate-realaudio");
+                covered.insert(numbers[i]);
+            }
+            at += 4 * n;
+            const std::uint16_t rules = Be16(b, at);
+            EXPECT_EQ(rules, 2 * n);
+            for (std::uint16_t r = 0; r < rules; ++r)
+                EXPECT_EQ(Be16(b, at + 2 + 2 * r), numbers[r / 2]);
+            at += 2 + 2 * rules;
+            EXPECT_EQ(Be16(b, at), 1) << "one property: the rule book";
+            const std::string book(
+                b.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                b.begin() + static_cast<std::ptrdiff_t>(m.typeSpecific + m.typeSpecificSize));
+            EXPECT_NE(book.find("ASMRuleBook"), std::string::npos);
+            EXPECT_NE(book.find("PNMKeyFrameRule=T"), std::string::npos);
+            if (n > 1) {
+                EXPECT_NE(book.find("$Bandwidth >= " + std::to_string(audiences[1].budget)),
+                          std::string::npos);
+            }
+        }
+        EXPECT_EQ(logicalCount, (lowest.audio ? 1u : 0u) + (lowest.video ? 1u : 0u));
+        EXPECT_EQ(covered.size(), physical.size()) << "every physical stream belongs to a logical one";
+
+        // One index per physical stream; the data chunks chain from the first to the last, which the
+        // file properties point at.
+        std::set<std::uint16_t> indexed;
+        for (std::size_t at = Be32(b, 18 + 10 + 28); at != 0; at = Be32(b, at + 16)) {
+            EXPECT_EQ(std::string(b.begin() + at, b.begin() + at + 4), "INDX");
+            indexed.insert(Be16(b, at + 14));
+        }
+        EXPECT_EQ(indexed, covered);
+        std::vector<std::size_t> data;
+        for (const Chunk& c : HeaderChunks(b))
+            if (c.tag == "DATA")
+                data.push_back(c.offset);
+        EXPECT_FALSE(data.empty());
+        if (data.empty())
+            return b;
+        std::vector<std::size_t> chained;
+        for (std::size_t at = data.front(); at != 0; at = Be32(b, at + 14))
+            chained.push_back(at);
+        EXPECT_EQ(chained, data);
+        EXPECT_EQ(Be32(b, 18 + 10 + 32), data.back());
+        const auto last = ChunkStreams(b, data.back());
+        EXPECT_EQ(std::set<std::uint16_t>(last.begin(), last.end()).size(),
+                  (lowest.audio ? 1u : 0u) + (lowest.video ? 1u : 0u))
+            << "the lowest audience shares the last chunk";
+        return b;
+    }
+
+    TempDir dir;
+    static EncodedStream* voice;
+    static EncodedStream* music;
+    static EncodedStream* small;
+    static EncodedStream* large;
+};
+
+EncodedStream* MultiRate::voice = nullptr;
+EncodedStream* MultiRate::music = nullptr;
+EncodedStream* MultiRate::small = nullptr;
+EncodedStream* MultiRate::large = nullptr;
+
+}  // namespace
+
+TEST_F(MultiRate, TwoAudiences) {
+    WriteAndCheck({{34000, voice, small}, {150000, music, large}});
+}
+
+TEST_F(MultiRate, ThreeAudiences) {
+    WriteAndCheck({{20000, voice, small}, {45000, voice, small}, {225000, music, large}});
+}
+
+TEST_F(MultiRate, AllEightAudiences) {
+    const auto b = WriteAndCheck({{20000, voice, small},
+                                  {34000, voice, small},
+                                  {45000, voice, small},
+                                  {80000, music, small},
+                                  {150000, music, large},
+                                  {225000, music, large},
+                                  {350000, music, large},
+                                  {450000, music, large}});
+    std::size_t physical = 0;
+    for (const Mdpr& m : MediaHeaders(b))
+        physical += m.mime.rfind("audio/", 0) == 0 || m.mime.rfind("video/", 0) == 0;
+    EXPECT_EQ(physical, 16u);
+}
+
+TEST_F(MultiRate, AudioOnly) {
+    WriteAndCheck({{20000, voice, nullptr}, {80000, music, nullptr}});
+}
+
+TEST_F(MultiRate, VideoOnly) {
+    WriteAndCheck({{34000, nullptr, small}, {150000, nullptr, large}});
+}
+
+TEST_F(MultiRate, OneAudienceStaysSingleRate) {
+    // The same audience on every stream is a plain file, whatever the figure.
+    EncodedStream a = *voice;
+    EncodedStream v = *small;
+    a.desc.audienceBitRate = v.desc.audienceBitRate = 34000;
+    const std::string path = dir.File("single.rm");
+    WriteFile(path, {&v, &a}, {});
+    for (const Mdpr& m : MediaHeaders(ReadBytes(path)))
+        EXPECT_EQ(m.mime.find("multirate"), std::string::npos) << m.mime;
+}

@@ -1,5 +1,12 @@
 #pragma once
 
+namespace extras {
+class TAboutForm;
+class TMoreForm;
+class TThankForm;
+class TFormMorbeck;
+}  // namespace extras
+
 namespace app {
 
 class TMainForm;
@@ -8,6 +15,10 @@ class TMainForm;
 // Other windows are added here as they are built.
 struct TForms {
     TMainForm* MainForm = nullptr;
+    extras::TAboutForm* AboutForm = nullptr;
+    extras::TMoreForm* MoreForm = nullptr;
+    extras::TThankForm* ThankForm = nullptr;
+    extras::TFormMorbeck* FormMorbeck = nullptr;
 };
 
 extern TForms Forms;

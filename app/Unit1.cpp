@@ -8,18 +8,23 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <chrono>
-#include <random>
 
+#include "app/Forms.h"
 #include "app/Images.h"
 #include "app/LinkLabel.h"
+#include "extras/FaceIcon.h"
+#include "extras/FixLauncher.h"
+#include "extras/Links.h"
+#include "extras/UnitAbout.h"
+#include "extras/UnitMorbeck.h"
+#include "extras/UnitMore.h"
+#include "extras/UnitThank.h"
 #include "jobs/Playback.h"
 #include "platform/Application.h"
 #include "platform/ProgramDir.h"
@@ -388,6 +393,15 @@ void TMainForm::WireCommands() {
     connect(LV->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TMainForm::LVSelectItem);
     connect(Label2, &TLinkLabel::mouseMoved, this, &TMainForm::Label2MouseMove);
     connect(Label2, &TLinkLabel::mouseLeft, this, &TMainForm::Label2MouseLeave);
+    connect(Label2, &TLinkLabel::clicked, this, &TMainForm::Label2Click);
+
+    connect(Content1, &QAction::triggered, this, &TMainForm::Content1Click);
+    connect(Homepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
+    connect(EMail1, &QAction::triggered, this, &TMainForm::EMail1Click);
+    connect(Faq1, &QAction::triggered, this, &TMainForm::Faq1Click);
+    connect(More3, &QAction::triggered, this, &TMainForm::More3Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::AboutClick);
+    connect(Fix1, &QAction::triggered, this, &TMainForm::Fix1Click);
 }
 
 QToolButton* TMainForm::ToolBarButton(const char* objectName) const {
@@ -425,33 +439,40 @@ void TMainForm::PrepareDisplay() {
 std::vector<QLabel*> TMainForm::FaceIconTargets() const {
     // In draw order: About, Preferences, Music Information, More Software, Thank, then FaceIco. A window
     // not yet created still takes its draw, so the others keep their place in the sequence.
-    return {nullptr, nullptr, nullptr, nullptr, nullptr, FaceIco};
+    return {Forms.AboutForm ? Forms.AboutForm->FaceIco : nullptr,
+            nullptr,
+            nullptr,
+            Forms.MoreForm ? Forms.MoreForm->FaceIco : nullptr,
+            Forms.ThankForm ? Forms.ThankForm->FaceIco : nullptr,
+            FaceIco};
 }
 
 void TMainForm::GiveFaceIcons() {
-    std::mt19937 random(
-        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
-    std::uniform_int_distribution<int> face(0, 34);
+    extras::FaceIconPicker picker = extras::FaceIconPicker::FromClock();
     for (QLabel* target : FaceIconTargets()) {
-        const int n = face(random);
-        if (target == nullptr)
-            continue;
-        const std::string file = platform::ProgramDirectory() + "SystemIco/" + std::to_string(n) + ".ico";
+        const std::string file = picker.NextPath(platform::ProgramDirectory());
         // A missing or unreadable icon leaves the image empty; the window works on without it.
-        target->setPixmap(QPixmap(QString::fromStdString(file)));
+        extras::ShowFaceIcon(target, file);
     }
 }
 
 void TMainForm::FillAboutTexts() {
-    // The About window's labels are filled here once that window exists.
+    if (!Forms.AboutForm)
+        return;
+    Forms.AboutForm->SetTexts({CompanyName, ProductName, VersionText, EditionText, YearText, CompanyFullName,
+                               HomePage, SupportMail});
 }
 
 void TMainForm::ShowThankButton() {
-    // The About window shows its "Thank" button here when thank.txt exists.
+    if (Forms.AboutForm)
+        Forms.AboutForm->ShowThankButtonIfFileExists(platform::ProgramDirectory());
 }
 
 void TMainForm::LoadMorePages() {
-    // The More Software window opens page MorePageIndex and loads its ten pages here.
+    if (!Forms.MoreForm)
+        return;
+    Forms.MoreForm->SetPageIndex(MorePageIndex);
+    Forms.MoreForm->LoadPages(platform::ProgramDirectory() + MorePagesDir);
 }
 
 void TMainForm::ApplyEncoderSettingsStep() {
@@ -459,7 +480,8 @@ void TMainForm::ApplyEncoderSettingsStep() {
 }
 
 void TMainForm::GiveFixerDownloadAddress() {
-    // The repair-tool prompt receives HomePage as its download address here.
+    if (Forms.FormMorbeck)
+        Forms.FormMorbeck->DownloadAddress = HomePage;
 }
 
 void TMainForm::FormResize() {
@@ -522,6 +544,47 @@ void TMainForm::Label2MouseLeave() {
     Label2->setFont(LinkFont(false));
     SetLinkColour(Label2, kLinkIdle);
     Label2->adjustSize();
+}
+
+// The link label opens the address the About window's web link shows.
+void TMainForm::Label2Click() {
+    if (Forms.AboutForm)
+        Forms.AboutForm->URLClick();
+}
+
+// ---- Help, catalogue, About and repair tool ----
+
+void TMainForm::Content1Click() {
+    extras::OpenHelpFile(platform::ProgramDirectory(), HelpFile);
+}
+
+void TMainForm::Homepage1Click() {
+    extras::OpenHomePage(HomePage);
+}
+
+void TMainForm::EMail1Click() {
+    extras::OpenSupportMail(SupportMail);
+}
+
+void TMainForm::Faq1Click() {
+    extras::OpenFaq();
+}
+
+void TMainForm::More3Click() {
+    if (Forms.MoreForm)
+        Forms.MoreForm->exec();
+}
+
+void TMainForm::AboutClick() {
+    if (Forms.AboutForm)
+        Forms.AboutForm->exec();
+}
+
+void TMainForm::Fix1Click() {
+    extras::RunFixCommand([] {
+        if (Forms.FormMorbeck)
+            Forms.FormMorbeck->exec();
+    });
 }
 
 // ---- Job list commands ----

@@ -147,6 +147,16 @@ class TMainForm : public QMainWindow {
 
     void Label2MouseMove();
     void Label2MouseLeave();
+    void Label2Click();
+
+    // Help menu, the catalogue, About and the repair tool; the toolbar's twins share these actions.
+    void Content1Click();
+    void Homepage1Click();
+    void EMail1Click();
+    void Faq1Click();
+    void More3Click();
+    void AboutClick();
+    void Fix1Click();
 
     // Stop's window part: idle commands and the panel hidden. The run driver adds the encoder and the
     // stepper.

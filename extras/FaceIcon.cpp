@@ -21,10 +21,7 @@ int FaceIconPicker::NextIndex() {
     return pick(engine_);
 }
 
-bool ShowFaceIcon(QWidget* window, const std::string& iconPath) {
-    if (!window)
-        return false;
-    auto* face = window->findChild<QLabel*>(QStringLiteral("FaceIco"));
+bool ShowFaceIcon(QLabel* face, const std::string& iconPath) {
     if (!face)
         return false;
     // An icon file holds several sizes: show the largest that fits the image area, or scale the

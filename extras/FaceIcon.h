@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-class QWidget;
+class QLabel;
 
 namespace extras {
 
@@ -28,8 +28,8 @@ class FaceIconPicker {
     std::mt19937_64 engine_;
 };
 
-// Shows the icon file in the window's "FaceIco" image. A missing or unreadable file leaves the image
-// empty; the window works on without it. Returns whether an icon was shown.
-bool ShowFaceIcon(QWidget* window, const std::string& iconPath);
+// Shows the icon file in a window's face image. A missing or unreadable file leaves the image empty; the
+// window works on without it. Returns whether an icon was shown.
+bool ShowFaceIcon(QLabel* face, const std::string& iconPath);
 
 }  // namespace extras

@@ -23,34 +23,27 @@ TEST(FaceIcons, EveryPickIsFreshAndWithinTheInstalledRange) {
 
 class FaceImage : public ExtrasTest {
   protected:
-    FaceImage() {
-        face = new QLabel(&window);
-        face->setObjectName("FaceIco");
-        face->setGeometry(0, 0, 33, 33);
-    }
-    QWidget window;
-    QLabel* face;
+    FaceImage() { face.setGeometry(0, 0, 33, 33); }
+    QLabel face;
 };
 
 TEST_F(FaceImage, EveryInstalledIconLoadsAndFitsItsImage) {
     const std::string installed = std::string(QUENZOR_PROGRAM_DIR) + "/";
     for (int i = 0; i < FaceIconCount; ++i) {
-        ASSERT_TRUE(ShowFaceIcon(&window, FaceIconPath(installed, i))) << i;
-        EXPECT_LE(face->pixmap().width(), 33);
-        EXPECT_GE(face->pixmap().width(), 32);
+        ASSERT_TRUE(ShowFaceIcon(&face, FaceIconPath(installed, i))) << i;
+        EXPECT_LE(face.pixmap().width(), 33);
+        EXPECT_GE(face.pixmap().width(), 32);
     }
 }
 
 TEST_F(FaceImage, AMissingOrBrokenIconLeavesTheImageEmpty) {
     const std::string installed = std::string(QUENZOR_PROGRAM_DIR) + "/";
-    ASSERT_TRUE(ShowFaceIcon(&window, FaceIconPath(installed, 0)));
-    EXPECT_FALSE(ShowFaceIcon(&window, FaceIconPath(Dir(), 3)));
-    EXPECT_TRUE(face->pixmap().isNull()) << "no stale face from before";
+    ASSERT_TRUE(ShowFaceIcon(&face, FaceIconPath(installed, 0)));
+    EXPECT_FALSE(ShowFaceIcon(&face, FaceIconPath(Dir(), 3)));
+    EXPECT_TRUE(face.pixmap().isNull()) << "no stale face from before";
     WriteFile("broken.ico", std::string("\0\0\1\0\1\0garbage", 12));
-    EXPECT_FALSE(ShowFaceIcon(&window, Dir() + "broken.ico"));
+    EXPECT_FALSE(ShowFaceIcon(&face, Dir() + "broken.ico"));
     WriteFile("text.ico", "not an icon at all\n");
-    EXPECT_FALSE(ShowFaceIcon(&window, Dir() + "text.ico"));
-    QWidget noFace;
-    EXPECT_FALSE(ShowFaceIcon(&noFace, FaceIconPath(installed, 0)));
+    EXPECT_FALSE(ShowFaceIcon(&face, Dir() + "text.ico"));
     EXPECT_FALSE(ShowFaceIcon(nullptr, FaceIconPath(installed, 0)));
 }

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QUrl>
@@ -33,6 +34,17 @@ TMoreForm::TMoreForm(TAboutForm* about, QWidget* parent) : QDialog(parent), abou
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(8, 8, 641, 385);
+    // The window's small dialog font keeps all ten tab captions in view without scroll arrows.
+    QFont tabFont(QStringLiteral("MS Sans Serif"));
+    tabFont.setStyleHint(QFont::SansSerif);
+    tabFont.setPointSize(8);
+    PageControl1->tabBar()->setFont(tabFont);
+    PageControl1->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 3px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
+        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e2e2e2; }"
+        "QTabBar::tab:selected { background: #ffffff; margin-bottom: -1px; }"
+        "QTabBar::tab:!selected { margin-top: 2px; }"
+        "QTabWidget::pane { border: 1px solid #a8a8a8; }"));
     for (std::size_t i = 0; i < Pages.size(); ++i) {
         auto* sheet = new QWidget();
         sheet->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QWindow>
 
 #include "extras/UnitAbout.h"
 #include "platform/Shell.h"
@@ -129,8 +130,13 @@ void TMoreForm::Close2Click() {
 }
 
 void TMoreForm::Button1Click() {
-    if (about_)
-        about_->exec();
+    if (!about_)
+        return;
+    // Above this window for as long as it is open from here; opened from elsewhere it stands alone.
+    about_->winId();
+    about_->windowHandle()->setTransientParent(windowHandle());
+    about_->exec();
+    about_->windowHandle()->setTransientParent(nullptr);
 }
 
 }  // namespace extras

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/Forms.h"
@@ -197,4 +200,34 @@ TEST_F(Startup, WindowsThatCannotBeCreatedEndStartUpWithTheError) {
     EXPECT_EQ(shown[0].text, "Class not registered");
     EXPECT_EQ(shown[0].icon, platform::MsgIcon::Error);
     EXPECT_FALSE(WindowsCreated());
+}
+
+TEST_F(Startup, TheMainWindowLeavesItsSettingsInDataIniAndTheNextStartGoesStraightIn) {
+    Complete();
+    ASSERT_EQ(app::RunStartup(), StartupOutcome::Run);
+    app::Forms.MainForm->show();
+    app::Forms.MainForm->close();
+    const std::string saved = testing_support::ReadBytes(dir.File("data.ini"));
+    EXPECT_EQ(saved.substr(0, 24), "\r\n[option]\r\nfiletype=1\r\n");
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 20);
+    EXPECT_EQ(saved.substr(saved.size() - 19), "MaxConverFile=200\r\n");
+    app::DestroyForms();
+
+    OnPrompt([](app::TTempForm&) {});
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::Run);
+    EXPECT_EQ(promptsShown, 0);
+    EXPECT_TRUE(Questions().empty());
+}
+
+TEST_F(Startup, ADataIniThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
+    Complete();
+    ::mkdir(dir.File("data.ini").c_str(), 0777);
+    ASSERT_EQ(app::RunStartup(), StartupOutcome::Run);
+    app::Forms.MainForm->show();
+    MessageBox::TakeShown();
+    app::Forms.MainForm->close();
+    EXPECT_FALSE(app::Forms.MainForm->isVisible());
+    auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Cannot create file \"" + dir.File("data.ini") + "\". Is a directory");
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test. "--sanitize" builds into build-asan with
+# Installs what is missing, builds and runs every test (QUENZOR_JOBS limits the parallel build jobs). "--sanitize" builds into build-asan with
 # AddressSanitizer and UndefinedBehaviorSanitizer instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +11,6 @@ if [ "${1:-}" = "--sanitize" ]; then
     extra=(-DQUENZOR_SANITIZE=ON)
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}"
-cmake --build "$dir"
+cmake --build "$dir" --parallel "${QUENZOR_JOBS:-$(nproc)}"
 cd "$dir"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 1500 -j2

@@ -6,18 +6,27 @@ class TMoreForm;
 class TThankForm;
 class TFormMorbeck;
 }  // namespace extras
+namespace jobs {
+class TOutputForm;
+}
+namespace settings {
+class TfrmOption;
+class TfrmInfo;
+}  // namespace settings
 
 namespace app {
 
 class TMainForm;
 
 // The program's windows, each created once at start-up in this order and alive until the program ends.
-// Other windows are added here as they are built.
 struct TForms {
     TMainForm* MainForm = nullptr;
     extras::TAboutForm* AboutForm = nullptr;
     extras::TMoreForm* MoreForm = nullptr;
+    settings::TfrmOption* frmOption = nullptr;
+    settings::TfrmInfo* frmInfo = nullptr;
     extras::TThankForm* ThankForm = nullptr;
+    jobs::TOutputForm* OutputForm = nullptr;
     extras::TFormMorbeck* FormMorbeck = nullptr;
 };
 

@@ -26,9 +26,12 @@
 #include "extras/UnitMore.h"
 #include "extras/UnitThank.h"
 #include "jobs/Playback.h"
+#include "jobs/UnitOutput.h"
 #include "platform/Application.h"
 #include "platform/ProgramDir.h"
 #include "settings/Settings.h"
+#include "settings/Unit2.h"
+#include "settings/Unit3.h"
 
 namespace app {
 namespace {
@@ -381,6 +384,10 @@ void TMainForm::WireCommands() {
     connect(PlayDestinationFile1, &QAction::triggered, this, &TMainForm::PlayDestinationFile);
     connect(PlayDestinationFile2, &QAction::triggered, this, &TMainForm::PlayDestinationFile);
     connect(OpenOutputFile1, &QAction::triggered, this, &TMainForm::OpenOutputFile1Click);
+    connect(mnuOutputFile, &QAction::triggered, this, &TMainForm::mnuOutputFileClick);
+    connect(Prefer1, &QAction::triggered, this, &TMainForm::Prefer1Click);
+    connect(MusicInfo1, &QAction::triggered, this, &TMainForm::MusicInfo1Click);
+    connect(MusicInfo2, &QAction::triggered, this, &TMainForm::MusicInfo1Click);
     connect(Stop2, &QAction::triggered, this, &TMainForm::Stop2Click);
     connect(ToolButton14, &QAction::triggered, this, &TMainForm::Stop2Click);
     connect(Button3, &QPushButton::clicked, this, &TMainForm::Stop2Click);
@@ -440,8 +447,8 @@ std::vector<QLabel*> TMainForm::FaceIconTargets() const {
     // In draw order: About, Preferences, Music Information, More Software, Thank, then FaceIco. A window
     // not yet created still takes its draw, so the others keep their place in the sequence.
     return {Forms.AboutForm ? Forms.AboutForm->FaceIco : nullptr,
-            nullptr,
-            nullptr,
+            Forms.frmOption ? Forms.frmOption->Image1 : nullptr,
+            Forms.frmInfo ? Forms.frmInfo->Image1 : nullptr,
             Forms.MoreForm ? Forms.MoreForm->FaceIco : nullptr,
             Forms.ThankForm ? Forms.ThankForm->FaceIco : nullptr,
             FaceIco};
@@ -636,6 +643,29 @@ void TMainForm::PlayDestinationFile() {
 
 void TMainForm::OpenOutputFile1Click() {
     jobs::OpenOutputFolder(*jobs_);
+}
+
+void TMainForm::mnuOutputFileClick() {
+    if (Forms.OutputForm != nullptr)
+        jobs::SetOutputDirectory(*jobs_, *Forms.OutputForm);
+}
+
+// ---- Editing dialogs ----
+
+void TMainForm::Prefer1Click() {
+    if (Forms.frmOption != nullptr)
+        Forms.frmOption->Execute(settings::Settings);
+}
+
+void TMainForm::MusicInfo1Click() {
+    const int row = jobs_->FirstSelectedRow();
+    if (row < 0 || Forms.frmInfo == nullptr)
+        return;
+    // Edited as a copy: a cancelled dialog leaves the job untouched. The list cannot change while the
+    // dialog is modal, so the row still names the same job afterwards.
+    jobs::tListType job = JobList[static_cast<std::size_t>(row)];
+    if (Forms.frmInfo->Execute(job))
+        JobList[static_cast<std::size_t>(row)] = job;
 }
 
 // ---- Run state ----

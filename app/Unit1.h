@@ -144,6 +144,9 @@ class TMainForm : public QMainWindow {
     void PlaySourceFile();
     void PlayDestinationFile();
     void OpenOutputFile1Click();
+    void mnuOutputFileClick();
+    void Prefer1Click();
+    void MusicInfo1Click();
 
     void Label2MouseMove();
     void Label2MouseLeave();

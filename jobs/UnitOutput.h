@@ -1,0 +1,53 @@
+#pragma once
+#include <QDialog>
+#include <string>
+#include <string_view>
+
+#include "jobs/JobList.h"
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace jobs {
+
+// A copy of the path with one trailing delimiter removed.
+std::string RemoveTrailingBackslash(std::string_view path);
+
+// The destination of `source` inside `directory` (held without its trailing delimiter).
+std::string DestinationIn(const std::string& directory, const std::string& source);
+
+// The Output File Dialog: destinations beside their sources, or in one other existing directory.
+class TOutputForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TOutputForm(QWidget* parent = nullptr);
+
+    // The directory the dialog shows, without its trailing delimiter; set by the opener before each
+    // opening, replaced by OK with "Other directory".
+    std::string Directory;
+    bool Accepted = false;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;  // "Same as source file directory "
+    QRadioButton* RadioButton2 = nullptr;  // "Other directory"
+    QLineEdit* DirectoryText = nullptr;
+    QPushButton* DirectoryButton = nullptr;
+    QPushButton* Button2 = nullptr;  // OK
+    QPushButton* Button3 = nullptr;  // Cancel
+
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void SelectSameAsSource();
+    void SelectOtherDirectory();
+    void DirectoryButtonClick();
+    void Button2Click();
+    void Button3Click();
+};
+
+// "Set Output Directory": opens the dialog on the first selected job's destination directory and, if the
+// user confirms, re-points the destinations of every selected job.
+void SetOutputDirectory(JobListView& jobs, TOutputForm& form);
+
+}  // namespace jobs

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "jobs/UnitOutput.h"
+#include "platform/Dialogs.h"
+#include "support/ModalDriver.h"
+
+using namespace jobs;
+using platform::FileDialogs;
+using platform::MessageBox;
+
+namespace {
+class OutputDirectoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        JobListView::SetUpView(view);
+        s.MaxConverFile = 100;
+        MessageBox::TakeShown();
+        out = dir.path().toStdString();
+    }
+    void Add(const std::vector<std::string>& files) { jobs.AddChosenFiles(files, s); }
+    void Select(std::initializer_list<int> rows) {
+        view.clearSelection();
+        for (int r : rows)
+            view.topLevelItem(r)->setSelected(true);
+    }
+    // Opens the dialog and runs `step` inside it; returns whether the dialog opened.
+    bool Open(std::function<void(TOutputForm&)> step) {
+        auto opened = std::make_shared<bool>(false);
+        WhenModalOpens([&](QWidget*) { step(form); }, opened);
+        SetOutputDirectory(jobs, form);
+        QApplication::processEvents();
+        return *opened;
+    }
+    std::vector<std::string> Texts() {
+        std::vector<std::string> t;
+        for (const auto& r : MessageBox::TakeShown())
+            t.push_back(r.text);
+        return t;
+    }
+
+    QTemporaryDir dir;
+    std::string out;
+    TJobList list;
+    QTreeWidget view;
+    JobListView jobs{list, view};
+    TOutputForm form;
+    settings::TSettings s;
+};
+}  // namespace
+
+TEST(OutputPaths, TrailingDelimiterAndDestinationNames) {
+    EXPECT_EQ(RemoveTrailingBackslash("/out/"), "/out");
+    EXPECT_EQ(RemoveTrailingBackslash("/out"), "/out");
+    EXPECT_EQ(RemoveTrailingBackslash(""), "");
+    EXPECT_EQ(RemoveTrailingBackslash("/"), "");
+    EXPECT_EQ(DestinationIn("/Out", "/in/clip.mpg"), "/Out/clip.rm");
+    EXPECT_EQ(DestinationIn("/Out", "/in/clip"), "/Out/clip.rm");
+    EXPECT_EQ(DestinationIn("/Out", "/in/a.b.mpg"), "/Out/a.b.rm");
+    EXPECT_EQ(DestinationIn("/Out", "/v.1/clip"), "/Out/clip.rm");
+    EXPECT_EQ(DestinationIn("", "/in/clip.mpg"), "/clip.rm");
+}
+
+TEST_F(OutputDirectoryTest, DialogHasItsCaptionAndControls) {
+    EXPECT_EQ(form.windowTitle(), "Output File Dialog");
+    EXPECT_EQ(form.size(), QSize(377, 171));
+    EXPECT_EQ(form.GroupBox1->title(), "Destination file directory");
+    EXPECT_EQ(form.RadioButton1->text(), "Same as source file directory ");
+    EXPECT_EQ(form.RadioButton2->text(), "Other directory");
+    EXPECT_EQ(form.DirectoryButton->text(), "Directory");
+    EXPECT_TRUE(form.Button2->isDefault());
+}
+
+TEST_F(OutputDirectoryTest, NoSelectionAsksForOneAndOpensNothing) {
+    Add({"/in/a.avi"});
+    EXPECT_FALSE(Open([](TOutputForm& f) { f.Button3->click(); }));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"You must choose a item."});
+}
+
+TEST_F(OutputDirectoryTest, PreselectsFromTheFirstSelectedJobComparingCaseExactly) {
+    Add({"/in/a.avi", "/Media/b.avi", "/in/c.avi"});
+    list[1].DestFile = "/media/b.rm";  // differs from the source folder only in letter case
+    Select({0, 2});
+    Open([](TOutputForm& f) {
+        EXPECT_TRUE(f.RadioButton1->isChecked());
+        EXPECT_FALSE(f.DirectoryText->isEnabled());
+        EXPECT_FALSE(f.DirectoryButton->isEnabled());
+        EXPECT_EQ(f.DirectoryText->text(), "/in");
+        f.Button3->click();
+    });
+    Select({1, 2});
+    Open([](TOutputForm& f) {
+        EXPECT_TRUE(f.RadioButton2->isChecked());
+        EXPECT_TRUE(f.DirectoryText->isEnabled());
+        EXPECT_EQ(f.DirectoryText->text(), "/media");
+        f.Button3->click();
+    });
+    EXPECT_EQ(list[1].DestFile, "/media/b.rm");  // cancelled: nothing changed
+}
+
+TEST_F(OutputDirectoryTest, OtherDirectoryRepointsOnlySelectedJobs) {
+    Add({"/in/clip.mpg", "/in/keep.mpg", "/in/a.b.mpg", "/in/noext"});
+    Select({0, 2, 3});
+    Open([&](TOutputForm& f) {
+        f.RadioButton2->click();
+        f.DirectoryText->setText(QString::fromStdString(out + "/"));
+        f.Button2->click();
+    });
+    EXPECT_EQ(form.Directory, out);
+    EXPECT_EQ(list[0].DestFile, out + "/clip.rm");
+    EXPECT_EQ(list[1].DestFile, "/in/keep.rm");
+    EXPECT_EQ(list[2].DestFile, out + "/a.b.rm");
+    EXPECT_EQ(list[3].DestFile, out + "/noext.rm");
+    EXPECT_EQ(view.topLevelItem(0)->text(2).toStdString(), out + "/clip.rm");
+    EXPECT_EQ(view.topLevelItem(1)->text(2).toStdString(), "/in/keep.rm");
+
+    // Back to the sources: selected jobs only; Directory keeps what the opening gave it.
+    Select({0});
+    Open([](TOutputForm& f) {
+        EXPECT_TRUE(f.RadioButton2->isChecked());
+        f.RadioButton1->click();
+        f.Button2->click();
+    });
+    EXPECT_EQ(list[0].DestFile, "/in/clip.rm");
+    EXPECT_EQ(list[2].DestFile, out + "/a.b.rm");
+    EXPECT_EQ(form.Directory, out);
+    // Files added later start beside their source whatever was chosen.
+    Add({"/in/new.avi"});
+    EXPECT_EQ(list[4].DestFile, "/in/new.rm");
+}
+
+TEST_F(OutputDirectoryTest, RootFolderGivesDestinationsAtTheRoot) {
+    Add({"/in/clip.mpg"});
+    Select({0});
+    Open([](TOutputForm& f) {
+        f.RadioButton2->click();
+        f.DirectoryText->setText("/");
+        f.Button2->click();
+    });
+    EXPECT_EQ(form.Directory, "");
+    EXPECT_EQ(list[0].DestFile, "/clip.rm");
+}
+
+TEST_F(OutputDirectoryTest, InvalidDirectoryKeepsTheDialogOpenForCorrection) {
+    Add({"/in/clip.mpg"});
+    Select({0});
+    Open([&](TOutputForm& f) {
+        f.RadioButton2->click();
+        for (const char* bad : {"", "/no/such/folder", "/etc/hostname"}) {
+            f.DirectoryText->setText(QString::fromLatin1(bad));
+            f.Button2->click();
+            EXPECT_TRUE(f.isVisible()) << bad;
+            EXPECT_EQ(Texts(), std::vector<std::string>{"Invalidation directory."}) << bad;
+        }
+        EXPECT_EQ(f.Directory, "/in");
+        f.DirectoryText->setText(QString::fromStdString(out));
+        f.Button2->click();
+    });
+    EXPECT_TRUE(form.Accepted);
+    EXPECT_EQ(list[0].DestFile, out + "/clip.rm");
+}
+
+TEST_F(OutputDirectoryTest, RadioButtonsPutTheDirectoryBackIntoTheEdit) {
+    Add({"/in/clip.mpg"});
+    Select({0});
+    Open([](TOutputForm& f) {
+        f.RadioButton2->click();
+        f.DirectoryText->setText("/typed");
+        f.RadioButton2->click();
+        EXPECT_EQ(f.DirectoryText->text(), "/in");
+        f.DirectoryText->setText("/typed");
+        f.RadioButton1->click();
+        EXPECT_EQ(f.DirectoryText->text(), "/in");
+        f.Button3->click();
+    });
+    EXPECT_FALSE(form.Accepted);
+}
+
+TEST_F(OutputDirectoryTest, FolderWithBlanksQuotesAndNonAsciiLetters) {
+    const std::string odd = out + "/My \"Out\" Ünïcödé's";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(odd)));
+    Add({"/in/Clip 1.avi"});
+    Select({0});
+    Open([&](TOutputForm& f) {
+        f.RadioButton2->click();
+        FileDialogs::SetNextDirectory(odd);
+        f.DirectoryButton->click();
+        EXPECT_EQ(f.DirectoryText->text().toStdString(), odd);
+        f.Button2->click();
+    });
+    EXPECT_EQ(FileDialogs::LastDirectoryRequest().first, "Select the Directory");
+    EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, "");  // "/in" does not exist here
+    EXPECT_EQ(list[0].DestFile, odd + "/Clip 1.rm");
+}
+
+TEST_F(OutputDirectoryTest, BrowseStartsAtAnExistingFolderAndCancelKeepsTheText) {
+    Add({"/in/clip.mpg"});
+    list[0].DestFile = out + "/clip.rm";
+    Select({0});
+    Open([&](TOutputForm& f) {
+        f.DirectoryButton->click();  // nothing queued: cancelled
+        EXPECT_EQ(f.DirectoryText->text().toStdString(), out);
+        EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, out);
+        f.DirectoryText->setText("/no/such/folder");
+        f.DirectoryButton->click();
+        EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, "");
+        EXPECT_EQ(f.DirectoryText->text(), "/no/such/folder");
+        f.Button3->click();
+    });
+}
+
+TEST_F(OutputDirectoryTest, RelativeFolderIsStoredAsTheFolderTheUserSaw) {
+    Add({"/in/clip.mpg"});
+    Select({0});
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QDir().mkdir("sub");
+    Open([](TOutputForm& f) {
+        f.RadioButton2->click();
+        f.DirectoryText->setText("sub");
+        f.Button2->click();
+    });
+    QDir::setCurrent(saved);
+    EXPECT_EQ(list[0].DestFile, out + "/sub/clip.rm");
+}

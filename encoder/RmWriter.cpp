@@ -20,8 +20,10 @@ namespace {
 
 constexpr std::uint32_t kPacketHeaderSize = 12;
 constexpr std::uint8_t kKeyFrameFlag = 0x02;
-// Audio frames are grouped into packets of about this size: few enough headers, small enough steps.
+// Audio frames are grouped into packets of up to this size and length: few packet headers, yet a
+// reader that starts at a video keyframe misses little of the sound around it.
 constexpr std::size_t kAudioPacketTarget = 640;
+constexpr double kAudioPacketMaxMs = 200;
 // Audio index points lie about this far apart.
 constexpr std::uint32_t kAudioIndexSpacingMs = 1000;
 
@@ -45,7 +47,6 @@ struct StreamState {
     std::vector<std::uint8_t> pending;
     std::int64_t pendingTimestamp = 0;
     double pendingEnd = 0;
-    bool pendingKey = false;
 
     double FrameDurationMs() const {
         if (desc.kind == StreamKind::Video)
@@ -151,28 +152,31 @@ struct Writer::Impl {
     void FlushAudio(StreamState& s) {
         if (s.pending.empty())
             return;
-        AppendPacket(s, s.pendingTimestamp, s.pendingKey, true, s.pending);
+        // Audio packets are all marked as keyframes: both codecs can start decoding at any of them.
+        AppendPacket(s, s.pendingTimestamp, true, true, s.pending);
         s.pending.clear();
     }
 
-    void WriteAudio(StreamState& s, std::int64_t timestamp, bool key, std::span<const std::uint8_t> frame) {
+    void WriteAudio(StreamState& s, std::int64_t timestamp, std::span<const std::uint8_t> frame) {
         const double duration = s.FrameDurationMs();
         // A gap or overlap in the timestamps starts a new packet so every packet's time stays exact.
         const bool continuous = std::fabs(static_cast<double>(timestamp) - s.pendingEnd) <= 1.0;
-        if (!s.pending.empty() && (!continuous || s.pending.size() + frame.size() > kAudioPacketTarget ||
-                                   s.pending.size() + frame.size() > kMaxPacketPayload))
+        if (frame.size() > kMaxPacketPayload)
+            throw WriteError("An audio frame of " + std::to_string(frame.size()) +
+                             " bytes is too large for a RealMedia file.");
+        if (!s.pending.empty() && (!continuous || s.pending.size() + frame.size() > kAudioPacketTarget))
             FlushAudio(s);
         if (s.pending.empty()) {
             s.pendingTimestamp = timestamp;
             s.pendingEnd = static_cast<double>(timestamp);
-            s.pendingKey = key;
         }
         if (s.desc.fourcc == "dnet")
             AppendSwappedWords(s.pending, frame);
         else
             s.pending.insert(s.pending.end(), frame.begin(), frame.end());
         s.pendingEnd += duration;
-        if (s.pending.size() >= kAudioPacketTarget)
+        if (s.pending.size() >= kAudioPacketTarget ||
+            s.pendingEnd - s.pendingTimestamp >= kAudioPacketMaxMs - 0.5)
             FlushAudio(s);
     }
 
@@ -582,7 +586,7 @@ void Writer::WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame,
     s.lastTimestamp = timestampMs;
     s.codecBytes += frame.size();
     if (s.desc.kind == StreamKind::Audio)
-        impl_->WriteAudio(s, timestampMs, keyFrame, frame);
+        impl_->WriteAudio(s, timestampMs, frame);
     else
         impl_->WriteVideo(s, timestampMs, keyFrame, frame);
     s.endTime = std::max(s.endTime, static_cast<double>(timestampMs) + s.FrameDurationMs());

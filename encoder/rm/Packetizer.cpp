@@ -33,11 +33,12 @@ std::vector<std::vector<std::uint8_t>> PacketizeVideoFrame(std::span<const std::
     maxPayload = std::clamp<std::size_t>(maxPayload, kFragmentHeaderMax + 1, kMaxPacketPayload);
     std::vector<std::vector<std::uint8_t>> packets;
     if (frame.size() + kWholeHeader <= maxPayload) {
-        // Whole picture: type 01 in the top bits, then the picture number.
+        // Whole picture: type 01 in the top bits, then the packet byte as in a fragment: one packet,
+        // the first.
         std::vector<std::uint8_t> p;
         p.reserve(frame.size() + kWholeHeader);
         p.push_back(0x40);
-        p.push_back(pictureNumber);
+        p.push_back(0x81);
         p.insert(p.end(), frame.begin(), frame.end());
         packets.push_back(std::move(p));
         return packets;

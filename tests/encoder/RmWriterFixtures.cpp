@@ -198,7 +198,7 @@ void WriteFile(const std::string& path, const std::vector<const EncodedStream*>&
     writer.Finish();
 }
 
-Probe ProbeFile(const std::string& path) {
+Probe ProbeFile(const std::string& path, std::int64_t seekMs) {
     Probe probe;
     {
         std::lock_guard<std::mutex> lock(logMutex);
@@ -259,6 +259,8 @@ Probe ProbeFile(const std::string& path) {
         }
         decoders.push_back(std::move(dec));
     }
+    if (seekMs >= 0 && av_seek_frame(input.get(), -1, seekMs * 1000, AVSEEK_FLAG_BACKWARD) < 0)
+        probe.errors.push_back("seek failed");
     PacketPtr packet(av_packet_alloc());
     FramePtr frame(av_frame_alloc());
     auto receive = [&](unsigned index) {

@@ -77,8 +77,9 @@ struct Probe {
     std::vector<std::string> errors;  // everything libav logged at error level while reading
 };
 
-// Opens the file, reads every packet and decodes every audio and video packet.
-Probe ProbeFile(const std::string& path);
+// Opens the file, reads every packet and decodes every audio and video packet; with `seekMs` at 0 or
+// more, first seeks there as `ffmpeg -ss` does (default stream, backwards to a keyframe).
+Probe ProbeFile(const std::string& path, std::int64_t seekMs = -1);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at);

@@ -98,6 +98,18 @@ class MultiRate : public ::testing::Test {
             EXPECT_TRUE(v && v->decodedFrames == static_cast<int>(lowest.video->frames.size()));
         }
 
+        // Seeking to the middle lands on the lowest audience's keyframe and reads on without error.
+        const Probe middle = ProbeFile(path, 1000);
+        EXPECT_TRUE(middle.errors.empty()) << Joined(middle.errors);
+        for (const ProbedStream& s : middle.streams) {
+            if (s.packets == 0)
+                continue;
+            if (s.type == AVMEDIA_TYPE_VIDEO)
+                EXPECT_EQ(s.pts.front(), 1000);
+            else
+                EXPECT_NEAR(s.pts.front(), 1000, 200);
+        }
+
         const auto b = ReadBytes(path);
         const auto headers = MediaHeaders(b);
         std::map<std::uint16_t, std::string> mimeOf;

@@ -208,7 +208,7 @@ struct Writer::Impl {
 
     void Finish();
     bool MultiRate() const;
-    void NumberStreams();
+    void PrepareStreams();
     void LayOut();
 };
 
@@ -269,7 +269,11 @@ bool Writer::Impl::MultiRate() const {
     return false;
 }
 
-void Writer::Impl::NumberStreams() {
+void Writer::Impl::PrepareStreams() {
+    // All streams together keep a bounded amount in memory, however many audiences there are.
+    const std::size_t share = std::max<std::size_t>(1u << 20, (32u << 20) / streams.size());
+    for (StreamState& s : streams)
+        s.spool->SetMemoryLimit(share);
     multiRate = MultiRate();
     if (!multiRate)
         return;
@@ -564,7 +568,7 @@ void Writer::Begin(const ClipInfo& info) {
     if (impl_->streams.empty())
         throw std::logic_error("RealMedia writer: Begin without streams");
     impl_->clip = info;
-    impl_->NumberStreams();
+    impl_->PrepareStreams();
     impl_->begun = true;
 }
 

@@ -66,6 +66,7 @@ class Spool {
     // `memoryLimit`: bytes kept in memory before they move to the temporary file.
     Spool(std::string directory, std::string outputPath, std::size_t memoryLimit = kMemoryLimit);
     void Append(std::span<const std::uint8_t> data);
+    void SetMemoryLimit(std::size_t bytes) { memoryLimit_ = bytes; }
     std::uint64_t Size() const { return fileBytes_ + memory_.size(); }
 
     // Reads the spooled bytes back in order.

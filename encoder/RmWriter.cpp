@@ -159,8 +159,9 @@ struct Writer::Impl {
 
     void WriteAudio(StreamState& s, std::int64_t timestamp, std::span<const std::uint8_t> frame) {
         const double duration = s.FrameDurationMs();
-        // A gap or overlap in the timestamps starts a new packet so every packet's time stays exact.
-        const bool continuous = std::fabs(static_cast<double>(timestamp) - s.pendingEnd) <= 1.0;
+        // A gap or overlap in the timestamps starts a new packet so every packet's time stays exact;
+        // a millisecond or two is only the rounding of the caller's times.
+        const bool continuous = std::fabs(static_cast<double>(timestamp) - s.pendingEnd) <= 2.0;
         if (frame.size() > kMaxPacketPayload)
             throw WriteError("An audio frame of " + std::to_string(frame.size()) +
                              " bytes is too large for a RealMedia file.");

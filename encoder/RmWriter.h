@@ -14,12 +14,16 @@ namespace encoder::rm {
 //
 // Usage: construct on an output path, AddStream for every stream, Begin, WriteFrame as frames come
 // (any interleaving, timestamps rising per stream), Finish. Any failure (open, write, full disk) throws
-// WriteError with a sentence fit for the user; the caller then deletes the file.
+// WriteError with a sentence fit for the user; the caller then deletes the file. Calls out of order
+// throw std::logic_error. Packets are kept aside (memory, then an unnamed temporary file beside the
+// output) and the whole file is written in Finish, so every header figure is the true one.
 //
 // Single-rate files have at most one audio and one video stream. When streams of one kind carry
 // different `audienceBitRate`s the file is multi-rate (SureStream): the writer groups the streams of each
-// kind into one logical stream and lays the file out as the format requires (one data section per
-// physical stream, logical stream headers, rule map, index per physical stream).
+// kind into one logical stream (logical stream headers with data offsets, rule map and an ASM rule book
+// choosing by bandwidth), gives every physical stream its own data section and index, and lets the
+// lowest audience's audio and video share the last data section, which the file properties point at so
+// that readers without multi-rate support play the lowest audience.
 
 class WriteError : public std::runtime_error {
   public:

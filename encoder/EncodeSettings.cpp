@@ -1,0 +1,173 @@
+#include "encoder/EncodeSettings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "encoder/EncodeError.h"
+
+namespace encoder {
+namespace {
+
+constexpr AudioPlan Ra144{AudioCodec::Ra144, 8000, 1, 8000};
+constexpr AudioPlan Ac3(int kbps, int sampleRate, int channels) {
+    return AudioPlan{AudioCodec::Ac3, sampleRate, channels, kbps * 1000};
+}
+
+struct AudienceRow {
+    const char* name;
+    int budgetKbps;                      // total for audio, video and the container
+    std::array<AudioPlan, 4> audio;      // by AudioContent: voice, voice+music, music, stereo music
+    int maxWidth, maxHeight;             // frame size bound
+    std::array<int, 4> framesPerSecond;  // by VideoQuality: normal, smoothest, sharpest, slide show
+};
+
+// The settings mapping. Audio first takes what its content needs: 14.4 (8 kbit/s, 8 kHz mono, a voice
+// codec) wherever AC-3's 32 kbit/s minimum would starve the picture; AC-3 once the budget allows, more
+// bits and stereo for music. Video gets the rest of the budget (less the container's packet headers
+// and a safety margin for the rate control). The video quality column trades frames per second
+// against bits per frame: smoothest shows more, smaller-quality frames, sharpest fewer and better ones,
+// slide show one frame a second. A source with fewer frames per second keeps its own rate.
+// TargetDSLCableModem (the generic DSL/cable target) counts as the 256K DSL audience.
+constexpr std::array<AudienceRow, kAudienceCount> kAudiences{{
+    //  name                      kbit/s  voice         voice+music          music                stereo music
+    //  frame      fps: normal smooth sharp slides
+    {"28K Modem", 20, {Ra144, Ra144, Ra144, Ra144}, 160, 120, {6, 10, 3, 1}},
+    {"56K Modem", 34, {Ra144, Ra144, Ra144, Ra144}, 176, 144, {8, 12, 4, 1}},
+    {"Single ISDN", 45, {Ra144, Ra144, Ra144, Ra144}, 192, 144, {10, 15, 5, 1}},
+    {"Dual ISDN",
+     80,
+     {Ra144, Ac3(32, 32000, 1), Ac3(32, 32000, 1), Ac3(40, 32000, 2)},
+     240,
+     180,
+     {12, 15, 6, 1}},
+    {"Corporate LAN",
+     150,
+     {Ra144, Ac3(32, 32000, 1), Ac3(48, 44100, 1), Ac3(64, 44100, 2)},
+     320,
+     240,
+     {15, 20, 8, 1}},
+    {"256K DSL/Cable Modem",
+     225,
+     {Ac3(32, 32000, 1), Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 2)},
+     320,
+     240,
+     {15, 25, 8, 1}},
+    {"384K DSL/Cable Modem",
+     350,
+     {Ac3(32, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(128, 44100, 2)},
+     480,
+     360,
+     {20, 30, 10, 1}},
+    {"512K DSL/Cable Modem",
+     450,
+     {Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(160, 44100, 2)},
+     640,
+     480,
+     {25, 30, 12, 1}},
+}};
+
+// Share of the video's part of the budget the rate control aims at; it overshoots on short clips and
+// at scene changes.
+constexpr double kVideoRateMargin = 0.85;
+// Bytes of a RealMedia packet header; the writer sends at least one packet per frame.
+constexpr int kPacketHeaderBytes = 12;
+constexpr int kKeyFrameSeconds = 10;
+
+int AudioFramesPerSecondX1000(const AudioPlan& audio) {
+    const int samplesPerFrame = audio.codec == AudioCodec::Ra144 ? 160 : 1536;
+    return audio.sampleRate * 1000 / samplesPerFrame;
+}
+
+}  // namespace
+
+int PacketOverhead(double framesPerSecond) {
+    return static_cast<int>(std::ceil(framesPerSecond * kPacketHeaderBytes * 8));
+}
+
+std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int maxWidth, int maxHeight) {
+    if (!(sampleAspect > 0))
+        sampleAspect = 1.0;
+    const double displayWidth = width * sampleAspect;
+    const double displayHeight = height;
+    double scale = std::min({1.0, maxWidth / displayWidth, maxHeight / displayHeight});
+    // A source narrower than its pixels are wide still never grows past its stored width.
+    if (displayWidth * scale > std::max(width, 4))
+        scale = std::max(width, 4) / displayWidth;
+    auto round4 = [](double v) { return std::max(16, static_cast<int>(v) / 4 * 4); };
+    return {std::min(round4(displayWidth * scale), maxWidth),
+            std::min(round4(displayHeight * scale), maxHeight)};
+}
+
+std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape& source,
+                                   const std::string& sourceName) {
+    std::vector<int> selected;
+    for (int i = 0; i < kAudienceCount; ++i)
+        if (choice.targets[static_cast<size_t>(i)])
+            selected.push_back(i);
+    if (selected.empty())
+        throw EncodeError("No target audience is selected. Choose at least one audience to encode for.");
+    const bool audio = choice.doAudio && source.hasAudio;
+    const bool video = choice.doVideo && source.hasVideo;
+    if (!audio && !video) {
+        if (!source.hasAudio && !source.hasVideo)
+            throw EncodeError("The source file " + sourceName + " holds neither audio nor video.");
+        if (!source.hasVideo)
+            throw EncodeError("Nothing is left to encode: the source file " + sourceName +
+                              " holds only audio, and audio is switched off.");
+        if (!source.hasAudio)
+            throw EncodeError("Nothing is left to encode: the source file " + sourceName +
+                              " holds only video, and video is switched off.");
+        throw EncodeError("Nothing is left to encode: both audio and video are switched off.");
+    }
+    if (!choice.sureStream || selected.size() == 1)
+        selected.erase(selected.begin(), selected.end() - 1);
+
+    const int content = std::clamp(choice.audioContent, 0, 3);
+    const int quality = std::clamp(choice.videoQuality, 0, 3);
+    std::vector<StreamPlan> plans;
+    for (int index : selected) {
+        const AudienceRow& row = kAudiences[static_cast<size_t>(index)];
+        StreamPlan plan;
+        plan.audience = static_cast<Audience>(index);
+        plan.budget = static_cast<std::uint32_t>(row.budgetKbps) * 1000;
+        plan.hasAudio = audio;
+        plan.hasVideo = video;
+        int left = static_cast<int>(plan.budget);
+        if (audio) {
+            plan.audio = row.audio[static_cast<size_t>(content)];
+            left -= plan.audio.bitRate + PacketOverhead(AudioFramesPerSecondX1000(plan.audio) / 1000.0);
+        }
+        if (video) {
+            VideoPlan& v = plan.video;
+            std::tie(v.width, v.height) =
+                FitFrameSize(source.width, source.height, source.sampleAspect, row.maxWidth, row.maxHeight);
+            v.framesPerSecond = row.framesPerSecond[static_cast<size_t>(quality)];
+            if (source.framesPerSecond > 0)
+                v.framesPerSecond =
+                    std::clamp(static_cast<int>(std::lround(source.framesPerSecond)), 1, v.framesPerSecond);
+            left -= PacketOverhead(v.framesPerSecond);
+            v.bitRate = std::max(2000, static_cast<int>(left * kVideoRateMargin));
+            v.keyFrameInterval = std::min(600, v.framesPerSecond * kKeyFrameSeconds);
+        }
+        plans.push_back(plan);
+    }
+    return plans;
+}
+
+std::string AudienceName(Audience audience) {
+    return kAudiences[static_cast<size_t>(audience)].name;
+}
+
+std::string AudioContentName(int audioContent) {
+    static const char* const names[] = {"Voice Only", "Voice with Background Music", "Music", "Stereo Music"};
+    return names[std::clamp(audioContent, 0, 3)];
+}
+
+std::string VideoQualityName(int videoQuality) {
+    static const char* const names[] = {"Normal Motion Video", "Smoothest Motion Video",
+                                        "Sharpest Image Video", "Slide Show"};
+    return names[std::clamp(videoQuality, 0, 3)];
+}
+
+}  // namespace encoder

@@ -1,0 +1,82 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace encoder {
+
+// The eight target audiences, slowest first.
+enum class Audience { Modem28K, Modem56K, SingleISDN, DualISDN, LAN, DSL256K, DSL384K, DSL512K };
+inline constexpr int kAudienceCount = 8;
+
+enum class AudioCodec { Ra144, Ac3 };
+
+struct AudioPlan {
+    AudioCodec codec = AudioCodec::Ra144;
+    int sampleRate = 8000;
+    int channels = 1;
+    int bitRate = 8000;  // bits per second of the codec's frames
+
+    bool operator==(const AudioPlan&) const = default;
+};
+
+struct VideoPlan {
+    int width = 0;
+    int height = 0;
+    int framesPerSecond = 0;
+    int bitRate = 0;           // what the rate control aims at, bits per second
+    int keyFrameInterval = 0;  // in frames
+
+    bool operator==(const VideoPlan&) const = default;
+};
+
+// What one audience's streams look like.
+struct StreamPlan {
+    Audience audience = Audience::Modem28K;
+    std::uint32_t budget = 0;  // the audience's total budget, bits per second
+    bool hasAudio = false;
+    bool hasVideo = false;
+    AudioPlan audio;
+    VideoPlan video;
+};
+
+// The encoder settings as the control's properties give them.
+struct EncodeChoice {
+    std::array<bool, kAudienceCount> targets{};  // indexed by Audience
+    int audioContent = 0;                        // 0 voice, 1 voice with music, 2 music, 3 stereo music
+    int videoQuality = 0;  // 0 normal motion, 1 smoothest motion, 2 sharpest image, 3 slide show
+    bool doAudio = true;
+    bool doVideo = true;
+    bool sureStream = false;
+};
+
+// What the source offers.
+struct SourceShape {
+    bool hasAudio = false;
+    bool hasVideo = false;
+    int width = 0;
+    int height = 0;
+    double sampleAspect = 1.0;   // pixel aspect ratio, 1 for square pixels
+    double framesPerSecond = 0;  // 0 when unknown
+};
+
+// One plan per audience to encode: the highest selected audience for a single-rate file, every
+// selected audience (slowest first) for SureStream. Throws EncodeError when no audience is selected or
+// nothing is left to encode.
+std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape& source,
+                                   const std::string& sourceName);
+
+// The output frame size for a source frame within a bounding box: the source's display aspect ratio,
+// multiples of 4, never larger than the source (nor than the box).
+std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int maxWidth, int maxHeight);
+
+// Bits per second the container spends on packet headers for a stream of the given frame rate.
+int PacketOverhead(double framesPerSecond);
+
+// Names for the file's information header.
+std::string AudienceName(Audience audience);
+std::string AudioContentName(int audioContent);
+std::string VideoQualityName(int videoQuality);
+
+}  // namespace encoder

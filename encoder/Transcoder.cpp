@@ -1,0 +1,692 @@
+#include "encoder/Transcoder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "encoder/EncodeError.h"
+#include "encoder/LibavPtr.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libavutil/samplefmt.h>
+}
+
+namespace encoder {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// RealMedia packets carry at most 64 KB, header included; a video frame is never split.
+constexpr int kMaxFrameBytes = 65512;
+// The rate control's buffer: a frame can never be larger than this, so it always fits one packet.
+constexpr int kVideoBufferBits = 60000 * 8;
+// Silence put before audio that starts later than the picture, at most this long.
+constexpr int kMaxLeadingSilenceSeconds = 60;
+
+void Check(int rc, const std::string& what) {
+    if (rc < 0)
+        throw EncodeError(what + ": " + av::ErrorText(rc) + ".");
+}
+
+// One encoded frame on its way to the writer, for every stream it belongs to.
+struct Encoded {
+    const std::vector<int>* streams;
+    std::int64_t timestampMs;
+    bool keyFrame;
+    av::PacketPtr packet;
+};
+
+// Takes every packet the encoder has ready; `timestampMs` maps a packet to its time.
+template <typename TimeFn>
+void Receive(AVCodecContext* codec, const std::vector<int>& streams, std::vector<Encoded>& out,
+             TimeFn timestampMs) {
+    for (;;) {
+        av::PacketPtr packet = av::MakePacket();
+        const int rc = avcodec_receive_packet(codec, packet.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return;
+        Check(rc, "The encoder failed");
+        const std::int64_t ts = timestampMs(*packet);
+        const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+        out.push_back(Encoded{&streams, ts, key, std::move(packet)});
+    }
+}
+
+// One RealVideo encoding: a constant frame rate made from the source's pictures, each output slot
+// showing the latest picture that started at or before it.
+class VideoOut {
+  public:
+    explicit VideoOut(const VideoPlan& plan) : plan_(plan) {
+        const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
+        if (!codec)
+            throw EncodeError("The RealVideo 2.0 encoder is missing from this installation.");
+        codec_.reset(avcodec_alloc_context3(codec));
+        AVCodecContext* c = codec_.get();
+        c->width = plan.width;
+        c->height = plan.height;
+        c->pix_fmt = AV_PIX_FMT_YUV420P;
+        c->time_base = AVRational{1, plan.framesPerSecond};
+        c->framerate = AVRational{plan.framesPerSecond, 1};
+        c->bit_rate = plan.bitRate;
+        c->gop_size = plan.keyFrameInterval;
+        c->max_b_frames = 0;
+        c->rc_buffer_size = kVideoBufferBits;
+        c->rc_max_rate = std::max<std::int64_t>(plan.bitRate * 4LL, kVideoBufferBits / 4);
+        c->thread_count = 1;
+        Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealVideo encoder");
+        frame_ = av::MakeFrame();
+        frame_->format = AV_PIX_FMT_YUV420P;
+        frame_->width = plan.width;
+        frame_->height = plan.height;
+        Check(av_frame_get_buffer(frame_.get(), 0), "Out of memory for the video");
+        pending_ = av::MakeFrame();
+    }
+
+    const VideoPlan& Plan() const { return plan_; }
+    std::vector<int>& Streams() { return streams_; }
+    std::int64_t FramesOut() const { return next_; }
+
+    // Every decoded picture in order, `seconds` from the start of the clip.
+    void Picture(const AVFrame* picture, double seconds, std::vector<Encoded>& out) {
+        if (hasPending_)
+            EncodeUntil(seconds, out);
+        av_frame_unref(pending_.get());
+        Check(av_frame_ref(pending_.get(), picture), "Out of memory for the video");
+        hasPending_ = true;
+        ++pendingId_;
+    }
+
+    void Finish(double endSeconds, std::vector<Encoded>& out) {
+        if (hasPending_)
+            EncodeUntil(endSeconds, out);
+        Check(avcodec_send_frame(codec_.get(), nullptr), "The RealVideo encoder failed");
+        Collect(out);
+    }
+
+  private:
+    double SlotTime(std::int64_t slot) const { return static_cast<double>(slot) / plan_.framesPerSecond; }
+
+    void EncodeUntil(double seconds, std::vector<Encoded>& out) {
+        // A slot within a millisecond of the next picture belongs to that picture.
+        while (SlotTime(next_) < seconds - 0.001) {
+            if (scaledId_ != pendingId_)
+                Scale();
+            frame_->pts = next_++;
+            frame_->pict_type = AV_PICTURE_TYPE_NONE;
+            Check(avcodec_send_frame(codec_.get(), frame_.get()), "The RealVideo encoder failed");
+            Collect(out);
+        }
+    }
+
+    void Scale() {
+        const AVFrame* src = pending_.get();
+        scale_.reset(sws_getCachedContext(scale_.release(), src->width, src->height,
+                                          static_cast<AVPixelFormat>(src->format), plan_.width, plan_.height,
+                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!scale_)
+            throw EncodeError("Cannot convert the source's pictures to the output size.");
+        // The encoder may still hold the previous picture's buffer.
+        Check(av_frame_make_writable(frame_.get()), "Out of memory for the video");
+        sws_scale(scale_.get(), src->data, src->linesize, 0, src->height, frame_->data, frame_->linesize);
+        scaledId_ = pendingId_;
+    }
+
+    void Collect(std::vector<Encoded>& out) {
+        const size_t first = out.size();
+        const int fps = plan_.framesPerSecond;
+        Receive(codec_.get(), streams_, out, [fps](const AVPacket& p) { return p.pts * 1000 / fps; });
+        for (size_t i = first; i < out.size(); ++i)
+            if (out[i].packet->size > kMaxFrameBytes)
+                throw EncodeError(
+                    "A video frame came out larger than a RealMedia packet can carry. Choose a "
+                    "lower target audience or another video quality.");
+    }
+
+    VideoPlan plan_;
+    std::vector<int> streams_;
+    av::CodecPtr codec_;
+    av::ScalePtr scale_;
+    av::FramePtr frame_;    // the picture in the output size
+    av::FramePtr pending_;  // the latest source picture
+    bool hasPending_ = false;
+    std::uint64_t pendingId_ = 0;
+    std::uint64_t scaledId_ = 0;
+    std::int64_t next_ = 0;  // next output slot
+};
+
+// One audio encoding: resampled to the codec's rate, layout and sample format, cut into codec frames.
+class AudioOut {
+  public:
+    explicit AudioOut(const AudioPlan& plan) : plan_(plan) {
+        const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
+                                                               : avcodec_find_encoder_by_name("ac3");
+        if (!codec)
+            throw EncodeError("The RealAudio encoder is missing from this installation.");
+        codec_.reset(avcodec_alloc_context3(codec));
+        AVCodecContext* c = codec_.get();
+        c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+        c->sample_rate = plan.sampleRate;
+        av_channel_layout_default(&c->ch_layout, plan.channels);
+        c->bit_rate = plan.bitRate;
+        c->time_base = AVRational{1, plan.sampleRate};
+        Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealAudio encoder");
+        fifo_.reset(av_audio_fifo_alloc(c->sample_fmt, plan.channels, c->frame_size * 4));
+        if (!fifo_)
+            throw EncodeError("Out of memory for the audio.");
+    }
+
+    const AudioPlan& Plan() const { return plan_; }
+    std::vector<int>& Streams() { return streams_; }
+    int FrameSamples() const { return codec_->frame_size; }
+    int FrameBytes() const {
+        return plan_.codec == AudioCodec::Ra144
+                   ? 20
+                   : static_cast<int>(std::lround(static_cast<double>(plan_.bitRate) * codec_->frame_size /
+                                                  8.0 / plan_.sampleRate));
+    }
+    std::int64_t PacketsOut() const { return packets_; }
+
+    // Loudest sample since the last call, percent of full scale.
+    int TakePeak() { return std::exchange(peak_, 0); }
+
+    // Every decoded block of samples in order; `seconds` is where the block starts in the clip.
+    void Samples(const AVFrame* samples, double seconds, std::vector<Encoded>& out) {
+        if (!resample_ || samples->format != inFormat_ || samples->sample_rate != inRate_ ||
+            samples->ch_layout.nb_channels != inChannels_)
+            MakeResampler(samples);
+        if (!started_) {
+            started_ = true;
+            const std::int64_t offset = std::llround(seconds * plan_.sampleRate);
+            if (offset > 0)
+                WriteSilence(std::min<std::int64_t>(
+                    offset, std::int64_t{kMaxLeadingSilenceSeconds} * plan_.sampleRate));
+            else
+                drop_ = -offset;
+        }
+        Convert(samples);
+        Drain(false, out);
+    }
+
+    void Finish(std::vector<Encoded>& out) {
+        if (resample_)
+            Convert(nullptr);
+        Drain(true, out);
+        Check(avcodec_send_frame(codec_.get(), nullptr), "The RealAudio encoder failed");
+        Collect(out);
+    }
+
+  private:
+    void MakeResampler(const AVFrame* samples) {
+        AVChannelLayout in{};
+        if (samples->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || samples->ch_layout.nb_channels == 0)
+            av_channel_layout_default(&in, std::max(1, samples->ch_layout.nb_channels));
+        else
+            Check(av_channel_layout_copy(&in, &samples->ch_layout), "Out of memory for the audio");
+        SwrContext* raw = nullptr;
+        const int rc = swr_alloc_set_opts2(&raw, &codec_->ch_layout, codec_->sample_fmt, plan_.sampleRate,
+                                           &in, static_cast<AVSampleFormat>(samples->format),
+                                           samples->sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        resample_.reset(raw);
+        Check(rc, "Cannot convert the source's audio");
+        Check(swr_init(resample_.get()), "Cannot convert the source's audio");
+        inFormat_ = samples->format;
+        inRate_ = samples->sample_rate;
+        inChannels_ = samples->ch_layout.nb_channels;
+    }
+
+    void Convert(const AVFrame* samples) {
+        av::FramePtr converted = av::MakeFrame();
+        converted->format = codec_->sample_fmt;
+        converted->sample_rate = plan_.sampleRate;
+        Check(av_channel_layout_copy(&converted->ch_layout, &codec_->ch_layout),
+              "Out of memory for the audio");
+        const int wanted = swr_get_out_samples(resample_.get(), samples ? samples->nb_samples : 0);
+        if (wanted <= 0)
+            return;
+        converted->nb_samples = wanted;
+        Check(av_frame_get_buffer(converted.get(), 0), "Out of memory for the audio");
+        const int got = swr_convert(resample_.get(), converted->data, wanted,
+                                    samples ? const_cast<const uint8_t**>(samples->extended_data) : nullptr,
+                                    samples ? samples->nb_samples : 0);
+        Check(got, "Cannot convert the source's audio");
+        int skip = static_cast<int>(std::min<std::int64_t>(drop_, got));
+        drop_ -= skip;
+        if (got - skip <= 0)
+            return;
+        void* planes[AV_NUM_DATA_POINTERS] = {};
+        const int planeCount = av_sample_fmt_is_planar(codec_->sample_fmt) ? plan_.channels : 1;
+        const int skipBytes = skip * av_get_bytes_per_sample(codec_->sample_fmt) *
+                              (av_sample_fmt_is_planar(codec_->sample_fmt) ? 1 : plan_.channels);
+        for (int i = 0; i < planeCount; ++i)
+            planes[i] = converted->extended_data[i] + skipBytes;
+        if (av_audio_fifo_write(fifo_.get(), planes, got - skip) < got - skip)
+            throw EncodeError("Out of memory for the audio.");
+    }
+
+    void WriteSilence(std::int64_t count) {
+        while (count > 0) {
+            const int n = static_cast<int>(std::min<std::int64_t>(count, 4096));
+            av::FramePtr silence = SilentFrame(n);
+            if (av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(silence->extended_data), n) < n)
+                throw EncodeError("Out of memory for the audio.");
+            count -= n;
+        }
+    }
+
+    av::FramePtr SilentFrame(int samples) {
+        av::FramePtr frame = av::MakeFrame();
+        frame->format = codec_->sample_fmt;
+        frame->sample_rate = plan_.sampleRate;
+        frame->nb_samples = samples;
+        Check(av_channel_layout_copy(&frame->ch_layout, &codec_->ch_layout), "Out of memory for the audio");
+        Check(av_frame_get_buffer(frame.get(), 0), "Out of memory for the audio");
+        av_samples_set_silence(frame->extended_data, 0, samples, plan_.channels, codec_->sample_fmt);
+        return frame;
+    }
+
+    // Feeds whole codec frames; at the end the last part frame is filled up with silence.
+    void Drain(bool final, std::vector<Encoded>& out) {
+        const int size = codec_->frame_size;
+        while (av_audio_fifo_size(fifo_.get()) >= size || (final && av_audio_fifo_size(fifo_.get()) > 0)) {
+            av::FramePtr frame = SilentFrame(size);
+            const int n =
+                av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), size);
+            if (n < 0)
+                Check(n, "Cannot convert the source's audio");
+            NotePeak(*frame, n);
+            frame->pts = samplesIn_;
+            samplesIn_ += size;
+            Check(avcodec_send_frame(codec_.get(), frame.get()), "The RealAudio encoder failed");
+            Collect(out);
+        }
+    }
+
+    void NotePeak(const AVFrame& frame, int samples) {
+        float peak = 0;
+        if (codec_->sample_fmt == AV_SAMPLE_FMT_S16) {
+            const auto* s = reinterpret_cast<const std::int16_t*>(frame.data[0]);
+            for (int i = 0; i < samples * plan_.channels; ++i)
+                peak = std::max(peak, std::abs(s[i] / 32768.0f));
+        } else if (codec_->sample_fmt == AV_SAMPLE_FMT_FLTP) {
+            for (int ch = 0; ch < plan_.channels; ++ch) {
+                const auto* s = reinterpret_cast<const float*>(frame.extended_data[ch]);
+                for (int i = 0; i < samples; ++i)
+                    peak = std::max(peak, std::abs(s[i]));
+            }
+        }
+        peak_ = std::max(peak_, std::min(100, static_cast<int>(peak * 100)));
+    }
+
+    void Collect(std::vector<Encoded>& out) {
+        // Frames follow each other without gaps, so the n-th frame starts at n frame lengths.
+        const std::int64_t frameSamples = codec_->frame_size;
+        const std::int64_t rate = plan_.sampleRate;
+        Receive(codec_.get(), streams_, out,
+                [&](const AVPacket&) { return packets_++ * frameSamples * 1000 / rate; });
+    }
+
+    AudioPlan plan_;
+    std::vector<int> streams_;
+    av::CodecPtr codec_;
+    av::ResamplePtr resample_;
+    av::FifoPtr fifo_;
+    int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
+    bool started_ = false;
+    std::int64_t drop_ = 0;
+    std::int64_t samplesIn_ = 0;
+    std::int64_t packets_ = 0;
+    int peak_ = 0;
+};
+
+// A decoder for one of the source's streams.
+struct Decoder {
+    int index = -1;
+    AVStream* stream = nullptr;
+    av::CodecPtr codec;
+};
+
+int InterruptRead(void* stop) {
+    return static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+    return text;
+}
+
+}  // namespace
+
+struct Transcoder::Impl {
+    TranscodeJob job;
+    const std::atomic<bool>& stop;
+    ProgressFn progress;
+
+    av::InputPtr input;
+    Decoder video, audio;
+    double sourceFps = 0;
+    std::int64_t startTime = 0;  // of the clip, AV_TIME_BASE units
+    std::vector<StreamPlan> plans;
+    std::vector<std::unique_ptr<VideoOut>> videoOuts;
+    std::vector<std::unique_ptr<AudioOut>> audioOuts;
+    std::unique_ptr<rm::Writer> writer;
+    std::vector<Encoded> encoded;
+
+    double lastVideoSeconds = -1, videoEndSeconds = 0;
+    std::int64_t audioSamplesSeen = 0;
+    bool decodedAnything = false;
+    std::int32_t lastPercent = -1;
+    Clock::time_point lastReport;
+
+    Impl(TranscodeJob j, const std::atomic<bool>& s, ProgressFn p)
+        : job(std::move(j)), stop(s), progress(std::move(p)) {}
+
+    EncodeError SourceError(const std::string& reason) const {
+        return EncodeError("Cannot read the source file " + job.source + ": " + reason + ".");
+    }
+
+    void Open() {
+        std::error_code ec;
+        if (std::filesystem::is_directory(job.source, ec))
+            throw SourceError("it is a folder, not a media file");
+        AVFormatContext* raw = avformat_alloc_context();
+        if (!raw)
+            throw EncodeError("Out of memory.");
+        raw->interrupt_callback.callback = InterruptRead;
+        raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
+        int rc = avformat_open_input(&raw, job.source.c_str(), nullptr, nullptr);
+        if (rc < 0)
+            throw SourceError(av::ErrorText(rc));
+        input.reset(raw);
+        rc = avformat_find_stream_info(input.get(), nullptr);
+        if (rc < 0 && !stop)
+            throw SourceError(av::ErrorText(rc));
+        OpenDecoder(AVMEDIA_TYPE_VIDEO, video);
+        OpenDecoder(AVMEDIA_TYPE_AUDIO, audio);
+        if (video.stream) {
+            AVRational rate = video.stream->avg_frame_rate;
+            if (rate.num <= 0 || rate.den <= 0)
+                rate = video.stream->r_frame_rate;
+            if (rate.num > 0 && rate.den > 0)
+                sourceFps = av_q2d(rate);
+        }
+        startTime = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+    }
+
+    void OpenDecoder(AVMediaType type, Decoder& decoder) {
+        const int index = av_find_best_stream(input.get(), type, -1, -1, nullptr, 0);
+        if (index < 0)
+            return;
+        AVStream* stream = input->streams[index];
+        // A cover picture of an audio file is no video.
+        if (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            return;
+        const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+        if (!codec)
+            throw SourceError(std::string("its ") + (type == AVMEDIA_TYPE_VIDEO ? "video" : "audio") +
+                              " is in a format this program cannot decode (" +
+                              avcodec_get_name(stream->codecpar->codec_id) + ")");
+        decoder.codec.reset(avcodec_alloc_context3(codec));
+        Check(avcodec_parameters_to_context(decoder.codec.get(), stream->codecpar), "Cannot read the source");
+        decoder.codec->thread_count = type == AVMEDIA_TYPE_VIDEO ? 2 : 1;
+        decoder.codec->pkt_timebase = stream->time_base;
+        const int rc = avcodec_open2(decoder.codec.get(), codec, nullptr);
+        if (rc < 0)
+            throw SourceError(av::ErrorText(rc));
+        decoder.index = index;
+        decoder.stream = stream;
+    }
+
+    void Plan() {
+        SourceShape shape;
+        shape.hasAudio = audio.stream != nullptr;
+        shape.hasVideo = video.stream != nullptr;
+        if (video.stream) {
+            shape.width = video.codec->width;
+            shape.height = video.codec->height;
+            const AVRational sar = av_guess_sample_aspect_ratio(input.get(), video.stream, nullptr);
+            shape.sampleAspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+            shape.framesPerSecond = sourceFps;
+            if (shape.width <= 0 || shape.height <= 0)
+                throw SourceError("its video has no picture size");
+        }
+        plans = PlanEncode(job.choice, shape, job.source);
+        if (!plans.front().hasVideo)
+            video = Decoder{};
+        if (!plans.front().hasAudio)
+            audio = Decoder{};
+    }
+
+    void SetUpOutputs() {
+        const bool multiRate = plans.size() > 1;
+        writer = std::make_unique<rm::Writer>(job.output);
+        std::string audiences;
+        for (const StreamPlan& plan : plans) {
+            const std::uint32_t audience = multiRate ? plan.budget : 0;
+            if (plan.hasVideo) {
+                VideoOut* out = nullptr;
+                for (auto& existing : videoOuts)
+                    if (existing->Plan() == plan.video)
+                        out = existing.get();
+                if (!out)
+                    out = videoOuts.emplace_back(std::make_unique<VideoOut>(plan.video)).get();
+                rm::StreamDesc desc;
+                desc.kind = rm::StreamKind::Video;
+                desc.fourcc = "RV20";
+                desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.video.bitRate);
+                desc.video.width = static_cast<std::uint16_t>(plan.video.width);
+                desc.video.height = static_cast<std::uint16_t>(plan.video.height);
+                desc.video.framesPerSecond = plan.video.framesPerSecond;
+                desc.audienceBitRate = audience;
+                out->Streams().push_back(writer->AddStream(desc));
+            }
+            if (plan.hasAudio) {
+                AudioOut* out = nullptr;
+                for (auto& existing : audioOuts)
+                    if (existing->Plan() == plan.audio)
+                        out = existing.get();
+                if (!out)
+                    out = audioOuts.emplace_back(std::make_unique<AudioOut>(plan.audio)).get();
+                rm::StreamDesc desc;
+                desc.kind = rm::StreamKind::Audio;
+                desc.fourcc = plan.audio.codec == AudioCodec::Ra144 ? "lpcJ" : "dnet";
+                desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.audio.bitRate);
+                desc.audio.sampleRate = static_cast<std::uint32_t>(plan.audio.sampleRate);
+                desc.audio.channels = static_cast<std::uint16_t>(plan.audio.channels);
+                desc.audio.bitsPerSample = 16;
+                desc.audio.frameBytes = static_cast<std::uint32_t>(out->FrameBytes());
+                desc.audio.samplesPerFrame = static_cast<std::uint32_t>(out->FrameSamples());
+                desc.audienceBitRate = audience;
+                out->Streams().push_back(writer->AddStream(desc));
+            }
+            audiences += (audiences.empty() ? "" : ", ") + AudienceName(plan.audience);
+        }
+        rm::ClipInfo clip = job.clip;
+        clip.fileInfo.emplace_back("Creation Date", NowText());
+        clip.fileInfo.emplace_back("Generated By", "Quenzor");
+        clip.fileInfo.emplace_back("Target Audiences", audiences);
+        clip.fileInfo.emplace_back(
+            "Audio Format", plans.front().hasAudio ? AudioContentName(job.choice.audioContent) : "No Audio");
+        clip.fileInfo.emplace_back(
+            "Video Quality", plans.front().hasVideo ? VideoQualityName(job.choice.videoQuality) : "No Video");
+        writer->Begin(clip);
+    }
+
+    double Seconds(const AVFrame* frame, const Decoder& decoder, double fallback) const {
+        const std::int64_t ts = frame->best_effort_timestamp;
+        if (ts == AV_NOPTS_VALUE)
+            return fallback;
+        return ts * av_q2d(decoder.stream->time_base) - static_cast<double>(startTime) / AV_TIME_BASE;
+    }
+
+    void OnPicture(const AVFrame* frame) {
+        const double step = sourceFps > 0 ? 1.0 / sourceFps : 0.04;
+        const double seconds = Seconds(frame, video, lastVideoSeconds < 0 ? 0 : lastVideoSeconds + step);
+        const double length =
+            frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(video.stream->time_base) : step;
+        lastVideoSeconds = seconds;
+        videoEndSeconds = std::max(videoEndSeconds, seconds + length);
+        for (auto& out : videoOuts)
+            out->Picture(frame, seconds, encoded);
+    }
+
+    void OnSamples(const AVFrame* frame) {
+        const double fallback = static_cast<double>(audioSamplesSeen) / std::max(1, frame->sample_rate);
+        const double seconds = Seconds(frame, audio, fallback);
+        audioSamplesSeen += frame->nb_samples;
+        for (auto& out : audioOuts)
+            out->Samples(frame, seconds, encoded);
+    }
+
+    // Feeds a packet (or nullptr at the end) to a decoder and handles every frame it returns. A packet
+    // the decoder rejects is skipped, as players do with damaged parts of a file.
+    void Decode(Decoder& decoder, const AVPacket* packet) {
+        int rc = avcodec_send_packet(decoder.codec.get(), packet);
+        if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
+            if (rc == AVERROR(ENOMEM))
+                throw EncodeError("Out of memory while decoding the source.");
+            return;
+        }
+        av::FramePtr frame = av::MakeFrame();
+        for (;;) {
+            rc = avcodec_receive_frame(decoder.codec.get(), frame.get());
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return;
+            if (rc < 0) {
+                if (rc == AVERROR(ENOMEM))
+                    throw EncodeError("Out of memory while decoding the source.");
+                continue;
+            }
+            decodedAnything = true;
+            if (&decoder == &video)
+                OnPicture(frame.get());
+            else
+                OnSamples(frame.get());
+            av_frame_unref(frame.get());
+        }
+    }
+
+    void WriteEncoded() {
+        for (Encoded& e : encoded)
+            for (int stream : *e.streams)
+                writer->WriteFrame(
+                    stream, e.timestampMs, e.keyFrame,
+                    std::span<const std::uint8_t>(e.packet->data, static_cast<size_t>(e.packet->size)));
+        encoded.clear();
+    }
+
+    void Report(const AVPacket* packet, bool done) {
+        TranscodeProgress p;
+        const std::int64_t duration = input->duration;
+        if (duration > 0 && duration != AV_NOPTS_VALUE)
+            p.durationMs = static_cast<std::int32_t>(std::min<std::int64_t>(duration / 1000, INT32_MAX));
+        if (packet && packet->pts != AV_NOPTS_VALUE) {
+            const AVStream* stream = input->streams[packet->stream_index];
+            const double seconds =
+                packet->pts * av_q2d(stream->time_base) - static_cast<double>(startTime) / AV_TIME_BASE;
+            p.timestampMs = static_cast<std::int32_t>(std::clamp(seconds * 1000, 0.0, 2e9));
+        }
+        if (done) {
+            p.percentDone = 100;
+            p.timestampMs = std::max(p.timestampMs, p.durationMs);
+        } else if (p.durationMs > 0) {
+            p.percentDone = static_cast<std::int32_t>(
+                std::min<std::int64_t>(99, std::int64_t{p.timestampMs} * 100 / p.durationMs));
+        } else {
+            const std::int64_t size = input->pb ? avio_size(input->pb) : 0;
+            const std::int64_t at = input->pb ? avio_tell(input->pb) : 0;
+            p.percentDone =
+                size > 0 ? static_cast<std::int32_t>(std::clamp<std::int64_t>(at * 100 / size, 0, 99)) : 0;
+        }
+        // Never backwards: interleaving makes packet times jump a little.
+        p.percentDone = std::max(p.percentDone, lastPercent < 0 ? 0 : lastPercent);
+        const Clock::time_point now = Clock::now();
+        if (p.percentDone == lastPercent && now - lastReport < std::chrono::milliseconds(200) && !done)
+            return;
+        for (auto& out : audioOuts)
+            p.audioPeakLevel = std::max(p.audioPeakLevel, out->TakePeak());
+        lastPercent = p.percentDone;
+        lastReport = now;
+        if (progress)
+            progress(p);
+    }
+
+    bool Run() {
+        Open();
+        if (stop)
+            return false;
+        Plan();
+        SetUpOutputs();
+        Report(nullptr, false);
+        av::PacketPtr packet = av::MakePacket();
+        bool readFailed = false;
+        int readError = 0;
+        while (!stop) {
+            const int rc = av_read_frame(input.get(), packet.get());
+            if (rc == AVERROR_EOF)
+                break;
+            if (rc < 0) {
+                if (stop)
+                    break;
+                readFailed = true;
+                readError = rc;
+                break;
+            }
+            if (packet->stream_index == video.index && video.codec)
+                Decode(video, packet.get());
+            else if (packet->stream_index == audio.index && audio.codec)
+                Decode(audio, packet.get());
+            Report(packet.get(), false);
+            av_packet_unref(packet.get());
+            WriteEncoded();
+        }
+        if (stop)
+            return false;
+        // A read error after good data is a damaged end of file: keep what could be read.
+        if (video.codec)
+            Decode(video, nullptr);
+        if (audio.codec)
+            Decode(audio, nullptr);
+        if (!decodedAnything) {
+            if (readFailed)
+                throw SourceError(av::ErrorText(readError));
+            throw SourceError("it holds no audio or video that can be decoded");
+        }
+        for (auto& out : videoOuts)
+            out->Finish(videoEndSeconds, encoded);
+        for (auto& out : audioOuts)
+            out->Finish(encoded);
+        WriteEncoded();
+        if (stop)
+            return false;
+        writer->Finish();
+        Report(nullptr, true);
+        return true;
+    }
+};
+
+Transcoder::Transcoder(TranscodeJob job, const std::atomic<bool>& stop, ProgressFn progress)
+    : impl_(std::make_unique<Impl>(std::move(job), stop, std::move(progress))) {
+    // Damaged sources make the decoders chatter; every failure reaches the user as an error event instead.
+    av_log_set_level(AV_LOG_FATAL);
+}
+
+Transcoder::~Transcoder() = default;
+
+bool Transcoder::Run() {
+    try {
+        return impl_->Run();
+    } catch (const rm::WriteError& e) {
+        throw EncodeError(e.what());
+    }
+}
+
+}  // namespace encoder

@@ -53,25 +53,25 @@ using DispValue = std::variant<std::u16string, std::int32_t, VariantBool>;
 
 // A call the control refused (bad value, start while busy, missing names); carries the control's message.
 class ControlError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Receives the control's events, always on the user-interface thread, queued between other messages.
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void OnEncodingStarted() = 0;
     virtual void OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) = 0;
-    virtual void OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp, std::int32_t percentDone,
-                                           std::int32_t audioPeakLevel) = 0;
+    virtual void OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp,
+                                           std::int32_t percentDone, std::int32_t audioPeakLevel) = 0;
     // The events the program does not handle; implementations may still raise them.
     virtual void OnOtherEvent(EventId /*id*/) {}
 };
 
 // The encoder control as the host sees it: properties by dispatch id, two methods, and events.
 class IProducerDispatch {
-public:
+  public:
     virtual ~IProducerDispatch() = default;
     virtual void PutProperty(DispId id, const DispValue& value) = 0;  // throws ControlError
     virtual DispValue GetProperty(DispId id) = 0;                     // throws ControlError

@@ -29,60 +29,46 @@ struct AudienceRow {
 // against bits per frame: smoothest shows more, smaller-quality frames, sharpest fewer and better ones,
 // slide show one frame a second. A source with fewer frames per second keeps its own rate.
 // TargetDSLCableModem (the generic DSL/cable target) counts as the 256K DSL audience.
+// clang-format off
 constexpr std::array<AudienceRow, kAudienceCount> kAudiences{{
-    //  name                      kbit/s  voice         voice+music          music                stereo music
-    //  frame      fps: normal smooth sharp slides
-    {"28K Modem", 20, {Ra144, Ra144, Ra144, Ra144}, 160, 120, {6, 10, 3, 1}},
-    {"56K Modem", 34, {Ra144, Ra144, Ra144, Ra144}, 176, 144, {8, 12, 4, 1}},
-    {"Single ISDN", 45, {Ra144, Ra144, Ra144, Ra144}, 192, 144, {10, 15, 5, 1}},
-    {"Dual ISDN",
-     80,
-     {Ra144, Ac3(32, 32000, 1), Ac3(32, 32000, 1), Ac3(40, 32000, 2)},
-     240,
-     180,
-     {12, 15, 6, 1}},
-    {"Corporate LAN",
-     150,
-     {Ra144, Ac3(32, 32000, 1), Ac3(48, 44100, 1), Ac3(64, 44100, 2)},
-     320,
-     240,
-     {15, 20, 8, 1}},
-    {"256K DSL/Cable Modem",
-     225,
-     {Ac3(32, 32000, 1), Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 2)},
-     320,
-     240,
-     {15, 25, 8, 1}},
-    {"384K DSL/Cable Modem",
-     350,
-     {Ac3(32, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(128, 44100, 2)},
-     480,
-     360,
-     {20, 30, 10, 1}},
-    {"512K DSL/Cable Modem",
-     450,
-     {Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(160, 44100, 2)},
-     640,
-     480,
-     {25, 30, 12, 1}},
+//   name                    kbit/s  audio by content: voice, voice+music, music, stereo music      frame max  fps by quality
+    {"28K Modem",             20, {Ra144,             Ra144,             Ra144,             Ra144},              160, 120, {6, 10, 3, 1}},
+    {"56K Modem",             34, {Ra144,             Ra144,             Ra144,             Ra144},              176, 144, {8, 12, 4, 1}},
+    {"Single ISDN",           45, {Ra144,             Ra144,             Ra144,             Ra144},              192, 144, {10, 15, 5, 1}},
+    {"Dual ISDN",             80, {Ra144,             Ac3(32, 32000, 1), Ac3(32, 32000, 1), Ac3(40, 32000, 2)},  240, 180, {12, 15, 6, 1}},
+    {"Corporate LAN",        150, {Ra144,             Ac3(32, 32000, 1), Ac3(48, 44100, 1), Ac3(64, 44100, 2)},  320, 240, {15, 20, 8, 1}},
+    {"256K DSL/Cable Modem", 225, {Ac3(32, 32000, 1), Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 2)},  320, 240, {15, 25, 8, 1}},
+    {"384K DSL/Cable Modem", 350, {Ac3(32, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(128, 44100, 2)}, 480, 360, {20, 30, 10, 1}},
+    {"512K DSL/Cable Modem", 450, {Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(160, 44100, 2)}, 640, 480, {25, 30, 12, 1}},
 }};
+// clang-format on
 
 // Share of the video's part of the budget the rate control aims at; it overshoots on short clips and
 // at scene changes.
 constexpr double kVideoRateMargin = 0.85;
-// Bytes of a RealMedia packet header; the writer sends at least one packet per frame.
+// Bytes of a RealMedia packet header, and of the picture header a video packet adds to it.
 constexpr int kPacketHeaderBytes = 12;
+constexpr int kVideoPacketHeaderBytes = 2;
+// The writer groups audio frames into packets of about this many bytes.
+constexpr int kAudioPacketBytes = 640;
+// Index entries, file headers: a little more per second, whatever the streams.
+constexpr int kFileOverheadBits = 800;
 constexpr int kKeyFrameSeconds = 10;
 
-int AudioFramesPerSecondX1000(const AudioPlan& audio) {
-    const int samplesPerFrame = audio.codec == AudioCodec::Ra144 ? 160 : 1536;
-    return audio.sampleRate * 1000 / samplesPerFrame;
+int AudioOverhead(const AudioPlan& audio) {
+    const int packetsPerSecond = audio.bitRate / 8 / kAudioPacketBytes + 1;
+    return packetsPerSecond * kPacketHeaderBytes * 8;
+}
+
+int VideoOverhead(int framesPerSecond) {
+    return framesPerSecond * (kPacketHeaderBytes + kVideoPacketHeaderBytes) * 8;
 }
 
 }  // namespace
 
-int PacketOverhead(double framesPerSecond) {
-    return static_cast<int>(std::ceil(framesPerSecond * kPacketHeaderBytes * 8));
+int ContainerOverhead(const StreamPlan& plan) {
+    return kFileOverheadBits + (plan.hasAudio ? AudioOverhead(plan.audio) : 0) +
+           (plan.hasVideo ? VideoOverhead(plan.video.framesPerSecond) : 0);
 }
 
 std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int maxWidth, int maxHeight) {
@@ -133,10 +119,10 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
         plan.budget = static_cast<std::uint32_t>(row.budgetKbps) * 1000;
         plan.hasAudio = audio;
         plan.hasVideo = video;
-        int left = static_cast<int>(plan.budget);
+        int left = static_cast<int>(plan.budget) - kFileOverheadBits;
         if (audio) {
             plan.audio = row.audio[static_cast<size_t>(content)];
-            left -= plan.audio.bitRate + PacketOverhead(AudioFramesPerSecondX1000(plan.audio) / 1000.0);
+            left -= plan.audio.bitRate + AudioOverhead(plan.audio);
         }
         if (video) {
             VideoPlan& v = plan.video;
@@ -146,7 +132,7 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
             if (source.framesPerSecond > 0)
                 v.framesPerSecond =
                     std::clamp(static_cast<int>(std::lround(source.framesPerSecond)), 1, v.framesPerSecond);
-            left -= PacketOverhead(v.framesPerSecond);
+            left -= VideoOverhead(v.framesPerSecond);
             v.bitRate = std::max(2000, static_cast<int>(left * kVideoRateMargin));
             v.keyFrameInterval = std::min(600, v.framesPerSecond * kKeyFrameSeconds);
         }

@@ -71,8 +71,8 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
 // multiples of 4, never larger than the source (nor than the box).
 std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int maxWidth, int maxHeight);
 
-// Bits per second the container spends on packet headers for a stream of the given frame rate.
-int PacketOverhead(double framesPerSecond);
+// Bits per second the container spends beside the codecs' frames (packet headers, index, file headers).
+int ContainerOverhead(const StreamPlan& plan);
 
 // Names for the file's information header.
 std::string AudienceName(Audience audience);

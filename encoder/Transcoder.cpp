@@ -8,10 +8,12 @@
 
 #include "encoder/EncodeError.h"
 #include "encoder/LibavPtr.h"
+#include "encoder/RateGovernor.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -22,8 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 // RealMedia packets carry at most 64 KB, header included; a video frame is never split.
 constexpr int kMaxFrameBytes = 65512;
-// The rate control's buffer: a frame can never be larger than this, so it always fits one packet.
-constexpr int kVideoBufferBits = 60000 * 8;
 // Silence put before audio that starts later than the picture, at most this long.
 constexpr int kMaxLeadingSilenceSeconds = 60;
 
@@ -60,7 +60,9 @@ void Receive(AVCodecContext* codec, const std::vector<int>& streams, std::vector
 // showing the latest picture that started at or before it.
 class VideoOut {
   public:
-    explicit VideoOut(const VideoPlan& plan) : plan_(plan) {
+    explicit VideoOut(const VideoPlan& plan)
+        : plan_(plan),
+          governor_(plan.bitRate, plan.framesPerSecond, plan.width, plan.height, plan.keyFrameInterval) {
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
         if (!codec)
             throw EncodeError("The RealVideo 2.0 encoder is missing from this installation.");
@@ -72,10 +74,11 @@ class VideoOut {
         c->time_base = AVRational{1, plan.framesPerSecond};
         c->framerate = AVRational{plan.framesPerSecond, 1};
         c->bit_rate = plan.bitRate;
-        c->gop_size = plan.keyFrameInterval;
+        // Every frame's quantizer and keyframes come from the governor.
+        c->flags |= AV_CODEC_FLAG_QSCALE;
+        c->global_quality = FF_QP2LAMBDA * 10;
+        c->gop_size = 600;
         c->max_b_frames = 0;
-        c->rc_buffer_size = kVideoBufferBits;
-        c->rc_max_rate = std::max<std::int64_t>(plan.bitRate * 4LL, kVideoBufferBits / 4);
         c->thread_count = 1;
         Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealVideo encoder");
         frame_ = av::MakeFrame();
@@ -93,7 +96,7 @@ class VideoOut {
     // Every decoded picture in order, `seconds` from the start of the clip.
     void Picture(const AVFrame* picture, double seconds, std::vector<Encoded>& out) {
         if (hasPending_)
-            EncodeUntil(seconds, out);
+            EncodeUntil(seconds, false, out);
         av_frame_unref(pending_.get());
         Check(av_frame_ref(pending_.get(), picture), "Out of memory for the video");
         hasPending_ = true;
@@ -102,7 +105,7 @@ class VideoOut {
 
     void Finish(double endSeconds, std::vector<Encoded>& out) {
         if (hasPending_)
-            EncodeUntil(endSeconds, out);
+            EncodeUntil(endSeconds, true, out);
         Check(avcodec_send_frame(codec_.get(), nullptr), "The RealVideo encoder failed");
         Collect(out);
     }
@@ -110,15 +113,28 @@ class VideoOut {
   private:
     double SlotTime(std::int64_t slot) const { return static_cast<double>(slot) / plan_.framesPerSecond; }
 
-    void EncodeUntil(double seconds, std::vector<Encoded>& out) {
+    // Encodes the slots up to `seconds`; the governor may drop some, and players then keep showing the
+    // previous picture. The last slot of the clip is always sent, so the stream keeps its full length.
+    void EncodeUntil(double seconds, bool final, std::vector<Encoded>& out) {
         // A slot within a millisecond of the next picture belongs to that picture.
         while (SlotTime(next_) < seconds - 0.001) {
+            const std::int64_t slot = next_++;
+            const bool last = final && !(SlotTime(next_) < seconds - 0.001);
+            const RateGovernor::Decision decision = governor_.Next(slot, last);
+            if (decision.drop)
+                continue;
             if (scaledId_ != pendingId_)
                 Scale();
-            frame_->pts = next_++;
-            frame_->pict_type = AV_PICTURE_TYPE_NONE;
+            frame_->pts = slot;
+            frame_->pict_type = decision.key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+            frame_->quality = decision.quantizer * FF_QP2LAMBDA;
             Check(avcodec_send_frame(codec_.get(), frame_.get()), "The RealVideo encoder failed");
+            const size_t first = out.size();
             Collect(out);
+            std::int64_t bits = 0;
+            for (size_t i = first; i < out.size(); ++i)
+                bits += std::int64_t{out[i].packet->size} * 8;
+            governor_.Sent(decision, bits);
         }
     }
 
@@ -139,14 +155,16 @@ class VideoOut {
         const size_t first = out.size();
         const int fps = plan_.framesPerSecond;
         Receive(codec_.get(), streams_, out, [fps](const AVPacket& p) { return p.pts * 1000 / fps; });
-        for (size_t i = first; i < out.size(); ++i)
+        for (size_t i = first; i < out.size(); ++i) {
             if (out[i].packet->size > kMaxFrameBytes)
                 throw EncodeError(
                     "A video frame came out larger than a RealMedia packet can carry. Choose a "
                     "lower target audience or another video quality.");
+        }
     }
 
     VideoPlan plan_;
+    RateGovernor governor_;
     std::vector<int> streams_;
     av::CodecPtr codec_;
     av::ScalePtr scale_;

@@ -1,0 +1,128 @@
+#include "support/MediaFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace testsupport {
+
+ToolResult RunTool(const std::string& program, const std::vector<std::string>& args, int timeoutMs) {
+    QStringList list;
+    for (const std::string& a : args) list << QString::fromStdString(a);
+    QProcess process;
+    process.start(QString::fromStdString(program), list);
+    ToolResult result;
+    if (!process.waitForStarted(10000)) {
+        result.err = program + " did not start";
+        return result;
+    }
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = program + " timed out";
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput().toStdString();
+    result.err = process.readAllStandardError().toStdString();
+    return result;
+}
+
+std::string FixtureDir() {
+    static QTemporaryDir dir;
+    return dir.path().toStdString();
+}
+
+std::string MakeClip(const ClipSpec& spec) {
+    static std::mutex lock;
+    static std::map<std::string, std::string> made;  // name -> path
+    std::lock_guard guard(lock);
+    std::ostringstream key;
+    key << spec.name << '|' << spec.seconds << '|' << spec.video << spec.width << 'x' << spec.height << '@'
+        << spec.fps << '|' << spec.audio << spec.sampleRate << '/' << spec.channels;
+    for (const auto& a : spec.codecArgs) key << '|' << a;
+    if (auto it = made.find(key.str()); it != made.end()) return it->second;
+
+    const std::string path = FixtureDir() + "/" + spec.name;
+    const std::string seconds = std::to_string(spec.seconds);
+    std::vector<std::string> args = {"-v", "error", "-y"};
+    if (spec.video) {
+        args.insert(args.end(), {"-f", "lavfi", "-i",
+                                 "testsrc2=size=" + std::to_string(spec.width) + "x" + std::to_string(spec.height) +
+                                     ":rate=" + std::to_string(spec.fps) + ":duration=" + seconds});
+    }
+    if (spec.audio) {
+        // A tone that changes pitch, so that every audio frame differs.
+        args.insert(args.end(), {"-f", "lavfi", "-i",
+                                 "aevalsrc=sin(2*PI*(300+200*sin(t))*t)*0.5:s=" + std::to_string(spec.sampleRate) +
+                                     ":d=" + seconds});
+        args.insert(args.end(), {"-ac", std::to_string(spec.channels)});
+    }
+    args.insert(args.end(), spec.codecArgs.begin(), spec.codecArgs.end());
+    args.push_back(path);
+    const ToolResult r = RunTool("ffmpeg", args);
+    EXPECT_EQ(r.exitCode, 0) << "ffmpeg could not make " << spec.name << ": " << r.err;
+    if (r.exitCode != 0) return "";
+    made[key.str()] = path;
+    return path;
+}
+
+ProbeInfo Probe(const std::string& path) {
+    ProbeInfo info;
+    const ToolResult r =
+        RunTool("ffprobe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams", path});
+    info.error = r.err;
+    if (r.exitCode != 0) return info;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    const QJsonObject format = root.value("format").toObject();
+    info.ok = !format.isEmpty();
+    info.formatName = format.value("format_name").toString().toStdString();
+    info.duration = format.value("duration").toString().toDouble();
+    info.bitRate = format.value("bit_rate").toString().toLongLong();
+    const QJsonObject tags = format.value("tags").toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        info.tags[it.key().toLower().toStdString()] = it.value().toString().toStdString();
+    for (const QJsonValue& v : root.value("streams").toArray()) {
+        const QJsonObject s = v.toObject();
+        ProbeStream stream;
+        stream.type = s.value("codec_type").toString().toStdString();
+        stream.codec = s.value("codec_name").toString().toStdString();
+        stream.width = s.value("width").toInt();
+        stream.height = s.value("height").toInt();
+        stream.sampleRate = s.value("sample_rate").toString().toInt();
+        stream.channels = s.value("channels").toInt();
+        stream.bitRate = s.value("bit_rate").toString().toLongLong();
+        info.streams.push_back(stream);
+    }
+    return info;
+}
+
+std::string DecodeErrors(const std::string& path, const std::vector<std::string>& extraInputArgs) {
+    std::vector<std::string> args = {"-v", "error", "-nostdin"};
+    args.insert(args.end(), extraInputArgs.begin(), extraInputArgs.end());
+    args.insert(args.end(), {"-i", path, "-f", "null", "-"});
+    const ToolResult r = RunTool("ffmpeg", args);
+    if (r.exitCode != 0 && r.err.empty()) return "ffmpeg failed";
+    return r.err;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+}  // namespace testsupport

@@ -133,7 +133,8 @@ TEST(EncodeSettings, NothingToEncodeIsRefusedWithAPlainSentence) {
         PlanEncode(noVideo, silentMovie, "a.avi");
         FAIL();
     } catch (const EncodeError& e) {
-        EXPECT_NE(std::string(e.what()).find("a.avi holds only video, and video is switched off"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("a.avi holds only video, and video is switched off"),
+                  std::string::npos);
     }
     // Dropping the one stream that is there is an error; dropping the other is not.
     EncodeChoice noAudio = Only(Audience::LAN);

@@ -16,7 +16,8 @@ namespace testsupport {
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args, int timeoutMs) {
     QStringList list;
-    for (const std::string& a : args) list << QString::fromStdString(a);
+    for (const std::string& a : args)
+        list << QString::fromStdString(a);
     QProcess process;
     process.start(QString::fromStdString(program), list);
     ToolResult result;
@@ -49,29 +50,33 @@ std::string MakeClip(const ClipSpec& spec) {
     std::ostringstream key;
     key << spec.name << '|' << spec.seconds << '|' << spec.video << spec.width << 'x' << spec.height << '@'
         << spec.fps << '|' << spec.audio << spec.sampleRate << '/' << spec.channels;
-    for (const auto& a : spec.codecArgs) key << '|' << a;
-    if (auto it = made.find(key.str()); it != made.end()) return it->second;
+    for (const auto& a : spec.codecArgs)
+        key << '|' << a;
+    if (auto it = made.find(key.str()); it != made.end())
+        return it->second;
 
     const std::string path = FixtureDir() + "/" + spec.name;
     const std::string seconds = std::to_string(spec.seconds);
     std::vector<std::string> args = {"-v", "error", "-y"};
     if (spec.video) {
-        args.insert(args.end(), {"-f", "lavfi", "-i",
-                                 "testsrc2=size=" + std::to_string(spec.width) + "x" + std::to_string(spec.height) +
-                                     ":rate=" + std::to_string(spec.fps) + ":duration=" + seconds});
+        args.insert(args.end(),
+                    {"-f", "lavfi", "-i",
+                     "testsrc2=size=" + std::to_string(spec.width) + "x" + std::to_string(spec.height) +
+                         ":rate=" + std::to_string(spec.fps) + ":duration=" + seconds});
     }
     if (spec.audio) {
         // A tone that changes pitch, so that every audio frame differs.
         args.insert(args.end(), {"-f", "lavfi", "-i",
-                                 "aevalsrc=sin(2*PI*(300+200*sin(t))*t)*0.5:s=" + std::to_string(spec.sampleRate) +
-                                     ":d=" + seconds});
+                                 "aevalsrc=sin(2*PI*(300+200*sin(t))*t)*0.5:s=" +
+                                     std::to_string(spec.sampleRate) + ":d=" + seconds});
         args.insert(args.end(), {"-ac", std::to_string(spec.channels)});
     }
     args.insert(args.end(), spec.codecArgs.begin(), spec.codecArgs.end());
     args.push_back(path);
     const ToolResult r = RunTool("ffmpeg", args);
     EXPECT_EQ(r.exitCode, 0) << "ffmpeg could not make " << spec.name << ": " << r.err;
-    if (r.exitCode != 0) return "";
+    if (r.exitCode != 0)
+        return "";
     made[key.str()] = path;
     return path;
 }
@@ -81,7 +86,8 @@ ProbeInfo Probe(const std::string& path) {
     const ToolResult r =
         RunTool("ffprobe", {"-v", "error", "-print_format", "json", "-show_format", "-show_streams", path});
     info.error = r.err;
-    if (r.exitCode != 0) return info;
+    if (r.exitCode != 0)
+        return info;
     const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     const QJsonObject format = root.value("format").toObject();
     info.ok = !format.isEmpty();
@@ -111,7 +117,8 @@ std::string DecodeErrors(const std::string& path, const std::vector<std::string>
     args.insert(args.end(), extraInputArgs.begin(), extraInputArgs.end());
     args.insert(args.end(), {"-i", path, "-f", "null", "-"});
     const ToolResult r = RunTool("ffmpeg", args);
-    if (r.exitCode != 0 && r.err.empty()) return "ffmpeg failed";
+    if (r.exitCode != 0 && r.err.empty())
+        return "ffmpeg failed";
     return r.err;
 }
 

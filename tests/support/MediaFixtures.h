@@ -45,8 +45,8 @@ struct ProbeInfo {
     bool ok = false;
     std::string error;
     std::string formatName;
-    double duration = 0;      // seconds
-    std::int64_t bitRate = 0; // of the whole file, bits per second
+    double duration = 0;       // seconds
+    std::int64_t bitRate = 0;  // of the whole file, bits per second
     std::vector<ProbeStream> streams;
     std::map<std::string, std::string> tags;  // format metadata, keys lower case
 };

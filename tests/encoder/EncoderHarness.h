@@ -1,0 +1,50 @@
+#pragma once
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conversion/TProducerControl.h"
+
+// Drives the built-in encoder the way the windows do: through TProducerControl, events on this thread.
+class EncoderHarness {
+  public:
+    EncoderHarness();
+
+    conversion::TProducerControl& Control() { return *control_; }
+    // A fresh folder of this harness, with its trailing "/".
+    std::string Dir() const { return dir_.path().toStdString() + "/"; }
+
+    // Source, destination and one audience (by dispatch id); the rest keeps the control's defaults.
+    void Set(const std::string& source, const std::string& destination,
+             encoder::DispId audience = encoder::DispId::Target56KModem);
+
+    // Starts and waits (pumping events) until the encode has ended; false when it did not end in time.
+    bool Encode(int timeoutMs = 60000);
+    bool WaitIdle(int timeoutMs = 60000);
+
+    int Started() const { return static_cast<int>(started_.count()); }
+    int Errors() const { return static_cast<int>(errors_.count()); }
+    std::string LastError() const;
+    std::vector<int> Percents() const;
+    int ProgressEvents() const { return static_cast<int>(progress_.count()); }
+    // Every event so far arrived on the thread that made the control.
+    bool EventsOnOwnThread() const { return !offThread_; }
+    void ClearEvents();
+
+    void Destroy() { control_.reset(); }
+
+  private:
+    QTemporaryDir dir_;
+    std::unique_ptr<conversion::TProducerControl> control_;
+    QSignalSpy started_, errors_, progress_;
+    QThread* owner_ = QThread::currentThread();
+    bool offThread_ = false;
+};
+
+// Files in `folder` whose names end in ".tmp": what an encode must never leave behind.
+std::vector<std::string> LeftoverTempFiles(const std::string& folder);
+// Threads of this process.
+int ThreadCount();

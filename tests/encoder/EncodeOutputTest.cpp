@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <filesystem>
+
+#include "EncoderHarness.h"
+#include "support/MediaFixtures.h"
+
+using encoder::DispId;
+using testsupport::ClipSpec;
+using testsupport::MakeClip;
+using testsupport::Probe;
+using testsupport::ProbeInfo;
+
+namespace {
+
+int Count(const ProbeInfo& info, const std::string& type) {
+    return static_cast<int>(std::count_if(info.streams.begin(), info.streams.end(),
+                                          [&](const testsupport::ProbeStream& s) { return s.type == type; }));
+}
+
+const testsupport::ProbeStream* StreamOf(const ProbeInfo& info, const std::string& type) {
+    for (const auto& s : info.streams)
+        if (s.type == type)
+            return &s;
+    return nullptr;
+}
+
+double SourceDuration(const std::string& path) {
+    return Probe(path).duration;
+}
+
+// Encodes and checks what every good output must be: RealMedia that decodes without error, as long as
+// its source, no temporary file left.
+ProbeInfo EncodeAndCheck(EncoderHarness& h, const std::string& source, const std::string& destination) {
+    EXPECT_TRUE(h.Encode()) << "the encode did not end";
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    EXPECT_EQ(h.Started(), 1);
+    const ProbeInfo info = Probe(destination);
+    EXPECT_TRUE(info.ok) << info.error;
+    EXPECT_EQ(info.formatName, "rm");
+    EXPECT_EQ(testsupport::DecodeErrors(destination), "");
+    const double expected = SourceDuration(source);
+    EXPECT_NEAR(info.duration, expected, expected * 0.02 + 0.07) << source;
+    EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+    return info;
+}
+
+}  // namespace
+
+TEST(EncodeOutput, MovieWithSoundBecomesRealVideoAndRealAudioWithItsClipTexts) {
+    ClipSpec spec;
+    spec.name = "movie.avi";
+    spec.seconds = 3;
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::string source = MakeClip(spec);
+    EncoderHarness h;
+    const std::string destination = h.Dir() + "Ünïcödé clip 日本.rm";
+    h.Set(source, destination, DispId::Target56KModem);
+    auto& c = h.Control();
+    c.setTitle("Sommernachtstraum – Ouvertüre");
+    c.setAuthor("Åsa Ødegård");
+    c.setCopyright("© 2026 Studio Ü");
+    c.setDescription("Erste Probe, ¡olé!");
+    c.setKeywords("Probe, Orchester, 音楽");
+    const ProbeInfo info = EncodeAndCheck(h, source, destination);
+    ASSERT_EQ(Count(info, "video"), 1);
+    ASSERT_EQ(Count(info, "audio"), 1);
+    EXPECT_EQ(StreamOf(info, "video")->codec, "rv20");
+    EXPECT_EQ(StreamOf(info, "audio")->codec, "ra_144");
+    EXPECT_EQ(StreamOf(info, "video")->width, 160);
+    EXPECT_EQ(StreamOf(info, "video")->height, 120);
+    EXPECT_EQ(info.tags.at("title"), "Sommernachtstraum – Ouvertüre");
+    EXPECT_EQ(info.tags.at("author"), "Åsa Ødegård");
+    EXPECT_EQ(info.tags.at("copyright"), "© 2026 Studio Ü");
+    EXPECT_EQ(info.tags.at("comment"), "Erste Probe, ¡olé!");
+    EXPECT_EQ(info.tags.at("description"), "Erste Probe, ¡olé!");
+    EXPECT_EQ(info.tags.at("keywords"), "Probe, Orchester, 音楽");
+    // Seeking to the middle lands and decodes.
+    EXPECT_EQ(testsupport::DecodeErrors(destination, {"-ss", "1.5"}), "");
+}
+
+TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
+    ClipSpec spec;
+    spec.name = "ten-seconds.avi";
+    spec.seconds = 10;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 25;
+    spec.sampleRate = 44100;
+    spec.channels = 2;
+    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le"};
+    const std::string source = MakeClip(spec);
+    const DispId audiences[] = {DispId::Target28KModem,
+                                DispId::Target56KModem,
+                                DispId::TargetSingleISDN,
+                                DispId::TargetDualISDN,
+                                DispId::TargetLAN,
+                                DispId::Target256KDSLCableModem,
+                                DispId::Target384KDSLCableModem,
+                                DispId::Target512KDSLCableModem};
+    const double budgets[] = {20000, 34000, 45000, 80000, 150000, 225000, 350000, 450000};
+    for (int i = 0; i < 8; ++i) {
+        EncoderHarness h;
+        const std::string destination = h.Dir() + "out.rm";
+        h.Set(source, destination, audiences[i]);
+        h.Control().setAudioContent(i % 4);
+        const ProbeInfo info = EncodeAndCheck(h, source, destination);
+        const double bitRate = std::filesystem::file_size(destination) * 8.0 / info.duration;
+        EXPECT_LE(bitRate, budgets[i] * 1.10) << "audience " << i;
+        EXPECT_GE(bitRate, budgets[i] * 0.5) << "audience " << i << " wastes its budget";
+        std::cout << "[ figures  ] budget " << budgets[i] / 1000 << " kbit/s: file " << bitRate / 1000
+                  << " kbit/s, video " << StreamOf(info, "video")->width << "x"
+                  << StreamOf(info, "video")->height << ", audio " << StreamOf(info, "audio")->codec << "\n";
+    }
+}
+
+TEST(EncodeOutput, EverySourceKindOfTheJobListIsRead) {
+    struct Kind {
+        std::string name;
+        bool video;
+        std::vector<std::string> codecs;
+    };
+    const Kind kinds[] = {
+        {"clip.mov", true, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}},
+        {"clip.qt", true, {"-f", "mov", "-c:v", "mjpeg", "-c:a", "pcm_s16be"}},
+        {"clip.mpg", true, {"-r", "25", "-c:v", "mpeg1video", "-c:a", "mp2"}},
+        {"clip.mpeg", true, {"-r", "25", "-f", "mpeg", "-c:v", "mpeg2video", "-c:a", "mp2"}},
+        {"clip.mp3", false, {}},
+        {"clip.mpa", false, {"-f", "mp2", "-c:a", "mp2"}},
+        {"clip.mp2", false, {}},
+        {"clip.wav", false, {}},
+        {"clip.au", false, {}},
+    };
+    for (const Kind& kind : kinds) {
+        ClipSpec spec;
+        spec.name = kind.name;
+        spec.seconds = 1.5;
+        spec.video = kind.video;
+        spec.codecArgs = kind.codecs;
+        const std::string source = MakeClip(spec);
+        EncoderHarness h;
+        const std::string destination = h.Dir() + "out.rm";
+        h.Set(source, destination, DispId::TargetLAN);
+        h.Control().setAudioContent(2);
+        const ProbeInfo info = EncodeAndCheck(h, source, destination);
+        EXPECT_EQ(Count(info, "video"), kind.video ? 1 : 0) << kind.name;
+        ASSERT_EQ(Count(info, "audio"), 1) << kind.name;
+        EXPECT_EQ(StreamOf(info, "audio")->codec, "ac3") << kind.name;
+    }
+}
+
+TEST(EncodeOutput, SwitchedOffStreamsAndSourcesWithOneStream) {
+    ClipSpec silent;
+    silent.name = "silent.avi";
+    silent.audio = false;
+    silent.codecArgs = {"-c:v", "mpeg4"};
+    ClipSpec movie;
+    movie.name = "both.avi";
+    movie.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    {
+        EncoderHarness h;
+        h.Set(MakeClip(silent), h.Dir() + "a.rm");
+        const ProbeInfo info = EncodeAndCheck(h, MakeClip(silent), h.Dir() + "a.rm");
+        EXPECT_EQ(Count(info, "audio"), 0);
+        EXPECT_EQ(Count(info, "video"), 1);
+    }
+    {
+        EncoderHarness h;
+        h.Set(MakeClip(movie), h.Dir() + "b.rm");
+        h.Control().setInputDoVideo(false);
+        const ProbeInfo info = EncodeAndCheck(h, MakeClip(movie), h.Dir() + "b.rm");
+        EXPECT_EQ(Count(info, "audio"), 1);
+        EXPECT_EQ(Count(info, "video"), 0);
+    }
+    {
+        EncoderHarness h;
+        h.Set(MakeClip(movie), h.Dir() + "c.rm");
+        h.Control().setInputDoAudio(false);
+        const ProbeInfo info = EncodeAndCheck(h, MakeClip(movie), h.Dir() + "c.rm");
+        EXPECT_EQ(Count(info, "audio"), 0);
+        EXPECT_EQ(Count(info, "video"), 1);
+    }
+    {
+        // Nothing left: a sentence, and no file.
+        EncoderHarness h;
+        h.Set(MakeClip(silent), h.Dir() + "d.rm");
+        h.Control().setInputDoVideo(false);
+        ASSERT_TRUE(h.Encode());
+        EXPECT_EQ(h.Errors(), 1);
+        EXPECT_NE(h.LastError().find("holds only video, and video is switched off"), std::string::npos)
+            << h.LastError();
+        EXPECT_FALSE(std::filesystem::exists(h.Dir() + "d.rm"));
+    }
+    {
+        EncoderHarness h;
+        h.Control().setInputFilename(MakeClip(movie));
+        h.Control().setOutputFilename(h.Dir() + "e.rm");
+        ASSERT_TRUE(h.Encode());
+        EXPECT_EQ(h.LastError(),
+                  "No target audience is selected. Choose at least one audience to encode for.");
+        EXPECT_FALSE(std::filesystem::exists(h.Dir() + "e.rm"));
+    }
+}
+
+TEST(EncodeOutput, OddHugeAndManyChannelSourcesAreFitted) {
+    struct Case {
+        ClipSpec spec;
+        DispId audience;
+        int width, height;
+    };
+    ClipSpec odd;
+    odd.name = "odd.avi";
+    odd.width = 101;
+    odd.height = 77;
+    odd.codecArgs = {"-c:v", "ffv1", "-c:a", "pcm_s16le"};
+    ClipSpec huge;
+    huge.name = "huge.avi";
+    huge.width = 4000;
+    huge.height = 3000;
+    huge.fps = 5;
+    huge.seconds = 0.4;
+    huge.audio = false;
+    huge.codecArgs = {"-c:v", "mjpeg", "-q:v", "20"};
+    ClipSpec surround;
+    surround.name = "surround.wav";
+    surround.video = false;
+    surround.sampleRate = 96000;
+    surround.channels = 6;
+    const Case cases[] = {{odd, DispId::Target512KDSLCableModem, 100, 76},
+                          {huge, DispId::Target512KDSLCableModem, 640, 480},
+                          {surround, DispId::Target384KDSLCableModem, 0, 0}};
+    for (const Case& c : cases) {
+        const std::string source = MakeClip(c.spec);
+        EncoderHarness h;
+        h.Set(source, h.Dir() + "out.rm", c.audience);
+        h.Control().setAudioContent(3);
+        const ProbeInfo info = EncodeAndCheck(h, source, h.Dir() + "out.rm");
+        if (c.width) {
+            ASSERT_NE(StreamOf(info, "video"), nullptr) << c.spec.name;
+            EXPECT_EQ(StreamOf(info, "video")->width, c.width);
+            EXPECT_EQ(StreamOf(info, "video")->height, c.height);
+        } else {
+            ASSERT_NE(StreamOf(info, "audio"), nullptr);
+            EXPECT_EQ(StreamOf(info, "audio")->channels, 2);
+        }
+    }
+}
+
+TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
+    ClipSpec spec;
+    spec.name = "temp-folder.avi";
+    spec.seconds = 8;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 25;
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::string source = MakeClip(spec);
+    EncoderHarness h;
+    const std::string temp = h.Dir() + "temp/";
+    std::filesystem::create_directory(temp);
+    std::filesystem::create_directory(h.Dir() + "dest");
+    h.Set(source, h.Dir() + "dest/out.rm", DispId::Target512KDSLCableModem);
+    h.Control().setTempDirectory(temp);
+    h.Control().StartEncoding();
+    bool seen =
+        QTest::qWaitFor([&] { return !LeftoverTempFiles(temp).empty() || !h.Control().IsEncoding(); }, 30000);
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(LeftoverTempFiles(temp).empty())
+        << "no temporary file in the temporary folder while encoding";
+    EXPECT_TRUE(LeftoverTempFiles(h.Dir() + "dest").empty());
+    ASSERT_TRUE(h.WaitIdle());
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    EXPECT_TRUE(LeftoverTempFiles(temp).empty());
+    EXPECT_TRUE(std::filesystem::exists(h.Dir() + "dest/out.rm"));
+
+    // A temporary folder that is not there: the file is made beside the destination instead.
+    EncoderHarness g;
+    g.Set(MakeClip(ClipSpec{}), g.Dir() + "out.rm");
+    g.Control().setTempDirectory(g.Dir() + "missing/");
+    EncodeAndCheck(g, MakeClip(ClipSpec{}), g.Dir() + "out.rm");
+}

@@ -22,8 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// RealMedia packets carry at most 64 KB, header included; a video frame is never split.
-constexpr int kMaxFrameBytes = 65512;
 // Silence put before audio that starts later than the picture, at most this long.
 constexpr int kMaxLeadingSilenceSeconds = 60;
 
@@ -152,15 +150,8 @@ class VideoOut {
     }
 
     void Collect(std::vector<Encoded>& out) {
-        const size_t first = out.size();
         const int fps = plan_.framesPerSecond;
         Receive(codec_.get(), streams_, out, [fps](const AVPacket& p) { return p.pts * 1000 / fps; });
-        for (size_t i = first; i < out.size(); ++i) {
-            if (out[i].packet->size > kMaxFrameBytes)
-                throw EncodeError(
-                    "A video frame came out larger than a RealMedia packet can carry. Choose a "
-                    "lower target audience or another video quality.");
-        }
     }
 
     VideoPlan plan_;

@@ -272,7 +272,13 @@ TEST_F(MainFormTest, MusicInfoFollowsTheSelectionCount) {
     EXPECT_FALSE(form->MusicInfo1->isEnabled());
     form->Delete1->trigger();
     EXPECT_EQ(form->JobList.size(), 1u);
-    // The remaining row is not selected after the delete.
+    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    // Deleting the one selected row leaves nothing selected, and the command follows.
+    AddRows(1);
+    Select({1});
+    EXPECT_TRUE(form->MusicInfo1->isEnabled());
+    form->Delete1->trigger();
+    EXPECT_EQ(form->JobList.size(), 1u);
     EXPECT_FALSE(form->MusicInfo1->isEnabled());
 }
 
@@ -360,4 +366,30 @@ TEST_F(MainFormTest, ExitStopsTheRunAndClosesTheWindow) {
     EXPECT_FALSE(form->Panel2->isVisible());
     EXPECT_TRUE(form->Converter1->isEnabled());
     EXPECT_FALSE(form->Stop2->isEnabled());
+}
+
+TEST_F(MainFormTest, FunctionKeysReachTheirCommandsOnlyWhileEnabled) {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QApplication::processEvents();
+    platform::FileDialogs::SetNextOpenFiles({"/a/1.mp3", "/a/2.mp3"});
+    QTest::keyClick(form->LV, Qt::Key_F2);
+    ASSERT_EQ(form->JobList.size(), 2u);
+    QTest::keyClick(form->LV, Qt::Key_F4);
+    EXPECT_EQ(form->Jobs().SelectedCount(), 2);
+    QTest::keyClick(form->LV, Qt::Key_F7);  // the file does not exist
+    auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Don't find /a/1.mp3");
+
+    form->EnterRunningState();
+    QTest::keyClick(form->LV, Qt::Key_F7);
+    QTest::keyClick(form->LV, Qt::Key_F3);
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_EQ(form->JobList.size(), 2u);
+    QTest::keyClick(form->LV, Qt::Key_F8);  // destination playback stays available
+    EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
+    form->EnterIdleState();
+    QTest::keyClick(form->LV, Qt::Key_F3);
+    EXPECT_TRUE(form->JobList.empty());
 }

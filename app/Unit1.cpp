@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/Forms.h"
 #include "app/Images.h"
@@ -355,9 +356,11 @@ void TMainForm::CreateProgressPanel() {
     SourceFilenameLabel = PanelLabel(Panel2, "SourceFilenameLabel", QString(), 120, 128);
     DestLabel = PanelLabel(Panel2, "DestLabel", QStringLiteral("Destination File"), 32, 152);
     DestFilenameLabel = PanelLabel(Panel2, "DestFilenameLabel", QString(), 120, 152);
-    // Long paths end at the panel's edge instead of spilling over it.
-    SourceFilenameLabel->setGeometry(120, 128, kPanelWidth - 128, 17);
-    DestFilenameLabel->setGeometry(120, 152, kPanelWidth - 128, 17);
+    // The names start after the wider caption (the system font may be wider than the design's) and end
+    // at the panel's edge instead of spilling over it.
+    const int namesLeft = std::max(120, 32 + std::max(SourceLabel->width(), DestLabel->width()) + 8);
+    SourceFilenameLabel->setGeometry(namesLeft, 128, kPanelWidth - namesLeft - 8, 17);
+    DestFilenameLabel->setGeometry(namesLeft, 152, kPanelWidth - namesLeft - 8, 17);
     for (QLabel* l : {SourceLabel, SourceFilenameLabel, DestLabel, DestFilenameLabel})
         l->hide();
 
@@ -518,6 +521,7 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
         FormShow();
+        LV->setFocus();  // the list has the keyboard focus at start
     }
 }
 

@@ -143,12 +143,14 @@ QWidget* TfrmOption::CreateMusicPage() {
     fileTypeLayout->addStretch();
 
     auto* targets = new QGroupBox(QStringLiteral("Target Audience"), page);
-    auto* targetLayout = new QGridLayout(targets);
+    auto* targetLayout = new QVBoxLayout(targets);
+    targetLayout->setSpacing(2);
     for (int i = 0; i < AudienceCount; ++i) {
         RainCheckBox[i] = new QCheckBox(QString::fromLatin1(AudienceTexts[i]), targets);
         RainCheckBox[i]->setObjectName(QStringLiteral("RainCheckBox%1").arg(i + 1));
-        targetLayout->addWidget(RainCheckBox[i], i % 4, i / 4);
+        targetLayout->addWidget(RainCheckBox[i]);
     }
+    targetLayout->addStretch();
 
     auto* media = new QGroupBox(QStringLiteral("RealMedia Settings"), page);
     RainComboBox1 = Named(new TListCombo(media), "RainComboBox1");
@@ -157,17 +159,22 @@ QWidget* TfrmOption::CreateMusicPage() {
         RainComboBox1->addItem(QString::fromLatin1(t));
     for (const char* t : VideoQualityTexts)
         RainComboBox2->addItem(QString::fromLatin1(t));
-    auto* mediaLayout = new QFormLayout(media);
-    mediaLayout->addRow(QStringLiteral("Audio Format:"), RainComboBox1);
-    mediaLayout->addRow(QStringLiteral("Video Quality:"), RainComboBox2);
+    // Labels above the lists keep the page narrow enough for the audiences' long names beside it.
+    auto* mediaLayout = new QVBoxLayout(media);
+    mediaLayout->setSpacing(2);
+    mediaLayout->addWidget(new QLabel(QStringLiteral("Audio Format:"), media));
+    mediaLayout->addWidget(RainComboBox1);
+    mediaLayout->addSpacing(4);
+    mediaLayout->addWidget(new QLabel(QStringLiteral("Video Quality:"), media));
+    mediaLayout->addWidget(RainComboBox2);
 
     auto* grid = new QGridLayout(page);
+    grid->setVerticalSpacing(4);
     grid->addWidget(scheme, 0, 0, 1, 2);
     grid->addWidget(fileType, 1, 0);
-    grid->addWidget(targets, 1, 1);
-    grid->addWidget(media, 2, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(media, 2, 0);
+    grid->addWidget(targets, 1, 1, 2, 1);
+    grid->setColumnStretch(0, 1);
     return page;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/UnitBasic.h"
 
+#include "platform/Paths.h"
 #include "platform/RegistryEdit.h"
 
 namespace platform {
@@ -46,6 +47,8 @@ void RegisterEncoder(const std::string& programDirectory, const std::string& ser
 }
 
 void UnregisterEncoder() {
+    if (!FileExists(RegistryHivePath()))
+        return;  // nothing registered, and no hive to create
     EditRegistryHive([](std::string text) {
         for (const EncoderRegistryValue& v : EncoderValues) {
             text = reg::DeleteValue(text, v.root, v.keyPath, v.valueName);

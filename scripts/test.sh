@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test (QUENZOR_JOBS limits the parallel build jobs). "--sanitize" builds into build-asan with
-# AddressSanitizer and UndefinedBehaviorSanitizer instead.
+# Installs what is missing, builds and runs every test. "--sanitize" builds into build-asan with
+# AddressSanitizer and UndefinedBehaviorSanitizer instead. QUENZOR_JOBS sets the number of build jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -182,6 +182,8 @@ TEST_F(Registry, RegisteringTheEncoderWritesTheFourValuesAndUnregisteringRemoves
     EXPECT_EQ(testing_support::FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
 
     ::unlink(dir.File("registry.reg").c_str());
+    UnregisterEncoder();
+    EXPECT_TRUE(testing_support::FolderEntries(dir.Path()).empty()) << "removing creates no hive";
     RegisterEncoder(dir.Path(), dir.File("quenzor"));
     EXPECT_TRUE(IsEncoderInstalled()) << "a missing hive is created";
 }

@@ -85,12 +85,19 @@ void RewriteInPlace(const std::string& path, const std::string& target, std::str
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe in the file's place must not hang the program waiting for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         FailOpen(path, errno);
     std::string bytes;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // Only plain files are read; a device such as /dev/zero would never end.
+        int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        FailOpen(path, error);
+    }
+    if (st.st_size > 0)
         bytes.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     for (;;) {

@@ -233,6 +233,11 @@ TEST(IniFile, FailuresNameTheFileAndTheSystemsReason) {
     EXPECT_EQ(onFolder.Lines.size(), 3u) << "the lines are not rolled back";
     EXPECT_EQ(testing_support::FolderEntries(dir.Path()), std::vector<std::string>{"data.ini"});
 
+    const std::string pipe = dir.File("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    EXPECT_THROW(TIniFile32{pipe}, settings::EFileError) << "a pipe is refused, not waited on";
+    ::unlink(pipe.c_str());
+
     const std::string locked = dir.File("locked.ini");
     WriteBytes(locked, "[s]\r\nk=1\r\n");
     ::chmod(locked.c_str(), 0);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -10,6 +11,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -92,6 +94,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     resize(kDesignWidth, kDesignHeight);
     setMinimumSize(kDesignWidth, kDesignHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     FormCreate();
     ArrangeControls();
     LV->setFocus();
@@ -535,7 +539,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         FormResize();
     } else if (watched == LV && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        if (key->key() == Qt::Key_Delete && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             LVKeyDown(key->key());
             return true;
         }

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -392,4 +393,23 @@ TEST_F(MainFormTest, FunctionKeysReachTheirCommandsOnlyWhileEnabled) {
     form->EnterIdleState();
     QTest::keyClick(form->LV, Qt::Key_F3);
     EXPECT_TRUE(form->JobList.empty());
+}
+
+TEST_F(MainFormTest, RightClickOpensThePreparedContextMenu) {
+    form->show();
+    QApplication::processEvents();
+    AddRows(2);
+    Select({0, 1});
+    emit form->LV->customContextMenuRequested(QPoint(5, 5));
+    QApplication::processEvents();
+    EXPECT_TRUE(form->PopupMenu1->isVisible());
+    EXPECT_TRUE(form->N21->isEnabled());
+    EXPECT_FALSE(form->MusicInfo2->isEnabled());
+    form->PopupMenu1->hide();
+}
+
+TEST_F(MainFormTest, WindowStartsCentredOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 1);
 }

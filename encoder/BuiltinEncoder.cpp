@@ -201,9 +201,10 @@ class BuiltinEncoder final : public IProducerDispatch {
             if (sink_)
                 sink_->OnEncodingStarted();
         });
-        std::string error;
+        std::string error, temporary;
         try {
             TempOutput output(destination, tempDirectory);
+            temporary = output.Path();
             job.output = output.Path();
             bool finished = false;
             {
@@ -221,6 +222,11 @@ class BuiltinEncoder final : public IProducerDispatch {
                 output.Commit();
         } catch (const EncodeError& e) {
             error = e.what();
+            // The user knows the destination, not the temporary file behind it.
+            if (!temporary.empty())
+                for (size_t at = error.find(temporary); at != std::string::npos;
+                     at = error.find(temporary, at + destination.size()))
+                    error.replace(at, temporary.size(), destination);
         } catch (const std::bad_alloc&) {
             error = "There is not enough memory to encode the file.";
         } catch (const std::exception& e) {

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+
+#include "EncoderHarness.h"
+#include "support/MediaFixtures.h"
+
+using encoder::DispId;
+using testsupport::ClipSpec;
+using testsupport::MakeClip;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kEarlier = "an earlier destination, kept byte for byte";
+
+std::string Movie(const std::string& name = "movie.avi", double seconds = 2) {
+    ClipSpec spec;
+    spec.name = name;
+    spec.seconds = seconds;
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "libmp3lame"};
+    return MakeClip(spec);
+}
+
+std::string Song() {
+    ClipSpec spec;
+    spec.name = "song.mp3";
+    spec.video = false;
+    spec.seconds = 3;
+    return MakeClip(spec);
+}
+
+// Runs one encode of `source` over an existing destination. It must end in an error event with a
+// sentence, or in a file FFmpeg decodes without error; never hang, leave a temporary file, or damage
+// the destination on failure. Returns the error text ("" for a good file).
+std::string EncodeOverExisting(const std::string& source, bool mayFail = true) {
+    EncoderHarness h;
+    const std::string destination = h.Dir() + "out.rm";
+    testsupport::WriteFileBytes(destination, kEarlier);
+    h.Set(source, destination);
+    EXPECT_TRUE(h.Encode(30000)) << source;
+    EXPECT_EQ(h.Started(), 1);
+    EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+    const std::string error = h.LastError();
+    if (h.Errors() > 0) {
+        EXPECT_TRUE(mayFail) << error;
+        EXPECT_EQ(h.Errors(), 1);
+        EXPECT_EQ(error.back(), '.') << error;
+        EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+    } else {
+        EXPECT_EQ(testsupport::Probe(destination).formatName, "rm");
+        EXPECT_EQ(testsupport::DecodeErrors(destination), "");
+    }
+    return error;
+}
+
+// A small file system of our own, for a destination that is read-only or full; needs the right to
+// mount (as root in a container). Unmounted at the end.
+class ScratchMount {
+  public:
+    ScratchMount(const std::string& where, const std::string& options) : where_(where) {
+        fs::create_directories(where);
+        mounted_ = mount("tmpfs", where.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~ScratchMount() {
+        if (mounted_)
+            umount2(where_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+    void MakeReadOnly() {
+        if (mounted_)
+            mounted_ = mount("tmpfs", where_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+  private:
+    std::string where_;
+    bool mounted_ = false;
+};
+
+}  // namespace
+
+TEST(BadInput, UnreadableSourcesEndInAnErrorSentence) {
+    const std::string dir = testsupport::FixtureDir() + "/bad/";
+    fs::create_directories(dir);
+    EXPECT_EQ(EncodeOverExisting(dir + "missing.avi"),
+              "Cannot read the source file " + dir + "missing.avi: No such file or directory.");
+    testsupport::WriteFileBytes(dir + "empty.avi", "");
+    EXPECT_EQ(
+        EncodeOverExisting(dir + "empty.avi").rfind("Cannot read the source file " + dir + "empty.avi: ", 0),
+        0u);
+    testsupport::WriteFileBytes(dir + "text.wav", "This is a note about the concert, not a sound file.\n");
+    EXPECT_EQ(EncodeOverExisting(dir + "text.wav"),
+              "Cannot read the source file " + dir + "text.wav: Invalid data found when processing input.");
+    fs::create_directories(dir + "folder.avi");
+    EXPECT_EQ(EncodeOverExisting(dir + "folder.avi"),
+              "Cannot read the source file " + dir + "folder.avi: it is a folder, not a media file.");
+}
+
+TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
+    const std::string dir = testsupport::FixtureDir() + "/damaged/";
+    fs::create_directories(dir);
+    std::mt19937 random(42);
+    std::string noise(64 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    testsupport::WriteFileBytes(dir + "noise.avi", noise);
+    EncodeOverExisting(dir + "noise.avi");
+    for (const std::string& source : {Song(), Movie()}) {
+        const std::string whole = testsupport::ReadFileBytes(source);
+        const std::string half = dir + "half-" + fs::path(source).filename().string();
+        testsupport::WriteFileBytes(half, whole.substr(0, whole.size() / 2));
+        EncodeOverExisting(half);
+    }
+}
+
+TEST(BadInput, NonAsciiSourceNamesAreRead) {
+    ClipSpec spec;
+    spec.name = "Ärger über Öl – 日本語.avi";
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    EXPECT_EQ(EncodeOverExisting(MakeClip(spec), false), "");
+}
+
+TEST(BadInput, UnwritableDestinationsEndInAnErrorSentence) {
+    EncoderHarness h;
+    h.Set(Movie(), h.Dir() + "no such folder/out.rm");
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.LastError(), "Cannot write the destination file " + h.Dir() +
+                                 "no such folder/out.rm: the folder " + h.Dir() +
+                                 "no such folder does not exist.");
+
+    EncoderHarness g;
+    fs::create_directory(g.Dir() + "taken.rm");
+    g.Set(Movie(), g.Dir() + "taken.rm");
+    ASSERT_TRUE(g.Encode());
+    EXPECT_EQ(g.LastError(), "Cannot write the destination file " + g.Dir() + "taken.rm: it is a folder.");
+    EXPECT_TRUE(fs::is_directory(g.Dir() + "taken.rm"));
+}
+
+TEST(BadInput, ReadOnlyDestinationFolderIsReported) {
+    EncoderHarness h;
+    const std::string folder = h.Dir() + "locked";
+    ScratchMount mount(folder, "size=1m");
+    if (mount.Mounted()) {
+        testsupport::WriteFileBytes(folder + "/out.rm", kEarlier);
+        mount.MakeReadOnly();
+    } else {
+        testsupport::WriteFileBytes(folder + "/out.rm", kEarlier);
+        chmod(folder.c_str(), 0555);
+        if (access(folder.c_str(), W_OK) == 0)
+            GTEST_SKIP() << "cannot make a read-only folder here";
+    }
+    h.Set(Movie(), folder + "/out.rm");
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.LastError().rfind("Cannot write the destination file " + folder + "/out.rm: the folder " +
+                                      folder + " cannot be written to (",
+                                  0),
+              0u)
+        << h.LastError();
+    EXPECT_EQ(testsupport::ReadFileBytes(folder + "/out.rm"), kEarlier);
+    chmod(folder.c_str(), 0755);
+}
+
+TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
+    ClipSpec spec;
+    spec.name = "big.avi";
+    spec.seconds = 8;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 25;
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::string source = MakeClip(spec);
+    EncoderHarness h;
+    const std::string folder = h.Dir() + "small";
+    ScratchMount mount(folder, "size=160k");
+    fs::create_directories(folder);
+    const std::string destination = folder + "/out.rm";
+    testsupport::WriteFileBytes(destination, kEarlier);
+    h.Set(source, destination, DispId::Target512KDSLCableModem);
+
+    // Without a small file system, a file-size limit stands in for the full disk.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    if (!mount.Mounted()) {
+        rlimit small = old;
+        small.rlim_cur = 160 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    const bool ended = h.Encode();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(h.Errors(), 1);
+    // Named by the destination the user chose, not by the temporary file.
+    EXPECT_EQ(h.LastError().rfind("Cannot write the file \"" + destination + "\": ", 0), 0u) << h.LastError();
+    EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+    EXPECT_TRUE(LeftoverTempFiles(folder).empty());
+}

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "encoder/EncodeError.h"
+#include "encoder/HelperLane.h"
 #include "encoder/LibavPtr.h"
 #include "encoder/RateGovernor.h"
 
@@ -388,6 +389,9 @@ struct Transcoder::Impl {
     std::vector<std::unique_ptr<AudioOut>> audioOuts;
     std::unique_ptr<rm::Writer> writer;
     std::vector<Encoded> encoded;
+    std::vector<int> videoLane;                    // 0 this thread, 1 the helper
+    std::vector<std::vector<Encoded>> videoBoxes;  // each video encoder's frames of the current picture
+    HelperLane helper;
 
     double lastVideoSeconds = -1, videoEndSeconds = 0;
     std::int64_t audioSamplesSeen = 0;
@@ -526,6 +530,7 @@ struct Transcoder::Impl {
             "Audio Format", plans.front().hasAudio ? AudioContentName(job.choice.audioContent) : "No Audio");
         clip.fileInfo.emplace_back(
             "Video Quality", plans.front().hasVideo ? VideoQualityName(job.choice.videoQuality) : "No Video");
+        AssignLanes();
         writer->Begin(clip);
     }
 
@@ -543,8 +548,42 @@ struct Transcoder::Impl {
             frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(video.stream->time_base) : step;
         lastVideoSeconds = seconds;
         videoEndSeconds = std::max(videoEndSeconds, seconds + length);
-        for (auto& out : videoOuts)
-            out->Picture(frame, seconds, encoded);
+        if (videoOuts.size() < 2) {
+            for (auto& out : videoOuts)
+                out->Picture(frame, seconds, encoded);
+            return;
+        }
+        // Several audiences: their encoders share the picture, half of them on the helper thread.
+        auto lane = [&](int which) {
+            for (size_t i = 0; i < videoOuts.size(); ++i)
+                if (videoLane[i] == which)
+                    videoOuts[i]->Picture(frame, seconds, videoBoxes[i]);
+        };
+        helper.RunBoth([&] { lane(0); }, [&] { lane(1); });
+        for (auto& box : videoBoxes) {
+            std::move(box.begin(), box.end(), std::back_inserter(encoded));
+            box.clear();
+        }
+    }
+
+    // Shares the video encoders out between the two lanes by their pictures per second, heaviest first.
+    void AssignLanes() {
+        std::vector<size_t> order(videoOuts.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        auto cost = [&](size_t i) {
+            const VideoPlan& p = videoOuts[i]->Plan();
+            return double(p.width) * p.height * p.framesPerSecond;
+        };
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost(a) > cost(b); });
+        double load[2] = {0, 0};
+        videoLane.assign(videoOuts.size(), 0);
+        for (size_t i : order) {
+            const int lighter = load[0] <= load[1] ? 0 : 1;
+            videoLane[i] = lighter;
+            load[lighter] += cost(i);
+        }
+        videoBoxes.resize(videoOuts.size());
     }
 
     void OnSamples(const AVFrame* frame) {

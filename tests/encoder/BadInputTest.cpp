@@ -167,14 +167,7 @@ TEST(BadInput, ReadOnlyDestinationFolderIsReported) {
 }
 
 TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
-    ClipSpec spec;
-    spec.name = "big.avi";
-    spec.seconds = 8;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    const std::string source = MakeClip(spec);
+    const std::string source = BusyMovie();
     EncoderHarness h;
     const std::string folder = h.Dir() + "small";
     ScratchMount mount(folder, "size=160k");

@@ -25,18 +25,6 @@ std::string MessageOf(const std::function<void()>& call) {
     return "(no error)";
 }
 
-// Long enough to stop in the middle, small enough to encode in about a second.
-std::string BusyClip() {
-    ClipSpec spec;
-    spec.name = "busy.avi";
-    spec.seconds = 8;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    return MakeClip(spec);
-}
-
 std::string ShortClip() {
     ClipSpec spec;
     spec.name = "short.avi";
@@ -100,12 +88,12 @@ TEST(EncoderControl, StartNeedsBothNamesAndAnIdleEncoder) {
     EncoderHarness h;
     EXPECT_EQ(MessageOf([&] { h.Control().StartEncoding(); }),
               "No source file is set. Set InputFilename before starting to encode.");
-    h.Control().setInputFilename(BusyClip());
+    h.Control().setInputFilename(BusyMovie());
     EXPECT_EQ(MessageOf([&] { h.Control().StartEncoding(); }),
               "No destination file is set. Set OutputFilename before starting to encode.");
     EXPECT_FALSE(h.Control().IsEncoding());
 
-    h.Set(BusyClip(), h.Dir() + "out.rm", DispId::Target512KDSLCableModem);
+    h.Set(BusyMovie(), h.Dir() + "out.rm", DispId::Target512KDSLCableModem);
     h.Control().StartEncoding();
     EXPECT_TRUE(h.Control().IsEncoding());
     EXPECT_EQ(MessageOf([&] { h.Control().StartEncoding(); }),
@@ -144,7 +132,7 @@ TEST(EncoderControl, StopAtOnceAndInTheMiddleFiftyTimes) {
     EncoderHarness h;
     const std::string destination = h.Dir() + "kept.rm";
     testsupport::WriteFileBytes(destination, "an earlier file, kept byte for byte");
-    h.Set(BusyClip(), destination, DispId::Target512KDSLCableModem);
+    h.Set(BusyMovie(), destination, DispId::Target512KDSLCableModem);
     const int threadsBefore = ThreadCount();
     qint64 slowestStart = 0, slowestStop = 0;
     for (int i = 0; i < 50; ++i) {
@@ -182,7 +170,7 @@ TEST(EncoderControl, StopAtOnceAndInTheMiddleFiftyTimes) {
 TEST(EncoderControl, DestroyingTheControlWhileEncodingStopsIt) {
     EncoderHarness h;
     const int threadsBefore = ThreadCount();
-    h.Set(BusyClip(), h.Dir() + "out.rm", DispId::Target512KDSLCableModem);
+    h.Set(BusyMovie(), h.Dir() + "out.rm", DispId::Target512KDSLCableModem);
     h.Control().StartEncoding();
     ASSERT_TRUE(QTest::qWaitFor([&] { return h.ProgressEvents() > 0; }, 20000));
     h.Destroy();

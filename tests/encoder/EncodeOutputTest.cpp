@@ -14,18 +14,6 @@ using testsupport::ProbeInfo;
 
 namespace {
 
-int Count(const ProbeInfo& info, const std::string& type) {
-    return static_cast<int>(std::count_if(info.streams.begin(), info.streams.end(),
-                                          [&](const testsupport::ProbeStream& s) { return s.type == type; }));
-}
-
-const testsupport::ProbeStream* StreamOf(const ProbeInfo& info, const std::string& type) {
-    for (const auto& s : info.streams)
-        if (s.type == type)
-            return &s;
-    return nullptr;
-}
-
 double SourceDuration(const std::string& path) {
     return Probe(path).duration;
 }
@@ -64,12 +52,12 @@ TEST(EncodeOutput, MovieWithSoundBecomesRealVideoAndRealAudioWithItsClipTexts) {
     c.setDescription("Erste Probe, ¡olé!");
     c.setKeywords("Probe, Orchester, 音楽");
     const ProbeInfo info = EncodeAndCheck(h, source, destination);
-    ASSERT_EQ(Count(info, "video"), 1);
-    ASSERT_EQ(Count(info, "audio"), 1);
-    EXPECT_EQ(StreamOf(info, "video")->codec, "rv20");
-    EXPECT_EQ(StreamOf(info, "audio")->codec, "ra_144");
-    EXPECT_EQ(StreamOf(info, "video")->width, 160);
-    EXPECT_EQ(StreamOf(info, "video")->height, 120);
+    ASSERT_EQ(StreamCount(info, "video"), 1);
+    ASSERT_EQ(StreamCount(info, "audio"), 1);
+    EXPECT_EQ(FirstStream(info, "video")->codec, "rv20");
+    EXPECT_EQ(FirstStream(info, "audio")->codec, "ra_144");
+    EXPECT_EQ(FirstStream(info, "video")->width, 160);
+    EXPECT_EQ(FirstStream(info, "video")->height, 120);
     EXPECT_EQ(info.tags.at("title"), "Sommernachtstraum – Ouvertüre");
     EXPECT_EQ(info.tags.at("author"), "Åsa Ødegård");
     EXPECT_EQ(info.tags.at("copyright"), "© 2026 Studio Ü");
@@ -81,16 +69,7 @@ TEST(EncodeOutput, MovieWithSoundBecomesRealVideoAndRealAudioWithItsClipTexts) {
 }
 
 TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
-    ClipSpec spec;
-    spec.name = "ten-seconds.avi";
-    spec.seconds = 10;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.sampleRate = 44100;
-    spec.channels = 2;
-    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le"};
-    const std::string source = MakeClip(spec);
+    const std::string source = TenSecondMovie();
     const DispId audiences[] = {DispId::Target28KModem,
                                 DispId::Target56KModem,
                                 DispId::TargetSingleISDN,
@@ -110,8 +89,9 @@ TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
         EXPECT_LE(bitRate, budgets[i] * 1.10) << "audience " << i;
         EXPECT_GE(bitRate, budgets[i] * 0.5) << "audience " << i << " wastes its budget";
         std::cout << "[ figures  ] budget " << budgets[i] / 1000 << " kbit/s: file " << bitRate / 1000
-                  << " kbit/s, video " << StreamOf(info, "video")->width << "x"
-                  << StreamOf(info, "video")->height << ", audio " << StreamOf(info, "audio")->codec << "\n";
+                  << " kbit/s, video " << FirstStream(info, "video")->width << "x"
+                  << FirstStream(info, "video")->height << ", audio " << FirstStream(info, "audio")->codec
+                  << "\n";
     }
 }
 
@@ -144,9 +124,9 @@ TEST(EncodeOutput, EverySourceKindOfTheJobListIsRead) {
         h.Set(source, destination, DispId::TargetLAN);
         h.Control().setAudioContent(2);
         const ProbeInfo info = EncodeAndCheck(h, source, destination);
-        EXPECT_EQ(Count(info, "video"), kind.video ? 1 : 0) << kind.name;
-        ASSERT_EQ(Count(info, "audio"), 1) << kind.name;
-        EXPECT_EQ(StreamOf(info, "audio")->codec, "ac3") << kind.name;
+        EXPECT_EQ(StreamCount(info, "video"), kind.video ? 1 : 0) << kind.name;
+        ASSERT_EQ(StreamCount(info, "audio"), 1) << kind.name;
+        EXPECT_EQ(FirstStream(info, "audio")->codec, "ac3") << kind.name;
     }
 }
 
@@ -162,24 +142,24 @@ TEST(EncodeOutput, SwitchedOffStreamsAndSourcesWithOneStream) {
         EncoderHarness h;
         h.Set(MakeClip(silent), h.Dir() + "a.rm");
         const ProbeInfo info = EncodeAndCheck(h, MakeClip(silent), h.Dir() + "a.rm");
-        EXPECT_EQ(Count(info, "audio"), 0);
-        EXPECT_EQ(Count(info, "video"), 1);
+        EXPECT_EQ(StreamCount(info, "audio"), 0);
+        EXPECT_EQ(StreamCount(info, "video"), 1);
     }
     {
         EncoderHarness h;
         h.Set(MakeClip(movie), h.Dir() + "b.rm");
         h.Control().setInputDoVideo(false);
         const ProbeInfo info = EncodeAndCheck(h, MakeClip(movie), h.Dir() + "b.rm");
-        EXPECT_EQ(Count(info, "audio"), 1);
-        EXPECT_EQ(Count(info, "video"), 0);
+        EXPECT_EQ(StreamCount(info, "audio"), 1);
+        EXPECT_EQ(StreamCount(info, "video"), 0);
     }
     {
         EncoderHarness h;
         h.Set(MakeClip(movie), h.Dir() + "c.rm");
         h.Control().setInputDoAudio(false);
         const ProbeInfo info = EncodeAndCheck(h, MakeClip(movie), h.Dir() + "c.rm");
-        EXPECT_EQ(Count(info, "audio"), 0);
-        EXPECT_EQ(Count(info, "video"), 1);
+        EXPECT_EQ(StreamCount(info, "audio"), 0);
+        EXPECT_EQ(StreamCount(info, "video"), 1);
     }
     {
         // Nothing left: a sentence, and no file.
@@ -237,25 +217,18 @@ TEST(EncodeOutput, OddHugeAndManyChannelSourcesAreFitted) {
         h.Control().setAudioContent(3);
         const ProbeInfo info = EncodeAndCheck(h, source, h.Dir() + "out.rm");
         if (c.width) {
-            ASSERT_NE(StreamOf(info, "video"), nullptr) << c.spec.name;
-            EXPECT_EQ(StreamOf(info, "video")->width, c.width);
-            EXPECT_EQ(StreamOf(info, "video")->height, c.height);
+            ASSERT_NE(FirstStream(info, "video"), nullptr) << c.spec.name;
+            EXPECT_EQ(FirstStream(info, "video")->width, c.width);
+            EXPECT_EQ(FirstStream(info, "video")->height, c.height);
         } else {
-            ASSERT_NE(StreamOf(info, "audio"), nullptr);
-            EXPECT_EQ(StreamOf(info, "audio")->channels, 2);
+            ASSERT_NE(FirstStream(info, "audio"), nullptr);
+            EXPECT_EQ(FirstStream(info, "audio")->channels, 2);
         }
     }
 }
 
 TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
-    ClipSpec spec;
-    spec.name = "temp-folder.avi";
-    spec.seconds = 8;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    const std::string source = MakeClip(spec);
+    const std::string source = BusyMovie();
     EncoderHarness h;
     const std::string temp = h.Dir() + "temp/";
     std::filesystem::create_directory(temp);

@@ -1,9 +1,11 @@
 #include "EncoderHarness.h"
 
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "encoder/BuiltinEncoder.h"
+#include "support/MediaFixtures.h"
 
 using conversion::TProducerControl;
 
@@ -71,4 +73,40 @@ int ThreadCount() {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task", ec))
         ++count;
     return count;
+}
+
+std::string TenSecondMovie() {
+    testsupport::ClipSpec spec;
+    spec.name = "ten-seconds.avi";
+    spec.seconds = 10;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 25;
+    spec.sampleRate = 44100;
+    spec.channels = 2;
+    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le"};
+    return testsupport::MakeClip(spec);
+}
+
+std::string BusyMovie() {
+    testsupport::ClipSpec spec;
+    spec.name = "busy.avi";
+    spec.seconds = 8;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 25;
+    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    return testsupport::MakeClip(spec);
+}
+
+int StreamCount(const testsupport::ProbeInfo& info, const std::string& type) {
+    return static_cast<int>(std::count_if(info.streams.begin(), info.streams.end(),
+                                          [&](const testsupport::ProbeStream& s) { return s.type == type; }));
+}
+
+const testsupport::ProbeStream* FirstStream(const testsupport::ProbeInfo& info, const std::string& type) {
+    for (const auto& s : info.streams)
+        if (s.type == type)
+            return &s;
+    return nullptr;
 }

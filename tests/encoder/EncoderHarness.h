@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/TProducerControl.h"
+#include "support/MediaFixtures.h"
 
 // Drives the built-in encoder the way the windows do: through TProducerControl, events on this thread.
 class EncoderHarness {
@@ -43,6 +44,15 @@ class EncoderHarness {
     QThread* owner_ = QThread::currentThread();
     bool offThread_ = false;
 };
+
+// Shared sources: a 10 s 320x240 movie with stereo sound (long enough to measure bit rates), and an
+// 8 s one that takes about a second to encode (long enough to stop in the middle).
+std::string TenSecondMovie();
+std::string BusyMovie();
+
+// Streams of a kind ("audio", "video") in a probed file, and the first of them (nullptr if none).
+int StreamCount(const testsupport::ProbeInfo& info, const std::string& type);
+const testsupport::ProbeStream* FirstStream(const testsupport::ProbeInfo& info, const std::string& type);
 
 // Files in `folder` whose names end in ".tmp": what an encode must never leave behind.
 std::vector<std::string> LeftoverTempFiles(const std::string& folder);

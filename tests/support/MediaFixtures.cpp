@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -112,10 +113,28 @@ ProbeInfo Probe(const std::string& path) {
     return info;
 }
 
-std::string DecodeErrors(const std::string& path, const std::vector<std::string>& extraInputArgs) {
+std::map<int, std::int64_t> PacketBytesByStream(const std::string& path) {
+    std::map<int, std::int64_t> bytes;
+    const ToolResult r = RunTool(
+        "ffprobe", {"-v", "error", "-show_entries", "packet=stream_index,size", "-of", "csv=p=0", path});
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int stream = 0;
+        long long size = 0;
+        if (std::sscanf(line.c_str(), "%d,%lld", &stream, &size) == 2)
+            bytes[stream] += size;
+    }
+    return bytes;
+}
+
+std::string DecodeErrors(const std::string& path, const std::vector<std::string>& inputArgs,
+                         const std::vector<std::string>& outputArgs) {
     std::vector<std::string> args = {"-v", "error", "-nostdin"};
-    args.insert(args.end(), extraInputArgs.begin(), extraInputArgs.end());
-    args.insert(args.end(), {"-i", path, "-f", "null", "-"});
+    args.insert(args.end(), inputArgs.begin(), inputArgs.end());
+    args.insert(args.end(), {"-i", path});
+    args.insert(args.end(), outputArgs.begin(), outputArgs.end());
+    args.insert(args.end(), {"-f", "null", "-"});
     const ToolResult r = RunTool("ffmpeg", args);
     if (r.exitCode != 0 && r.err.empty())
         return "ffmpeg failed";

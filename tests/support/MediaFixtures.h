@@ -52,8 +52,12 @@ struct ProbeInfo {
 };
 ProbeInfo Probe(const std::string& path);
 
+// Bytes of all packets of each stream, by stream index, as FFmpeg's demuxer reads them.
+std::map<int, std::int64_t> PacketBytesByStream(const std::string& path);
+
 // What `ffmpeg -v error -i file -f null -` prints; empty for a file that decodes cleanly.
-std::string DecodeErrors(const std::string& path, const std::vector<std::string>& extraInputArgs = {});
+std::string DecodeErrors(const std::string& path, const std::vector<std::string>& inputArgs = {},
+                         const std::vector<std::string>& outputArgs = {});
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

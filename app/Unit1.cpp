@@ -21,6 +21,7 @@
 #include "app/Forms.h"
 #include "app/Images.h"
 #include "app/LinkLabel.h"
+#include "conversion/RunDriver.h"
 #include "extras/FaceIcon.h"
 #include "extras/FixLauncher.h"
 #include "extras/Links.h"
@@ -91,6 +92,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateProgressPanel();
     WireCommands();
     jobs_ = std::make_unique<jobs::JobListView>(JobList, *LV);
+    CreateRun();
 
     resize(kDesignWidth, kDesignHeight);
     setMinimumSize(kDesignWidth, kDesignHeight);
@@ -101,6 +103,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     LV->setFocus();
 }
 
+// Out of line: the run members are complete types only here.
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate() {
@@ -489,10 +492,6 @@ void TMainForm::LoadMorePages() {
     Forms.MoreForm->LoadPages(platform::ProgramDirectory() + MorePagesDir);
 }
 
-void TMainForm::ApplyEncoderSettingsStep() {
-    // The run driver copies Settings onto the encoder control here.
-}
-
 void TMainForm::GiveFixerDownloadAddress() {
     if (Forms.FormMorbeck)
         Forms.FormMorbeck->DownloadAddress = HomePage;
@@ -677,13 +676,6 @@ void TMainForm::MusicInfo1Click() {
 }
 
 // ---- Run state ----
-
-void TMainForm::Stop2Click() {
-    EnterIdleState();
-    Panel2->hide();
-    for (QLabel* l : {SourceLabel, SourceFilenameLabel, DestLabel, DestFilenameLabel})
-        l->hide();
-}
 
 void TMainForm::SetRunControls(bool running) {
     Converter1->setEnabled(!running);

@@ -16,7 +16,14 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class QTimer;
 class QTreeWidget;
+
+namespace conversion {
+class RunDriver;
+class RunHost;
+class TProducerControl;
+}  // namespace conversion
 
 namespace app {
 
@@ -76,6 +83,11 @@ class TMainForm : public QMainWindow {
     QLabel* DestLabel = nullptr;
     QLabel* DestFilenameLabel = nullptr;
     QPushButton* Button3 = nullptr;  // the panel's "Stop"
+
+    // The hidden encoder control, and the run's stepper (owned by the run driver, armed only during a run).
+    conversion::TProducerControl* ProducerControl1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    conversion::RunDriver& Run() { return *run_; }
 
     // ---- Menus ----
     QMenu* File1 = nullptr;
@@ -161,8 +173,11 @@ class TMainForm : public QMainWindow {
     void AboutClick();
     void Fix1Click();
 
-    // Stop's window part: idle commands and the panel hidden. The run driver adds the encoder and the
-    // stepper.
+    // The conversion run: Start, the popup's Start, the toolbar's convert toggle, and Stop (which also
+    // stops a running encode and disarms the stepper).
+    void Converter1Click();
+    void Converter2Click();
+    void ToolButton3Click(bool down);
     void Stop2Click();
 
     // The two command states of a conversion run. Running: Converter1, Addfiles1 (with ToolButton1), N11,
@@ -202,6 +217,10 @@ class TMainForm : public QMainWindow {
     void GiveFixerDownloadAddress();  // the repair-tool prompt's download address
 
     std::unique_ptr<jobs::JobListView> jobs_;
+    // The run: the window as the driver sees it, and the driver.
+    void CreateRun();
+    std::unique_ptr<conversion::RunHost> runHost_;
+    std::unique_ptr<conversion::RunDriver> run_;
     bool shown_ = false;
 };
 

@@ -110,6 +110,8 @@ void FakeProducer::StopEncoding() {
     log_.push_back({false, "StopEncoding()"});
     ++stops_;
     isEncoding = false;
+    if (onStop)
+        onStop();
 }
 
 std::vector<std::string> FakeProducer::Calls(bool withReads) const {

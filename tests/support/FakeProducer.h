@@ -36,6 +36,8 @@ class FakeProducer : public encoder::IProducerDispatch {
     bool startSetsEncoding = true;
     // Runs inside StartEncoding after it was logged, e.g. to raise events from within the call.
     std::function<void()> onStart;
+    // Runs inside StopEncoding after it was logged.
+    std::function<void()> onStop;
 
     // Makes writes to `id`, or StartEncoding / StopEncoding, fail with the control's message.
     void RefuseProperty(encoder::DispId id, std::string message);

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-multimedia-dev libqt6opengl6-dev
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    ffmpeg xvfb xauth fp-utils
+    ffmpeg xvfb xauth xdotool fp-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/Images.h"
 #include "app/LinkLabel.h"
 #include "app/Unit1.h"
 #include "platform/Dialogs.h"
@@ -412,4 +414,32 @@ TEST_F(MainFormTest, WindowStartsCentredOnTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 1);
+}
+
+TEST_F(MainFormTest, LinkLabelReportsTheMouseAsARealPointerWouldMoveIt) {
+    form->show();
+    QApplication::processEvents();
+    QSignalSpy clicked(form->Label2, &app::TLinkLabel::clicked);
+    QTest::mouseMove(form->Label2, QPoint(3, 3));
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), form->Label2->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Label2, &move);
+    EXPECT_TRUE(form->Label2->font().underline());
+    QTest::mouseClick(form->Label2, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    EXPECT_EQ(clicked.count(), 1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(form->Label2, &leave);
+    EXPECT_TRUE(form->Label2->font().italic());
+    EXPECT_FALSE(form->Label2->font().underline());
+}
+
+TEST(ImageList, TwelveImagesAtBothSizesAndNothingBeyond) {
+    for (int i = 0; i < app::ImageCount; ++i) {
+        const QIcon icon = app::ImageListIcon(i);
+        EXPECT_EQ(icon.availableSizes().size(), 2) << i;
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16))) << i;
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48))) << i;
+    }
+    EXPECT_TRUE(app::ImageListIcon(-1).isNull());
+    EXPECT_TRUE(app::ImageListIcon(app::ImageCount).isNull());
 }

@@ -55,7 +55,7 @@ CodecPtr OpenEncoder(AVCodecID id, const std::function<void(AVCodecContext*)>& s
 void Drain(AVCodecContext* ctx, AVFrame* frame, std::vector<Frame>& out) {
     if (avcodec_send_frame(ctx, frame) < 0)
         throw std::runtime_error("encoder refused a frame");
-    PacketPtr packet(av_packet_alloc());
+    PacketPtr packet = encoder::av::MakePacket();
     while (avcodec_receive_packet(ctx, packet.get()) == 0) {
         Frame f;
         f.bytes.assign(packet->data, packet->data + packet->size);
@@ -78,7 +78,7 @@ EncodedStream EncodeAudio(AVCodecID id, AVSampleFormat format, int sampleRate, i
     const int frameSize = ctx->frame_size;
     const int frames = static_cast<int>(std::ceil(seconds * sampleRate / frameSize));
     EncodedStream s;
-    FramePtr frame(av_frame_alloc());
+    FramePtr frame = encoder::av::MakeFrame();
     for (int i = 0; i < frames; ++i) {
         av_frame_unref(frame.get());
         frame->format = format;
@@ -133,7 +133,7 @@ EncodedStream EncodeRv20(int width, int height, double fps, int count, int bitRa
         c->max_b_frames = 0;
     });
     EncodedStream s;
-    FramePtr frame(av_frame_alloc());
+    FramePtr frame = encoder::av::MakeFrame();
     for (int i = 0; i < count; ++i) {
         av_frame_unref(frame.get());
         frame->format = AV_PIX_FMT_YUV420P;
@@ -261,8 +261,8 @@ Probe ProbeFile(const std::string& path, std::int64_t seekMs) {
     }
     if (seekMs >= 0 && av_seek_frame(input.get(), -1, seekMs * 1000, AVSEEK_FLAG_BACKWARD) < 0)
         probe.errors.push_back("seek failed");
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
+    PacketPtr packet = encoder::av::MakePacket();
+    FramePtr frame = encoder::av::MakeFrame();
     auto receive = [&](unsigned index) {
         while (avcodec_receive_frame(decoders[index].get(), frame.get()) == 0) {
             ++probe.streams[index].decodedFrames;

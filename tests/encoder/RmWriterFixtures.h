@@ -7,31 +7,15 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
-
+#include "encoder/LibavPtr.h"
 #include "encoder/RmWriter.h"
 
 namespace rmtest {
 
-struct InputDeleter {
-    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* p) const { av_frame_free(&p); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using encoder::av::CodecPtr;
+using encoder::av::FramePtr;
+using encoder::av::InputPtr;
+using encoder::av::PacketPtr;
 
 struct Frame {
     std::vector<std::uint8_t> bytes;

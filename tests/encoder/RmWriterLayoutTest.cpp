@@ -199,7 +199,7 @@ TEST_F(Layout, LargePicturesAreCutIntoFragmentsThatJoinAgain) {
     AVFormatContext* raw = nullptr;
     ASSERT_EQ(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), 0);
     InputPtr input(raw);
-    PacketPtr packet(av_packet_alloc());
+    PacketPtr packet = encoder::av::MakePacket();
     std::size_t n = 0;
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         ASSERT_LT(n, video.frames.size());

@@ -142,7 +142,7 @@ TEST_F(WrittenFile, SeeksToTheMiddleThroughItsIndex) {
     EXPECT_EQ(avformat_index_get_entries_count(input->streams[videoIndex]), 6);
 
     ASSERT_GE(av_seek_frame(input.get(), videoIndex, 3000, AVSEEK_FLAG_BACKWARD), 0);
-    PacketPtr packet(av_packet_alloc());
+    PacketPtr packet = encoder::av::MakePacket();
     bool sawVideo = false;
     for (int n = 0; n < 20 && !sawVideo; ++n) {
         ASSERT_GE(av_read_frame(input.get(), packet.get()), 0);

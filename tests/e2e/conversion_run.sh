@@ -24,6 +24,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Qt keeps the file dialog's state under the user's configuration: here that is the scratch folder.
+mkdir -m 700 "$work/config" "$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 fail() {
     echo "FAIL: $*"
     exit 1

@@ -150,17 +150,12 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         FailCreate(path, error);
     }
     ::close(fd);
+    // The content is on disk before the rename, so after a crash the name holds the old file or the new one,
+    // each whole. The folder is not synced: losing the newest rename is acceptable, and saves come in bursts.
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(tempPath.c_str());
         FailCreate(path, error);
-    }
-    // Make the rename itself durable.
-    std::string folder = platform::ExtractFilePath(target);
-    int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
     }
 }
 

@@ -1,0 +1,187 @@
+// Encoding benchmark (run by hand: bench_encode_bench [seconds]).
+//
+// 1. A 60 s 640x480 clip with sound, encoded for the 512K audience by the built-in encoder, against the
+//    ffmpeg command line making the same codecs, frame size, frame rate and bit rates with its own rm
+//    muxer. Reports the wall-time ratio and each side's peak memory.
+// 2. A SureStream encode for all eight audiences against eight single-rate encodes of the same clip.
+// Every encode runs in a child process of its own, so that wall time and peak memory are its alone.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "encoder/BuiltinEncoder.h"
+#include "encoder/EncodeSettings.h"
+
+extern char** environ;
+
+namespace {
+
+using encoder::DispId;
+
+const DispId kAudiences[] = {DispId::Target28KModem,
+                             DispId::Target56KModem,
+                             DispId::TargetSingleISDN,
+                             DispId::TargetDualISDN,
+                             DispId::TargetLAN,
+                             DispId::Target256KDSLCableModem,
+                             DispId::Target384KDSLCableModem,
+                             DispId::Target512KDSLCableModem};
+constexpr int kAudioContent = 2;  // music
+
+struct Run {
+    double seconds = 0;
+    long peakKiB = 0;
+    int status = -1;
+};
+
+// Runs a program as a child and measures it.
+Run Measure(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    Run run;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return run;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.peakKiB = usage.ru_maxrss;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// Child mode: one encode through the control, as the program drives it.
+int EncodeChild(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    auto control = encoder::CreateBuiltinEncoder();
+    struct Sink : encoder::EventSink {
+        int failed = 0;
+        void OnEncodingStarted() override {}
+        void OnErrorOccurred(std::int32_t, const std::u16string& text) override {
+            std::fprintf(stderr, "%s\n", QString::fromStdU16String(text).toUtf8().constData());
+            failed = 1;
+        }
+        void OnEncodingProgressChanged(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    } sink;
+    control->Advise(&sink);
+    auto text = [](const char* s) { return encoder::DispValue(QString::fromUtf8(s).toStdU16String()); };
+    control->PutProperty(DispId::InputFilename, text(argv[2]));
+    control->PutProperty(DispId::OutputFilename, text(argv[3]));
+    control->PutProperty(DispId::SureStream,
+                         std::atoi(argv[4]) ? encoder::kVariantTrue : encoder::kVariantFalse);
+    control->PutProperty(DispId::AudioContent, std::int32_t{kAudioContent});
+    for (int i = 5; i < argc; ++i)
+        control->PutProperty(kAudiences[std::atoi(argv[i])], encoder::kVariantTrue);
+    control->StartEncoding();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (std::get<encoder::VariantBool>(control->GetProperty(DispId::IsEncoding)) ==
+            encoder::kVariantFalse)
+            app.quit();
+    });
+    poll.start(5);
+    app.exec();
+    control->Advise(nullptr);
+    return sink.failed;
+}
+
+void Report(const char* what, const Run& run) {
+    std::printf("%-44s %8.2f s  peak %7.1f MiB  %s\n", what, run.seconds, run.peakKiB / 1024.0,
+                run.status == 0 ? "ok" : "FAILED");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 5 && std::string(argv[1]) == "--encode")
+        return EncodeChild(argc, argv);
+    const std::string seconds = argc > 1 ? argv[1] : "60";
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    QTemporaryDir dir;
+    const std::string source = dir.path().toStdString() + "/source.avi";
+    std::printf("Making a %s s 640x480 clip with sound...\n", seconds.c_str());
+    const Run made =
+        Measure({"ffmpeg", "-v",    "error", "-y",
+                 "-f",     "lavfi", "-i",    "testsrc2=size=640x480:rate=25:duration=" + seconds,
+                 "-f",     "lavfi", "-i",    "aevalsrc=sin(2*PI*(300+200*sin(t))*t)*0.5:s=44100:d=" + seconds,
+                 "-ac",    "2",     "-c:v",  "mpeg4",
+                 "-q:v",   "3",     "-c:a",  "libmp3lame",
+                 "-b:a",   "192k",  source});
+    if (made.status != 0)
+        return 1;
+
+    // The 512K audience's plan, so that the command line makes the same streams.
+    encoder::EncodeChoice choice;
+    choice.targets[static_cast<size_t>(encoder::Audience::DSL512K)] = true;
+    choice.audioContent = kAudioContent;
+    encoder::SourceShape shape;
+    shape.hasAudio = shape.hasVideo = true;
+    shape.width = 640;
+    shape.height = 480;
+    shape.framesPerSecond = 25;
+    const encoder::StreamPlan plan = encoder::PlanEncode(choice, shape, source).front();
+    std::printf("512K plan: rv20 %dx%d at %d fps, %d bit/s; ac3 %d Hz, %d channel(s), %d bit/s\n\n",
+                plan.video.width, plan.video.height, plan.video.framesPerSecond, plan.video.bitRate,
+                plan.audio.sampleRate, plan.audio.channels, plan.audio.bitRate);
+
+    const std::string out = dir.path().toStdString() + "/";
+    const Run builtin = Measure({self, "--encode", source, out + "builtin.rm", "0", "7"});
+    Report("built-in encoder, 512K single-rate", builtin);
+    const Run command = Measure({"ffmpeg",
+                                 "-v",
+                                 "error",
+                                 "-y",
+                                 "-i",
+                                 source,
+                                 "-c:v",
+                                 "rv20",
+                                 "-s",
+                                 std::to_string(plan.video.width) + "x" + std::to_string(plan.video.height),
+                                 "-r",
+                                 std::to_string(plan.video.framesPerSecond),
+                                 "-b:v",
+                                 std::to_string(plan.video.bitRate),
+                                 "-g",
+                                 std::to_string(plan.video.keyFrameInterval),
+                                 "-c:a",
+                                 "ac3",
+                                 "-ar",
+                                 std::to_string(plan.audio.sampleRate),
+                                 "-ac",
+                                 std::to_string(plan.audio.channels),
+                                 "-b:a",
+                                 std::to_string(plan.audio.bitRate),
+                                 out + "ffmpeg.rm"});
+    Report("ffmpeg command line, same streams", command);
+    std::printf("wall-time ratio built-in / ffmpeg: %.2f\n\n", builtin.seconds / command.seconds);
+
+    const Run multi =
+        Measure({self, "--encode", source, out + "multi.rm", "1", "0", "1", "2", "3", "4", "5", "6", "7"});
+    Report("built-in, SureStream for all eight audiences", multi);
+    Run separate;
+    separate.status = 0;
+    for (int a = 0; a < 8; ++a) {
+        const Run one = Measure(
+            {self, "--encode", source, out + "single" + std::to_string(a) + ".rm", "0", std::to_string(a)});
+        separate.seconds += one.seconds;
+        separate.peakKiB = std::max(separate.peakKiB, one.peakKiB);
+        separate.status |= one.status;
+    }
+    Report("built-in, eight single-rate encodes", separate);
+    std::printf("wall-time ratio SureStream / eight single-rate: %.2f\n", multi.seconds / separate.seconds);
+    return builtin.status | command.status | multi.status | separate.status;
+}

@@ -195,3 +195,20 @@ TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
     EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
     EXPECT_TRUE(LeftoverTempFiles(folder).empty());
 }
+
+TEST(BadInput, ATemporaryFolderOnAnotherFileSystemStillReplacesTheDestinationWhole) {
+    EncoderHarness h;
+    const std::string temp = h.Dir() + "elsewhere";
+    ScratchMount mount(temp, "size=4m");
+    if (!mount.Mounted())
+        GTEST_SKIP() << "cannot mount a second file system here";
+    const std::string destination = h.Dir() + "out.rm";
+    testsupport::WriteFileBytes(destination, kEarlier);
+    h.Set(Movie(), destination);
+    h.Control().setTempDirectory(temp);
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    EXPECT_EQ(testsupport::Probe(destination).formatName, "rm");
+    EXPECT_TRUE(LeftoverTempFiles(temp).empty());
+    EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+}

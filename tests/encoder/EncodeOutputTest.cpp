@@ -253,3 +253,16 @@ TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
     g.Control().setTempDirectory(g.Dir() + "missing/");
     EncodeAndCheck(g, MakeClip(ClipSpec{}), g.Dir() + "out.rm");
 }
+
+TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
+    const std::string source = MakeClip(ClipSpec{});
+    EncoderHarness h;
+    h.Set(source, h.Dir() + "dsl.rm", DispId::TargetDSLCableModem);
+    h.Control().setAudioContent(3);
+    const ProbeInfo info = EncodeAndCheck(h, source, h.Dir() + "dsl.rm");
+    ASSERT_NE(FirstStream(info, "audio"), nullptr);
+    EXPECT_EQ(FirstStream(info, "audio")->codec, "ac3");
+    EXPECT_EQ(FirstStream(info, "audio")->channels, 2);
+    ASSERT_TRUE(info.tags.count("target audiences"));
+    EXPECT_NE(info.tags.at("target audiences").find("256K DSL/Cable Modem"), std::string::npos);
+}

@@ -53,7 +53,8 @@ constexpr int kVideoPacketHeaderBytes = 2;
 constexpr int kAudioPacketBytes = 640;
 // Index entries, file headers: a little more per second, whatever the streams.
 constexpr int kFileOverheadBits = 800;
-constexpr int kKeyFrameSeconds = 10;
+// Keyframes this far apart: where a player can start after a seek.
+constexpr int kKeyFrameSeconds = 5;
 
 int AudioOverhead(const AudioPlan& audio) {
     const int packetsPerSecond = audio.bitRate / 8 / kAudioPacketBytes + 1;

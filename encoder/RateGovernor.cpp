@@ -36,7 +36,7 @@ RateGovernor::Decision RateGovernor::Next(std::int64_t slot, bool mustSend) cons
         d.drop = true;
         return d;
     }
-    d.key = sent_ % keyInterval_ == 0;
+    d.key = sent_ == 0 || slot - lastKeySlot_ >= keyInterval_;
     double want = perFrame - overspend / framesPerSecond_;
     want = std::clamp(want, perFrame * 0.2, perFrame * 3.0);
     if (d.key)
@@ -49,8 +49,10 @@ RateGovernor::Decision RateGovernor::Next(std::int64_t slot, bool mustSend) cons
     return d;
 }
 
-void RateGovernor::Sent(const Decision& decision, std::int64_t bits) {
+void RateGovernor::Sent(std::int64_t slot, const Decision& decision, std::int64_t bits) {
     bits_ += bits;
+    if (decision.key)
+        lastKeySlot_ = slot;
     ++sent_;
     const double complexity = static_cast<double>(bits) * decision.quantizer;
     double& model = decision.key ? keyComplexity_ : frameComplexity_;

@@ -7,7 +7,8 @@ namespace encoder {
 // busy pictures and cannot go below its coarsest quantizer, so the encoder picks every frame's quantizer
 // itself from a simple model (bits = complexity / quantizer, complexity learnt from the frames sent),
 // paying back any overspend within about a second, and drops frames when even the coarsest quantizer
-// spends too much. Keyframes come every `keyInterval` frames sent.
+// spends too much. Keyframes come every `keyInterval` slots (a fixed time apart, dropped frames or not),
+// so that a player can seek anywhere.
 class RateGovernor {
   public:
     RateGovernor(int bitRate, int framesPerSecond, int width, int height, int keyInterval);
@@ -20,8 +21,8 @@ class RateGovernor {
     // What to do with the frame of output slot `slot` (slots count from 0 at the stream's frame rate).
     // `mustSend` keeps the frame whatever the budget (the clip's last one).
     Decision Next(std::int64_t slot, bool mustSend) const;
-    // The frame was sent and took `bits`.
-    void Sent(const Decision& decision, std::int64_t bits);
+    // The frame of `slot` was sent and took `bits`.
+    void Sent(std::int64_t slot, const Decision& decision, std::int64_t bits);
 
     std::int64_t BitsSent() const { return bits_; }
 
@@ -37,6 +38,7 @@ class RateGovernor {
     double lastQuantizer_ = 0;
     std::int64_t bits_ = 0;
     std::int64_t sent_ = 0;
+    std::int64_t lastKeySlot_ = 0;
 };
 
 }  // namespace encoder

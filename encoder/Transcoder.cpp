@@ -133,7 +133,7 @@ class VideoOut {
             std::int64_t bits = 0;
             for (size_t i = first; i < out.size(); ++i)
                 bits += std::int64_t{out[i].packet->size} * 8;
-            governor_.Sent(decision, bits);
+            governor_.Sent(slot, decision, bits);
         }
     }
 

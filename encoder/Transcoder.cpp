@@ -408,8 +408,12 @@ struct Transcoder::Impl {
 
     void Open() {
         std::error_code ec;
-        if (std::filesystem::is_directory(job.source, ec))
+        const auto status = std::filesystem::status(job.source, ec);
+        if (std::filesystem::is_directory(status))
             throw SourceError("it is a folder, not a media file");
+        // A pipe or device could block the reader where Stop cannot reach it.
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+            throw SourceError("it is not a file but a device or pipe");
         AVFormatContext* raw = avformat_alloc_context();
         if (!raw)
             throw EncodeError("Out of memory.");

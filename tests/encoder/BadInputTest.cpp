@@ -97,6 +97,9 @@ TEST(BadInput, UnreadableSourcesEndInAnErrorSentence) {
     testsupport::WriteFileBytes(dir + "text.wav", "This is a note about the concert, not a sound file.\n");
     EXPECT_EQ(EncodeOverExisting(dir + "text.wav"),
               "Cannot read the source file " + dir + "text.wav: Invalid data found when processing input.");
+    mkfifo((dir + "pipe.avi").c_str(), 0600);  // nobody writes: opening it would wait for ever
+    EXPECT_EQ(EncodeOverExisting(dir + "pipe.avi"),
+              "Cannot read the source file " + dir + "pipe.avi: it is not a file but a device or pipe.");
     fs::create_directories(dir + "folder.avi");
     EXPECT_EQ(EncodeOverExisting(dir + "folder.avi"),
               "Cannot read the source file " + dir + "folder.avi: it is a folder, not a media file.");

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <filesystem>
+#include <set>
 
 #include "EncoderHarness.h"
 #include "support/MediaFixtures.h"
@@ -268,4 +269,26 @@ TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
     EXPECT_EQ(FirstStream(info, "audio")->channels, 2);
     ASSERT_TRUE(info.tags.count("target audiences"));
     EXPECT_NE(info.tags.at("target audiences").find("256K DSL/Cable Modem"), std::string::npos);
+}
+
+TEST(EncodeOutput, ProgressFollowsTheFileSizeWhenTheDurationIsUnknown) {
+    ClipSpec spec;
+    spec.name = "raw.m4v";  // a bare MPEG-4 video stream: no container, no duration
+    spec.seconds = 5;
+    spec.width = 320;
+    spec.height = 240;
+    spec.fps = 10;
+    spec.audio = false;
+    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "2", "-f", "m4v"};
+    const std::string source = MakeClip(spec);
+    ASSERT_EQ(Probe(source).duration, 0.0);
+    EncoderHarness h;
+    h.Set(source, h.Dir() + "raw.rm");
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    const std::vector<int> percents = h.Percents();
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_GE(std::set<int>(percents.begin(), percents.end()).size(), 4u);
+    EXPECT_EQ(h.LastDuration(), 0);
 }

@@ -31,6 +31,8 @@ class EncoderHarness {
     std::string LastError() const;
     std::vector<int> Percents() const;
     int ProgressEvents() const { return static_cast<int>(progress_.count()); }
+    // The duration argument of the last progress event (milliseconds, 0 when unknown).
+    int LastDuration() const { return progress_.isEmpty() ? -1 : progress_.last().at(0).toInt(); }
     // Every event so far arrived on the thread that made the control.
     bool EventsOnOwnThread() const { return !offThread_; }
     void ClearEvents();

@@ -90,7 +90,6 @@ class VideoOut {
 
     const VideoPlan& Plan() const { return plan_; }
     std::vector<int>& Streams() { return streams_; }
-    std::int64_t FramesOut() const { return next_; }
 
     // Every decoded picture in order, `seconds` from the start of the clip.
     void Picture(const AVFrame* picture, double seconds, std::vector<Encoded>& out) {
@@ -198,7 +197,6 @@ class AudioOut {
                    : static_cast<int>(std::lround(static_cast<double>(plan_.bitRate) * codec_->frame_size /
                                                   8.0 / plan_.sampleRate));
     }
-    std::int64_t PacketsOut() const { return packets_; }
 
     // Loudest sample since the last call, percent of full scale.
     int TakePeak() { return std::exchange(peak_, 0); }
@@ -453,7 +451,7 @@ struct Transcoder::Impl {
                               avcodec_get_name(stream->codecpar->codec_id) + ")");
         decoder.codec.reset(avcodec_alloc_context3(codec));
         Check(avcodec_parameters_to_context(decoder.codec.get(), stream->codecpar), "Cannot read the source");
-        decoder.codec->thread_count = type == AVMEDIA_TYPE_VIDEO ? 2 : 1;
+        decoder.codec->thread_count = type == AVMEDIA_TYPE_VIDEO ? 0 : 1;  // 0: as many as there are cores
         decoder.codec->pkt_timebase = stream->time_base;
         const int rc = avcodec_open2(decoder.codec.get(), codec, nullptr);
         if (rc < 0)

@@ -1,5 +1,7 @@
 #include "app/UnitTemp.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,13 +19,21 @@ namespace {
 constexpr int ClientWidth = 348;
 constexpr int ClientHeight = 230;
 
+void SetBold(QLabel* label, bool bold) {
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
+    // The labels size themselves to their text: the designed widths were measured in another font, and
+    // a bold caption must not lose its last letters.
+    QSize hint = label->sizeHint();
+    label->resize(std::max(label->width(), hint.width()), std::max(label->height(), hint.height()));
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect geometry, bool bold) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
     label->setObjectName(QString::fromUtf8(name));
     label->setGeometry(geometry);
-    QFont font = label->font();
-    font.setBold(bold);
-    label->setFont(font);
+    SetBold(label, bold);
     return label;
 }
 
@@ -33,12 +43,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
-}
-
-void SetBold(QLabel* label, bool bold) {
-    QFont font = label->font();
-    font.setBold(bold);
-    label->setFont(font);
 }
 }  // namespace
 

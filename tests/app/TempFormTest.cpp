@@ -54,7 +54,14 @@ TEST_F(TempForm, IsLaidOutAsDesigned) {
                               Expected{form.OKButton, "OKButton", {224, 160, 75, 25}},
                               Expected{form.ProgressBar, "ProgressBar", {56, 112, 150, 17}}}) {
         EXPECT_EQ(e.widget->objectName(), e.name);
-        EXPECT_EQ(e.widget->geometry(), e.geometry) << e.name;
+        if (qobject_cast<QLabel*>(e.widget)) {
+            // Labels keep their place and grow to show their whole caption.
+            EXPECT_EQ(e.widget->pos(), e.geometry.topLeft()) << e.name;
+            EXPECT_GE(e.widget->width(), e.geometry.width()) << e.name;
+            EXPECT_GE(e.widget->width(), e.widget->sizeHint().width()) << e.name;
+        } else {
+            EXPECT_EQ(e.widget->geometry(), e.geometry) << e.name;
+        }
     }
     EXPECT_EQ(form.Label1->text(), "1. Download and install  Quenzor.  OK");
     EXPECT_EQ(form.Label2->text(), "2. Run Quenzor.  OK");

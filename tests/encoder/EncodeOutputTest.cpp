@@ -292,3 +292,28 @@ TEST(EncodeOutput, ProgressFollowsTheFileSizeWhenTheDurationIsUnknown) {
     EXPECT_GE(std::set<int>(percents.begin(), percents.end()).size(), 4u);
     EXPECT_EQ(h.LastDuration(), 0);
 }
+
+TEST(EncodeOutput, VideoQualityTradesFramesPerSecond) {
+    ClipSpec spec;
+    spec.name = "quality.avi";
+    spec.seconds = 4;
+    spec.fps = 25;
+    spec.audio = false;
+    spec.codecArgs = {"-c:v", "mpeg4"};
+    const std::string source = MakeClip(spec);
+    auto frames = [&](int quality) {
+        EncoderHarness h;
+        h.Set(source, h.Dir() + "q.rm", DispId::TargetLAN);
+        h.Control().setVideoQuality(quality);
+        EncodeAndCheck(h, source, h.Dir() + "q.rm");
+        const auto r = testsupport::RunTool(
+            "ffprobe", {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
+                        "stream=nb_read_packets", "-of", "csv=p=0", h.Dir() + "q.rm"});
+        return std::atoi(r.out.c_str());
+    };
+    const int normal = frames(0), smoothest = frames(1), sharpest = frames(2), slides = frames(3);
+    EXPECT_GT(smoothest, normal);
+    EXPECT_LT(sharpest, normal);
+    EXPECT_LE(slides, 5);  // one a second
+    EXPECT_GE(slides, 4);
+}

@@ -48,8 +48,8 @@ class ConversionEndToEndTest : public ::testing::Test {
 
     std::string Path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
     // A fresh copy of a shared clip in this test's folder, so the destinations land here too.
-    std::string Source(const testsupport::ClipSpec& spec, const std::string& name) {
-        const std::string made = testsupport::MakeClip(spec);
+    std::string Source(const testsupport::ClipRecipe& recipe, const std::string& name) {
+        const std::string made = testsupport::MakeClip(recipe);
         const std::string path = Path(name);
         EXPECT_TRUE(QFile::copy(QString::fromStdString(made), QString::fromStdString(path))) << name;
         return path;
@@ -82,12 +82,12 @@ class ConversionEndToEndTest : public ::testing::Test {
     Calls completion;
 };
 
-testsupport::ClipSpec Clip(const std::string& name, bool video = true) {
-    testsupport::ClipSpec spec;
-    spec.name = name;
-    spec.seconds = 1.5;
-    spec.video = video;
-    return spec;
+testsupport::ClipRecipe Clip(const std::string& name, bool video = true) {
+    testsupport::ClipRecipe recipe;
+    recipe.name = name;
+    recipe.seconds = 1.5;
+    recipe.video = video;
+    return recipe;
 }
 
 TEST_F(ConversionEndToEndTest, ThreeRealSourcesBecomeDecodableRealMediaWithTheirClipInformation) {

@@ -12,7 +12,7 @@
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;
-using testsupport::ClipSpec;
+using testsupport::ClipRecipe;
 using testsupport::MakeClip;
 namespace fs = std::filesystem;
 
@@ -21,19 +21,19 @@ namespace {
 const std::string kEarlier = "an earlier destination, kept byte for byte";
 
 std::string Movie(const std::string& name = "movie.avi", double seconds = 2) {
-    ClipSpec spec;
-    spec.name = name;
-    spec.seconds = seconds;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "libmp3lame"};
-    return MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = name;
+    recipe.seconds = seconds;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "libmp3lame"};
+    return MakeClip(recipe);
 }
 
 std::string Song() {
-    ClipSpec spec;
-    spec.name = "song.mp3";
-    spec.video = false;
-    spec.seconds = 3;
-    return MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = "song.mp3";
+    recipe.video = false;
+    recipe.seconds = 3;
+    return MakeClip(recipe);
 }
 
 // Runs one encode of `source` over an existing destination. It must end in an error event with a
@@ -123,10 +123,10 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
 }
 
 TEST(BadInput, NonAsciiSourceNamesAreRead) {
-    ClipSpec spec;
-    spec.name = "Ärger über Öl – 日本語.avi";
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    EXPECT_EQ(EncodeOverExisting(MakeClip(spec), false), "");
+    ClipRecipe recipe;
+    recipe.name = "Ärger über Öl – 日本語.avi";
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    EXPECT_EQ(EncodeOverExisting(MakeClip(recipe), false), "");
 }
 
 TEST(BadInput, UnwritableDestinationsEndInAnErrorSentence) {

@@ -11,7 +11,7 @@
 using encoder::ControlError;
 using encoder::DispId;
 using encoder::DispValue;
-using testsupport::ClipSpec;
+using testsupport::ClipRecipe;
 using testsupport::MakeClip;
 
 namespace {
@@ -26,11 +26,11 @@ std::string MessageOf(const std::function<void()>& call) {
 }
 
 std::string ShortClip() {
-    ClipSpec spec;
-    spec.name = "short.avi";
-    spec.seconds = 1;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    return MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = "short.avi";
+    recipe.seconds = 1;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    return MakeClip(recipe);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;
-using testsupport::ClipSpec;
+using testsupport::ClipRecipe;
 using testsupport::MakeClip;
 using testsupport::Probe;
 using testsupport::ProbeInfo;
@@ -38,11 +38,11 @@ ProbeInfo EncodeAndCheck(EncoderHarness& h, const std::string& source, const std
 }  // namespace
 
 TEST(EncodeOutput, MovieWithSoundBecomesRealVideoAndRealAudioWithItsClipTexts) {
-    ClipSpec spec;
-    spec.name = "movie.avi";
-    spec.seconds = 6;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    const std::string source = MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = "movie.avi";
+    recipe.seconds = 6;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::string source = MakeClip(recipe);
     EncoderHarness h;
     const std::string destination = h.Dir() + "Ünïcödé clip 日本.rm";
     h.Set(source, destination, DispId::Target56KModem);
@@ -117,12 +117,12 @@ TEST(EncodeOutput, EverySourceKindOfTheJobListIsRead) {
         {"clip.au", false, {}},
     };
     for (const Kind& kind : kinds) {
-        ClipSpec spec;
-        spec.name = kind.name;
-        spec.seconds = 1.5;
-        spec.video = kind.video;
-        spec.codecArgs = kind.codecs;
-        const std::string source = MakeClip(spec);
+        ClipRecipe recipe;
+        recipe.name = kind.name;
+        recipe.seconds = 1.5;
+        recipe.video = kind.video;
+        recipe.codecArgs = kind.codecs;
+        const std::string source = MakeClip(recipe);
         EncoderHarness h;
         const std::string destination = h.Dir() + "out.rm";
         h.Set(source, destination, DispId::TargetLAN);
@@ -135,11 +135,11 @@ TEST(EncodeOutput, EverySourceKindOfTheJobListIsRead) {
 }
 
 TEST(EncodeOutput, SwitchedOffStreamsAndSourcesWithOneStream) {
-    ClipSpec silent;
+    ClipRecipe silent;
     silent.name = "silent.avi";
     silent.audio = false;
     silent.codecArgs = {"-c:v", "mpeg4"};
-    ClipSpec movie;
+    ClipRecipe movie;
     movie.name = "both.avi";
     movie.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
     {
@@ -189,16 +189,16 @@ TEST(EncodeOutput, SwitchedOffStreamsAndSourcesWithOneStream) {
 
 TEST(EncodeOutput, OddHugeAndManyChannelSourcesAreFitted) {
     struct Case {
-        ClipSpec spec;
+        ClipRecipe recipe;
         DispId audience;
         int width, height;
     };
-    ClipSpec odd;
+    ClipRecipe odd;
     odd.name = "odd.avi";
     odd.width = 101;
     odd.height = 77;
     odd.codecArgs = {"-c:v", "ffv1", "-c:a", "pcm_s16le"};
-    ClipSpec huge;
+    ClipRecipe huge;
     huge.name = "huge.avi";
     huge.width = 4000;
     huge.height = 3000;
@@ -206,7 +206,7 @@ TEST(EncodeOutput, OddHugeAndManyChannelSourcesAreFitted) {
     huge.seconds = 0.4;
     huge.audio = false;
     huge.codecArgs = {"-c:v", "mjpeg", "-q:v", "20"};
-    ClipSpec surround;
+    ClipRecipe surround;
     surround.name = "surround.wav";
     surround.video = false;
     surround.sampleRate = 96000;
@@ -215,13 +215,13 @@ TEST(EncodeOutput, OddHugeAndManyChannelSourcesAreFitted) {
                           {huge, DispId::Target512KDSLCableModem, 640, 480},
                           {surround, DispId::Target384KDSLCableModem, 0, 0}};
     for (const Case& c : cases) {
-        const std::string source = MakeClip(c.spec);
+        const std::string source = MakeClip(c.recipe);
         EncoderHarness h;
         h.Set(source, h.Dir() + "out.rm", c.audience);
         h.Control().setAudioContent(3);
         const ProbeInfo info = EncodeAndCheck(h, source, h.Dir() + "out.rm");
         if (c.width) {
-            ASSERT_NE(FirstStream(info, "video"), nullptr) << c.spec.name;
+            ASSERT_NE(FirstStream(info, "video"), nullptr) << c.recipe.name;
             EXPECT_EQ(FirstStream(info, "video")->width, c.width);
             EXPECT_EQ(FirstStream(info, "video")->height, c.height);
         } else {
@@ -253,13 +253,13 @@ TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
 
     // A temporary folder that is not there: the file is made beside the destination instead.
     EncoderHarness g;
-    g.Set(MakeClip(ClipSpec{}), g.Dir() + "out.rm");
+    g.Set(MakeClip(ClipRecipe{}), g.Dir() + "out.rm");
     g.Control().setTempDirectory(g.Dir() + "missing/");
-    EncodeAndCheck(g, MakeClip(ClipSpec{}), g.Dir() + "out.rm");
+    EncodeAndCheck(g, MakeClip(ClipRecipe{}), g.Dir() + "out.rm");
 }
 
 TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
-    const std::string source = MakeClip(ClipSpec{});
+    const std::string source = MakeClip(ClipRecipe{});
     EncoderHarness h;
     h.Set(source, h.Dir() + "dsl.rm", DispId::TargetDSLCableModem);
     h.Control().setAudioContent(3);
@@ -272,15 +272,15 @@ TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
 }
 
 TEST(EncodeOutput, ProgressFollowsTheFileSizeWhenTheDurationIsUnknown) {
-    ClipSpec spec;
-    spec.name = "raw.m4v";  // a bare MPEG-4 video stream: no container, no duration
-    spec.seconds = 5;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 10;
-    spec.audio = false;
-    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "2", "-f", "m4v"};
-    const std::string source = MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = "raw.m4v";  // a bare MPEG-4 video stream: no container, no duration
+    recipe.seconds = 5;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.fps = 10;
+    recipe.audio = false;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-q:v", "2", "-f", "m4v"};
+    const std::string source = MakeClip(recipe);
     ASSERT_EQ(Probe(source).duration, 0.0);
     EncoderHarness h;
     h.Set(source, h.Dir() + "raw.rm");
@@ -294,13 +294,13 @@ TEST(EncodeOutput, ProgressFollowsTheFileSizeWhenTheDurationIsUnknown) {
 }
 
 TEST(EncodeOutput, VideoQualityTradesFramesPerSecond) {
-    ClipSpec spec;
-    spec.name = "quality.avi";
-    spec.seconds = 4;
-    spec.fps = 25;
-    spec.audio = false;
-    spec.codecArgs = {"-c:v", "mpeg4"};
-    const std::string source = MakeClip(spec);
+    ClipRecipe recipe;
+    recipe.name = "quality.avi";
+    recipe.seconds = 4;
+    recipe.fps = 25;
+    recipe.audio = false;
+    recipe.codecArgs = {"-c:v", "mpeg4"};
+    const std::string source = MakeClip(recipe);
     auto frames = [&](int quality) {
         EncoderHarness h;
         h.Set(source, h.Dir() + "q.rm", DispId::TargetLAN);

@@ -76,27 +76,27 @@ int ThreadCount() {
 }
 
 std::string TenSecondMovie() {
-    testsupport::ClipSpec spec;
-    spec.name = "ten-seconds.avi";
-    spec.seconds = 10;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.sampleRate = 44100;
-    spec.channels = 2;
-    spec.codecArgs = {"-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le"};
-    return testsupport::MakeClip(spec);
+    testsupport::ClipRecipe recipe;
+    recipe.name = "ten-seconds.avi";
+    recipe.seconds = 10;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.fps = 25;
+    recipe.sampleRate = 44100;
+    recipe.channels = 2;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-q:v", "4", "-c:a", "pcm_s16le"};
+    return testsupport::MakeClip(recipe);
 }
 
 std::string BusyMovie() {
-    testsupport::ClipSpec spec;
-    spec.name = "busy.avi";
-    spec.seconds = 8;
-    spec.width = 320;
-    spec.height = 240;
-    spec.fps = 25;
-    spec.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    return testsupport::MakeClip(spec);
+    testsupport::ClipRecipe recipe;
+    recipe.name = "busy.avi";
+    recipe.seconds = 8;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.fps = 25;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    return testsupport::MakeClip(recipe);
 }
 
 int StreamCount(const testsupport::ProbeInfo& info, const std::string& type) {

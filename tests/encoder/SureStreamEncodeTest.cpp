@@ -7,7 +7,7 @@
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;
-using testsupport::ClipSpec;
+using testsupport::ClipRecipe;
 using testsupport::ProbeInfo;
 
 namespace {
@@ -90,10 +90,10 @@ TEST(SureStreamEncode, EveryAudienceGetsItsOwnStreamsWithinItsBudget) {
 }
 
 TEST(SureStreamEncode, SourcesWithOneKindOfStream) {
-    ClipSpec song;
+    ClipRecipe song;
     song.name = "multi-song.wav";
     song.video = false;
-    ClipSpec film;
+    ClipRecipe film;
     film.name = "multi-film.avi";
     film.audio = false;
     film.codecArgs = {"-c:v", "mpeg4"};

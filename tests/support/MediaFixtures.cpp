@@ -44,38 +44,38 @@ std::string FixtureDir() {
     return dir.path().toStdString();
 }
 
-std::string MakeClip(const ClipSpec& spec) {
+std::string MakeClip(const ClipRecipe& recipe) {
     static std::mutex lock;
     static std::map<std::string, std::string> made;  // name -> path
     std::lock_guard guard(lock);
     std::ostringstream key;
-    key << spec.name << '|' << spec.seconds << '|' << spec.video << spec.width << 'x' << spec.height << '@'
-        << spec.fps << '|' << spec.audio << spec.sampleRate << '/' << spec.channels;
-    for (const auto& a : spec.codecArgs)
+    key << recipe.name << '|' << recipe.seconds << '|' << recipe.video << recipe.width << 'x' << recipe.height
+        << '@' << recipe.fps << '|' << recipe.audio << recipe.sampleRate << '/' << recipe.channels;
+    for (const auto& a : recipe.codecArgs)
         key << '|' << a;
     if (auto it = made.find(key.str()); it != made.end())
         return it->second;
 
-    const std::string path = FixtureDir() + "/" + spec.name;
-    const std::string seconds = std::to_string(spec.seconds);
+    const std::string path = FixtureDir() + "/" + recipe.name;
+    const std::string seconds = std::to_string(recipe.seconds);
     std::vector<std::string> args = {"-v", "error", "-y"};
-    if (spec.video) {
+    if (recipe.video) {
         args.insert(args.end(),
                     {"-f", "lavfi", "-i",
-                     "testsrc2=size=" + std::to_string(spec.width) + "x" + std::to_string(spec.height) +
-                         ":rate=" + std::to_string(spec.fps) + ":duration=" + seconds});
+                     "testsrc2=size=" + std::to_string(recipe.width) + "x" + std::to_string(recipe.height) +
+                         ":rate=" + std::to_string(recipe.fps) + ":duration=" + seconds});
     }
-    if (spec.audio) {
+    if (recipe.audio) {
         // A tone that changes pitch, so that every audio frame differs.
         args.insert(args.end(), {"-f", "lavfi", "-i",
                                  "aevalsrc=sin(2*PI*(300+200*sin(t))*t)*0.5:s=" +
-                                     std::to_string(spec.sampleRate) + ":d=" + seconds});
-        args.insert(args.end(), {"-ac", std::to_string(spec.channels)});
+                                     std::to_string(recipe.sampleRate) + ":d=" + seconds});
+        args.insert(args.end(), {"-ac", std::to_string(recipe.channels)});
     }
-    args.insert(args.end(), spec.codecArgs.begin(), spec.codecArgs.end());
+    args.insert(args.end(), recipe.codecArgs.begin(), recipe.codecArgs.end());
     args.push_back(path);
     const ToolResult r = RunTool("ffmpeg", args);
-    EXPECT_EQ(r.exitCode, 0) << "ffmpeg could not make " << spec.name << ": " << r.err;
+    EXPECT_EQ(r.exitCode, 0) << "ffmpeg could not make " << recipe.name << ": " << r.err;
     if (r.exitCode != 0)
         return "";
     made[key.str()] = path;

@@ -16,7 +16,7 @@ struct ToolResult {
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args, int timeoutMs = 120000);
 
 // A source clip. Clips are made once per test program, in its own temporary folder, and shared.
-struct ClipSpec {
+struct ClipRecipe {
     std::string name = "clip.avi";  // the extension picks the container
     double seconds = 2;
     bool video = true;
@@ -29,7 +29,7 @@ struct ClipSpec {
     std::vector<std::string> codecArgs;  // e.g. {"-c:v", "mpeg4"}; the container's defaults otherwise
 };
 // Returns the clip's path; fails the calling test (and returns "") when the tool cannot make it.
-std::string MakeClip(const ClipSpec& spec);
+std::string MakeClip(const ClipRecipe& recipe);
 
 // The folder of the shared clips.
 std::string FixtureDir();

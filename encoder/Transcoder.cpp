@@ -59,8 +59,9 @@ void Receive(AVCodecContext* codec, const std::vector<int>& streams, std::vector
 // showing the latest picture that started at or before it.
 class VideoOut {
   public:
-    explicit VideoOut(const VideoPlan& plan)
+    VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop)
         : plan_(plan),
+          stop_(stop),
           governor_(plan.bitRate, plan.framesPerSecond, plan.width, plan.height, plan.keyFrameInterval) {
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
         if (!codec)
@@ -114,8 +115,9 @@ class VideoOut {
     // Encodes the slots up to `seconds`; the governor may drop some, and players then keep showing the
     // previous picture. The last slot of the clip is always sent, so the stream keeps its full length.
     void EncodeUntil(double seconds, bool final, std::vector<Encoded>& out) {
-        // A slot within a millisecond of the next picture belongs to that picture.
-        while (SlotTime(next_) < seconds - 0.001) {
+        // A slot within a millisecond of the next picture belongs to that picture. A leap in the
+        // source's times takes many slots to fill, so Stop is heard here too.
+        while (SlotTime(next_) < seconds - 0.001 && !stop_) {
             const std::int64_t slot = next_++;
             const bool last = final && !(SlotTime(next_) < seconds - 0.001);
             const RateGovernor::Decision decision = governor_.Next(slot, last);
@@ -155,6 +157,7 @@ class VideoOut {
     }
 
     VideoPlan plan_;
+    const std::atomic<bool>& stop_;
     RateGovernor governor_;
     std::vector<int> streams_;
     av::CodecPtr codec_;
@@ -492,7 +495,7 @@ struct Transcoder::Impl {
                     if (existing->Plan() == plan.video)
                         out = existing.get();
                 if (!out)
-                    out = videoOuts.emplace_back(std::make_unique<VideoOut>(plan.video)).get();
+                    out = videoOuts.emplace_back(std::make_unique<VideoOut>(plan.video, stop)).get();
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Video;
                 desc.fourcc = "RV20";

@@ -196,3 +196,25 @@ TEST(EncoderControl, AFinishedEncodeCanBeFollowedByTheNext) {
     EXPECT_TRUE(std::filesystem::exists(h.Dir() + "one.rm"));
     EXPECT_TRUE(std::filesystem::exists(h.Dir() + "two.rm"));
 }
+
+// A source whose times leap two hours ahead after a second: the gap is filled with the last picture,
+// which takes a long time; Stop must still answer at once.
+TEST(EncoderControl, StopAnswersWhileALongGapInTheSourceIsFilled) {
+    EncoderHarness h;
+    const std::string source = h.Dir() + "leap.mkv";
+    const auto made = testsupport::RunTool(
+        "ffmpeg",
+        {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=2", "-vf",
+         "setpts='if(gte(N,10),PTS+7200/TB,PTS)'", "-fps_mode", "passthrough", "-c:v", "ffv1", source});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    h.Set(source, h.Dir() + "out.rm", DispId::Target512KDSLCableModem);
+    h.Control().StartEncoding();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.Started() == 1; }, 5000));
+    QTest::qWait(300);
+    QElapsedTimer timer;
+    timer.start();
+    h.Control().StopEncoding();
+    EXPECT_LT(timer.elapsed(), 250);
+    EXPECT_FALSE(h.Control().IsEncoding());
+    EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+}

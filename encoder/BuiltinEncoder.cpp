@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "encoder/EncodeError.h"
@@ -145,10 +146,17 @@ class BuiltinEncoder final : public IProducerDispatch {
         const std::string tempDirectory = Text(DispId::TempDirectory);
 
         auto session = std::make_shared<Session>();
+        // The session counts as running only once its thread exists: a thread the system refuses must
+        // not leave the control busy for good. Its first event cannot arrive before this call returns.
+        try {
+            worker_ =
+                std::thread([this, session, job = std::move(job), destination, tempDirectory]() mutable {
+                    Work(session, std::move(job), destination, tempDirectory);
+                });
+        } catch (const std::system_error& e) {
+            throw ControlError(std::string("The encoder cannot start: ") + e.what() + ".");
+        }
         session_ = session;
-        worker_ = std::thread([this, session, job = std::move(job), destination, tempDirectory]() mutable {
-            Work(session, std::move(job), destination, tempDirectory);
-        });
     }
 
     void StopEncoding() override { Halt(); }

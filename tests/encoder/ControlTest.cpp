@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <pthread.h>
 #include <QElapsedTimer>
 #include <QTest>
+
 #include <filesystem>
 
 #include "EncoderHarness.h"
@@ -217,4 +219,28 @@ TEST(EncoderControl, StopAnswersWhileALongGapInTheSourceIsFilled) {
     EXPECT_LT(timer.elapsed(), 250);
     EXPECT_FALSE(h.Control().IsEncoding());
     EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+}
+
+// When the system refuses the encode's thread, Start says so and the control stays idle and usable.
+TEST(EncoderControl, AThreadTheSystemRefusesLeavesTheControlIdle) {
+    EncoderHarness h;
+    h.Set(ShortClip(), h.Dir() + "out.rm");
+    pthread_attr_t normal, huge;
+    ASSERT_EQ(pthread_getattr_default_np(&normal), 0);
+    ASSERT_EQ(pthread_getattr_default_np(&huge), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&huge, std::size_t{1} << 50), 0);  // no stack that large fits
+    ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
+    std::string message;
+    try {
+        message = MessageOf([&] { h.Control().StartEncoding(); });
+    } catch (const std::exception& e) {
+        message = std::string("not the control's error: ") + e.what();
+    }
+    pthread_setattr_default_np(&normal);
+    pthread_attr_destroy(&huge);
+    pthread_attr_destroy(&normal);
+    EXPECT_EQ(message.rfind("The encoder cannot start", 0), 0u) << message;
+    EXPECT_FALSE(h.Control().IsEncoding());
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
 }

@@ -28,14 +28,6 @@ namespace {
 
 using encoder::DispId;
 
-const DispId kAudiences[] = {DispId::Target28KModem,
-                             DispId::Target56KModem,
-                             DispId::TargetSingleISDN,
-                             DispId::TargetDualISDN,
-                             DispId::TargetLAN,
-                             DispId::Target256KDSLCableModem,
-                             DispId::Target384KDSLCableModem,
-                             DispId::Target512KDSLCableModem};
 constexpr int kAudioContent = 2;  // music
 
 struct Run {
@@ -85,7 +77,7 @@ int EncodeChild(int argc, char** argv) {
                          std::atoi(argv[4]) ? encoder::kVariantTrue : encoder::kVariantFalse);
     control->PutProperty(DispId::AudioContent, std::int32_t{kAudioContent});
     for (int i = 5; i < argc; ++i)
-        control->PutProperty(kAudiences[std::atoi(argv[i])], encoder::kVariantTrue);
+        control->PutProperty(encoder::kTargetAudienceIds[std::atoi(argv[i])], encoder::kVariantTrue);
     control->StartEncoding();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -101,7 +93,8 @@ int EncodeChild(int argc, char** argv) {
 
 // Duration and size of an output, as ffprobe reads it, so that a quick run is seen to be a whole one.
 std::string Describe(const std::string& path) {
-    const std::string command = "ffprobe -v error -show_entries format=duration,size -of csv=p=0 '" + path + "'";
+    const std::string command =
+        "ffprobe -v error -show_entries format=duration,size -of csv=p=0 '" + path + "'";
     std::string text;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char line[256];

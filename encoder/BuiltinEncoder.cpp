@@ -172,16 +172,9 @@ class BuiltinEncoder final : public IProducerDispatch {
         TranscodeJob job;
         job.source = Text(DispId::InputFilename);
         EncodeChoice& c = job.choice;
-        const DispId targets[kAudienceCount] = {DispId::Target28KModem,
-                                                DispId::Target56KModem,
-                                                DispId::TargetSingleISDN,
-                                                DispId::TargetDualISDN,
-                                                DispId::TargetLAN,
-                                                DispId::Target256KDSLCableModem,
-                                                DispId::Target384KDSLCableModem,
-                                                DispId::Target512KDSLCableModem};
+        static_assert(std::size(kTargetAudienceIds) == kAudienceCount);
         for (int i = 0; i < kAudienceCount; ++i)
-            c.targets[static_cast<size_t>(i)] = Flag(targets[i]);
+            c.targets[static_cast<size_t>(i)] = Flag(kTargetAudienceIds[i]);
         // The generic DSL/cable target stands for the 256K DSL audience.
         if (Flag(DispId::TargetDSLCableModem))
             c.targets[static_cast<size_t>(Audience::DSL256K)] = true;

@@ -354,6 +354,15 @@ class AudioOut {
     int peak_ = 0;
 };
 
+// The encoder of `plan`: audiences whose plans agree share one, so their frames are encoded once.
+template <typename Out, typename Plan, typename... Extra>
+Out& EncoderFor(std::vector<std::unique_ptr<Out>>& outs, const Plan& plan, const Extra&... extra) {
+    for (auto& existing : outs)
+        if (existing->Plan() == plan)
+            return *existing;
+    return *outs.emplace_back(std::make_unique<Out>(plan, extra...));
+}
+
 // A decoder for one of the source's streams.
 struct Decoder {
     int index = -1;
@@ -490,12 +499,7 @@ struct Transcoder::Impl {
         for (const StreamPlan& plan : plans) {
             const std::uint32_t audience = multiRate ? plan.budget : 0;
             if (plan.hasVideo) {
-                VideoOut* out = nullptr;
-                for (auto& existing : videoOuts)
-                    if (existing->Plan() == plan.video)
-                        out = existing.get();
-                if (!out)
-                    out = videoOuts.emplace_back(std::make_unique<VideoOut>(plan.video, stop)).get();
+                VideoOut& out = EncoderFor(videoOuts, plan.video, stop);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Video;
                 desc.fourcc = "RV20";
@@ -504,15 +508,10 @@ struct Transcoder::Impl {
                 desc.video.height = static_cast<std::uint16_t>(plan.video.height);
                 desc.video.framesPerSecond = plan.video.framesPerSecond;
                 desc.audienceBitRate = audience;
-                out->Streams().push_back(writer->AddStream(desc));
+                out.Streams().push_back(writer->AddStream(desc));
             }
             if (plan.hasAudio) {
-                AudioOut* out = nullptr;
-                for (auto& existing : audioOuts)
-                    if (existing->Plan() == plan.audio)
-                        out = existing.get();
-                if (!out)
-                    out = audioOuts.emplace_back(std::make_unique<AudioOut>(plan.audio)).get();
+                AudioOut& out = EncoderFor(audioOuts, plan.audio);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
                 desc.fourcc = plan.audio.codec == AudioCodec::Ra144 ? "lpcJ" : "dnet";
@@ -520,10 +519,10 @@ struct Transcoder::Impl {
                 desc.audio.sampleRate = static_cast<std::uint32_t>(plan.audio.sampleRate);
                 desc.audio.channels = static_cast<std::uint16_t>(plan.audio.channels);
                 desc.audio.bitsPerSample = 16;
-                desc.audio.frameBytes = static_cast<std::uint32_t>(out->FrameBytes());
-                desc.audio.samplesPerFrame = static_cast<std::uint32_t>(out->FrameSamples());
+                desc.audio.frameBytes = static_cast<std::uint32_t>(out.FrameBytes());
+                desc.audio.samplesPerFrame = static_cast<std::uint32_t>(out.FrameSamples());
                 desc.audienceBitRate = audience;
-                out->Streams().push_back(writer->AddStream(desc));
+                out.Streams().push_back(writer->AddStream(desc));
             }
             audiences += (audiences.empty() ? "" : ", ") + AudienceName(plan.audience);
         }

@@ -74,19 +74,11 @@ TEST(EncodeOutput, MovieWithSoundBecomesRealVideoAndRealAudioWithItsClipTexts) {
 
 TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
     const std::string source = TenSecondMovie();
-    const DispId audiences[] = {DispId::Target28KModem,
-                                DispId::Target56KModem,
-                                DispId::TargetSingleISDN,
-                                DispId::TargetDualISDN,
-                                DispId::TargetLAN,
-                                DispId::Target256KDSLCableModem,
-                                DispId::Target384KDSLCableModem,
-                                DispId::Target512KDSLCableModem};
     const double budgets[] = {20000, 34000, 45000, 80000, 150000, 225000, 350000, 450000};
     for (int i = 0; i < 8; ++i) {
         EncoderHarness h;
         const std::string destination = h.Dir() + "out.rm";
-        h.Set(source, destination, audiences[i]);
+        h.Set(source, destination, encoder::kTargetAudienceIds[i]);
         h.Control().setAudioContent(i % 4);
         const ProbeInfo info = EncodeAndCheck(h, source, destination);
         const double bitRate = std::filesystem::file_size(destination) * 8.0 / info.duration;

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <new>
 #include <string>
 
 extern "C" {
@@ -46,11 +47,22 @@ using ScalePtr = std::unique_ptr<SwsContext, ScaleDeleter>;
 using ResamplePtr = std::unique_ptr<SwrContext, ResampleDeleter>;
 using FifoPtr = std::unique_ptr<AVAudioFifo, FifoDeleter>;
 
+// The allocators never hand out null: a failed allocation throws std::bad_alloc, which the encode
+// reports as lack of memory instead of crashing on the first use.
+template <typename Ptr>
+Ptr Allocated(typename Ptr::pointer p) {
+    if (!p)
+        throw std::bad_alloc();
+    return Ptr(p);
+}
 inline FramePtr MakeFrame() {
-    return FramePtr(av_frame_alloc());
+    return Allocated<FramePtr>(av_frame_alloc());
 }
 inline PacketPtr MakePacket() {
-    return PacketPtr(av_packet_alloc());
+    return Allocated<PacketPtr>(av_packet_alloc());
+}
+inline CodecPtr MakeCodec(const AVCodec* codec) {
+    return Allocated<CodecPtr>(avcodec_alloc_context3(codec));
 }
 
 // libav's text for an error code, e.g. "Invalid data found when processing input".

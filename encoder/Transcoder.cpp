@@ -66,7 +66,7 @@ class VideoOut {
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
         if (!codec)
             throw EncodeError("The RealVideo 2.0 encoder is missing from this installation.");
-        codec_.reset(avcodec_alloc_context3(codec));
+        codec_ = av::MakeCodec(codec);
         AVCodecContext* c = codec_.get();
         c->width = plan.width;
         c->height = plan.height;
@@ -178,7 +178,7 @@ class AudioOut {
                                                                : avcodec_find_encoder_by_name("ac3");
         if (!codec)
             throw EncodeError("The RealAudio encoder is missing from this installation.");
-        codec_.reset(avcodec_alloc_context3(codec));
+        codec_ = av::MakeCodec(codec);
         AVCodecContext* c = codec_.get();
         c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
         c->sample_rate = plan.sampleRate;
@@ -461,7 +461,7 @@ struct Transcoder::Impl {
             throw SourceError(std::string("its ") + (type == AVMEDIA_TYPE_VIDEO ? "video" : "audio") +
                               " is in a format this program cannot decode (" +
                               avcodec_get_name(stream->codecpar->codec_id) + ")");
-        decoder.codec.reset(avcodec_alloc_context3(codec));
+        decoder.codec = av::MakeCodec(codec);
         Check(avcodec_parameters_to_context(decoder.codec.get(), stream->codecpar), "Cannot read the source");
         decoder.codec->thread_count = type == AVMEDIA_TYPE_VIDEO ? 0 : 1;  // 0: as many as there are cores
         decoder.codec->pkt_timebase = stream->time_base;

@@ -25,6 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 // Silence put before audio that starts later than the picture, at most this long.
 constexpr int kMaxLeadingSilenceSeconds = 60;
+// Audio that starts before the picture is cut, at most this long.
+constexpr double kMaxDroppedLeadSeconds = 1e6;
 
 void Check(int rc, const std::string& what) {
     if (rc < 0)
@@ -211,10 +213,12 @@ class AudioOut {
             MakeResampler(samples);
         if (!started_) {
             started_ = true;
-            const std::int64_t offset = std::llround(seconds * plan_.sampleRate);
+            // Bounded before counting samples: a damaged file's far-off time must not overflow them.
+            const double lead =
+                std::clamp(seconds, -kMaxDroppedLeadSeconds, double{kMaxLeadingSilenceSeconds});
+            const std::int64_t offset = std::llround(lead * plan_.sampleRate);
             if (offset > 0)
-                WriteSilence(std::min<std::int64_t>(
-                    offset, std::int64_t{kMaxLeadingSilenceSeconds} * plan_.sampleRate));
+                WriteSilence(offset);
             else
                 drop_ = -offset;
         }

@@ -120,6 +120,29 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
         testsupport::WriteFileBytes(half, whole.substr(0, whole.size() / 2));
         EncodeOverExisting(half);
     }
+    // Sound stamped tens of millions of years after the picture: its sample counts must not overflow.
+    const auto far = testsupport::RunTool("ffmpeg", {"-v",
+                                                     "error",
+                                                     "-y",
+                                                     "-f",
+                                                     "lavfi",
+                                                     "-i",
+                                                     "testsrc=size=160x120:rate=10:duration=1",
+                                                     "-f",
+                                                     "lavfi",
+                                                     "-i",
+                                                     "sine=sample_rate=22050:duration=1",
+                                                     "-c:v",
+                                                     "ffv1",
+                                                     "-c:a",
+                                                     "pcm_s16le",
+                                                     "-enc_time_base:a",
+                                                     "1:1000",
+                                                     "-bsf:a",
+                                                     "setts=ts=TS+1200000000000000000",
+                                                     dir + "far-sound.mkv"});
+    ASSERT_EQ(far.exitCode, 0) << far.err;
+    EncodeOverExisting(dir + "far-sound.mkv");
 }
 
 TEST(BadInput, NonAsciiSourceNamesAreRead) {

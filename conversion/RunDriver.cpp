@@ -92,7 +92,6 @@ void RunDriver::Timer1Timer() {
 }
 
 void RunDriver::CompleteRun() {
-    host_.ShowProgressPanel(false);
     Stop();
     PerformCompletionActions(host_.SoundToggleDown(), host_.TurnOffToggleDown());
 }
@@ -185,7 +184,6 @@ void RunDriver::ErrorOccurred(const std::string& errorString) {
     if (!running_)
         return;
     Stop();
-    host_.ShowProgressPanel(false);
     platform::MessageBox::ShowError(errorString);
 }
 

@@ -203,9 +203,11 @@ class BuiltinEncoder final : public IProducerDispatch {
                 sink_->OnEncodingStarted();
         });
         std::string error, temporary;
+        bool inTemporaryDirectory = false;
         try {
             TempOutput output(destination, tempDirectory);
             temporary = output.Path();
+            inTemporaryDirectory = output.InTemporaryDirectory();
             job.output = output.Path();
             bool finished = false;
             {
@@ -223,11 +225,16 @@ class BuiltinEncoder final : public IProducerDispatch {
                 output.Commit();
         } catch (const EncodeError& e) {
             error = e.what();
-            // The user knows the destination, not the temporary file behind it.
-            if (!temporary.empty())
+            // The user knows the destination, not the temporary file behind it; but when that file lies
+            // in the temporary folder, a full or locked disk is that folder's, so it is named too.
+            if (!temporary.empty() && error.find(temporary) != std::string::npos) {
                 for (size_t at = error.find(temporary); at != std::string::npos;
                      at = error.find(temporary, at + destination.size()))
                     error.replace(at, temporary.size(), destination);
+                if (inTemporaryDirectory)
+                    error +=
+                        " The file was being written in the temporary folder " + tempDirectory + " first.";
+            }
         } catch (const std::bad_alloc&) {
             error = "There is not enough memory to encode the file.";
         } catch (const std::exception& e) {

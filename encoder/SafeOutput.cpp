@@ -56,8 +56,10 @@ TempOutput::TempOutput(const std::string& destination, const std::string& tempDi
         throw DestinationError(destination, "the folder " + folder.string() + " cannot be written to (" +
                                                 std::strerror(errno) + ")");
     const std::string stem = "." + dest.filename().string();
-    if (WritableFolder(fs::path(tempDirectory)))
+    if (WritableFolder(fs::path(tempDirectory))) {
         path_ = CreateUnique(tempDirectory, stem);
+        inTemporaryDirectory_ = !path_.empty();
+    }
     if (path_.empty())
         path_ = CreateUnique(folder, stem);
     if (path_.empty())

@@ -16,12 +16,15 @@ class TempOutput {
     TempOutput& operator=(const TempOutput&) = delete;
 
     const std::string& Path() const { return path_; }
+    // The file lies in the temporary directory, not beside the destination.
+    bool InTemporaryDirectory() const { return inTemporaryDirectory_; }
     // Moves the finished file over the destination; throws EncodeError.
     void Commit();
 
   private:
     std::string destination_;
     std::string path_;
+    bool inTemporaryDirectory_ = false;
     bool committed_ = false;
 };
 

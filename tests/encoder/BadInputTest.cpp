@@ -222,6 +222,35 @@ TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
     EXPECT_TRUE(LeftoverTempFiles(folder).empty());
 }
 
+// When the temporary folder runs out of room, the sentence names that folder too: the destination's
+// disk may have plenty.
+TEST(BadInput, AFullTemporaryFolderIsNamedInTheError) {
+    const std::string source = BusyMovie();
+    EncoderHarness h;
+    const std::string temp = h.Dir() + "temp";
+    fs::create_directories(temp);
+    const std::string destination = h.Dir() + "out.rm";
+    testsupport::WriteFileBytes(destination, kEarlier);
+    h.Set(source, destination, DispId::Target512KDSLCableModem);
+    h.Control().setTempDirectory(temp);
+
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 160 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool ended = h.Encode();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(h.Errors(), 1);
+    EXPECT_EQ(h.LastError().rfind("Cannot write the file \"" + destination + "\": ", 0), 0u) << h.LastError();
+    EXPECT_NE(h.LastError().find("temporary folder " + temp + " "), std::string::npos) << h.LastError();
+    EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+    EXPECT_TRUE(LeftoverTempFiles(temp).empty());
+}
+
 TEST(BadInput, ATemporaryFolderOnAnotherFileSystemStillReplacesTheDestinationWhole) {
     EncoderHarness h;
     const std::string temp = h.Dir() + "elsewhere";

@@ -9,6 +9,7 @@ extra=()
 if [ "${1:-}" = "--sanitize" ]; then
     dir=build-asan
     extra=(-DQUENZOR_SANITIZE=ON)
+    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}"
 cmake --build "$dir" --parallel "${QUENZOR_JOBS:-$(nproc)}"

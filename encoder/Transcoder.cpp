@@ -431,8 +431,8 @@ struct Transcoder::Impl {
         rc = avformat_find_stream_info(input.get(), nullptr);
         if (rc < 0 && !stop)
             throw SourceError(av::ErrorText(rc));
-        OpenDecoder(AVMEDIA_TYPE_VIDEO, video);
-        OpenDecoder(AVMEDIA_TYPE_AUDIO, audio);
+        OpenDecoder(AVMEDIA_TYPE_VIDEO, video, job.choice.doVideo);
+        OpenDecoder(AVMEDIA_TYPE_AUDIO, audio, job.choice.doAudio);
         if (video.stream) {
             AVRational rate = video.stream->avg_frame_rate;
             if (rate.num <= 0 || rate.den <= 0)
@@ -443,7 +443,9 @@ struct Transcoder::Impl {
         startTime = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
     }
 
-    void OpenDecoder(AVMediaType type, Decoder& decoder) {
+    // Finds the source's stream of `type`; its decoder is opened only when that stream is `wanted`, so a
+    // stream the user switched off cannot fail the encode.
+    void OpenDecoder(AVMediaType type, Decoder& decoder, bool wanted) {
         const int index = av_find_best_stream(input.get(), type, -1, -1, nullptr, 0);
         if (index < 0)
             return;
@@ -451,11 +453,18 @@ struct Transcoder::Impl {
         // A cover picture of an audio file is no video.
         if (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)
             return;
-        const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+        decoder.index = index;
+        decoder.stream = stream;
+        if (!wanted)
+            return;
+        const char* kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
+        const AVCodecID id = stream->codecpar->codec_id;
+        const AVCodec* codec = avcodec_find_decoder(id);
+        if (!codec && id == AV_CODEC_ID_NONE)
+            throw SourceError(std::string("its ") + kind + " is in a format this program does not know");
         if (!codec)
-            throw SourceError(std::string("its ") + (type == AVMEDIA_TYPE_VIDEO ? "video" : "audio") +
-                              " is in a format this program cannot decode (" +
-                              avcodec_get_name(stream->codecpar->codec_id) + ")");
+            throw SourceError(std::string("its ") + kind + " is in a format this program cannot decode (" +
+                              avcodec_get_name(id) + ")");
         decoder.codec = av::MakeCodec(codec);
         Check(avcodec_parameters_to_context(decoder.codec.get(), stream->codecpar), "Cannot read the source");
         decoder.codec->thread_count = type == AVMEDIA_TYPE_VIDEO ? 0 : 1;  // 0: as many as there are cores
@@ -463,15 +472,13 @@ struct Transcoder::Impl {
         const int rc = avcodec_open2(decoder.codec.get(), codec, nullptr);
         if (rc < 0)
             throw SourceError(av::ErrorText(rc));
-        decoder.index = index;
-        decoder.stream = stream;
     }
 
     void Plan() {
         SourceShape shape;
         shape.hasAudio = audio.stream != nullptr;
         shape.hasVideo = video.stream != nullptr;
-        if (video.stream) {
+        if (video.codec) {
             shape.width = video.codec->width;
             shape.height = video.codec->height;
             const AVRational sar = av_guess_sample_aspect_ratio(input.get(), video.stream, nullptr);

@@ -145,6 +145,29 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
     EncodeOverExisting(dir + "far-sound.mkv");
 }
 
+// A stream in a format nobody knows fails the encode only when the user wants that stream.
+TEST(BadInput, AnUnknownSoundFailsOnlyWhenSoundIsWanted) {
+    std::string bytes = testsupport::ReadFileBytes(Movie());
+    const size_t format = bytes.find("strf", bytes.find("auds"));
+    ASSERT_NE(format, std::string::npos);
+    bytes[format + 8] = bytes[format + 9] = '\x77';  // the sound's format tag: no such codec
+    const std::string source = testsupport::FixtureDir() + "/unknown-sound.avi";
+    testsupport::WriteFileBytes(source, bytes);
+    EXPECT_EQ(EncodeOverExisting(source), "Cannot read the source file " + source +
+                                              ": its audio is in a format this program does not know.");
+
+    EncoderHarness h;
+    const std::string destination = h.Dir() + "out.rm";
+    h.Set(source, destination);
+    h.Control().setInputDoAudio(false);
+    ASSERT_TRUE(h.Encode());
+    EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    const testsupport::ProbeInfo info = testsupport::Probe(destination);
+    EXPECT_EQ(StreamCount(info, "video"), 1);
+    EXPECT_EQ(StreamCount(info, "audio"), 0);
+    EXPECT_EQ(testsupport::DecodeErrors(destination), "");
+}
+
 TEST(BadInput, NonAsciiSourceNamesAreRead) {
     ClipRecipe recipe;
     recipe.name = "Ärger über Öl – 日本語.avi";

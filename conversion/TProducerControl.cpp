@@ -19,7 +19,8 @@ TProducerControl::TProducerControl(std::unique_ptr<encoder::IProducerDispatch> c
 TProducerControl::~TProducerControl() {
     // The control goes with its host; an encode still running is stopped so no thread outlives us.
     try {
-        if (IsEncoding()) control_->StopEncoding();
+        if (IsEncoding())
+            control_->StopEncoding();
     } catch (...) {
     }
     control_->Advise(nullptr);
@@ -33,7 +34,9 @@ void TProducerControl::SetBool(encoder::DispId id, bool value) {
     control_->PutProperty(id, value ? encoder::kVariantTrue : encoder::kVariantFalse);
 }
 
-void TProducerControl::SetEnum(encoder::DispId id, std::int32_t value) { control_->PutProperty(id, value); }
+void TProducerControl::SetEnum(encoder::DispId id, std::int32_t value) {
+    control_->PutProperty(id, value);
+}
 
 bool TProducerControl::IsEncoding() {
     encoder::DispValue v = control_->GetProperty(encoder::DispId::IsEncoding);
@@ -41,10 +44,16 @@ bool TProducerControl::IsEncoding() {
     return b && *b != encoder::kVariantFalse;
 }
 
-void TProducerControl::StartEncoding() { control_->StartEncoding(); }
-void TProducerControl::StopEncoding() { control_->StopEncoding(); }
+void TProducerControl::StartEncoding() {
+    control_->StartEncoding();
+}
+void TProducerControl::StopEncoding() {
+    control_->StopEncoding();
+}
 
-void TProducerControl::OnEncodingStarted() { emit EncodingStarted(); }
+void TProducerControl::OnEncodingStarted() {
+    emit EncodingStarted();
+}
 
 void TProducerControl::OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) {
     emit ErrorOccurred(errorCode, QString::fromStdU16String(errorString));

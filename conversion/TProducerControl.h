@@ -14,7 +14,7 @@ namespace conversion {
 // encoder::ControlError with the control's message.
 class TProducerControl : public QObject, private encoder::EventSink {
     Q_OBJECT
-public:
+  public:
     explicit TProducerControl(std::unique_ptr<encoder::IProducerDispatch> control, QObject* parent = nullptr);
     ~TProducerControl() override;
 
@@ -43,12 +43,12 @@ public:
 
     encoder::IProducerDispatch& Control() { return *control_; }
 
-signals:
+  signals:
     void EncodingStarted();
     void ErrorOccurred(int errorCode, const QString& errorString);
     void EncodingProgressChanged(int duration, int timestamp, int percentDone, int audioPeakLevel);
 
-private:
+  private:
     void OnEncodingStarted() override;
     void OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) override;
     void OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp, std::int32_t percentDone,

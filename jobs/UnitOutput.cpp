@@ -22,6 +22,15 @@ std::string DestinationIn(const std::string& directory, const std::string& sourc
     return platform::ChangeExtToRm(directory + platform::PathDelimiter + platform::ExtractFileName(source));
 }
 
+namespace {
+// Without its trailing delimiter the root folder is an empty name, which names no folder; the edit shows
+// it as the root, so that OK accepts the folder the jobs already use.
+QString ShownDirectory(const std::string& directory) {
+    return directory.empty() ? QString(QChar::fromLatin1(platform::PathDelimiter))
+                             : QString::fromStdString(directory);
+}
+}  // namespace
+
 TOutputForm::TOutputForm(QWidget* parent) : QDialog(parent) {
     settings::SetUpFixedDialog(*this, "OutputForm", QStringLiteral("Output File Dialog"), QSize(377, 171));
     move(209, 167);
@@ -77,14 +86,14 @@ void TOutputForm::SelectSameAsSource() {
     RadioButton1->setChecked(true);
     DirectoryText->setEnabled(false);
     DirectoryButton->setEnabled(false);
-    DirectoryText->setText(QString::fromStdString(Directory));
+    DirectoryText->setText(ShownDirectory(Directory));
 }
 
 void TOutputForm::SelectOtherDirectory() {
     RadioButton2->setChecked(true);
     DirectoryText->setEnabled(true);
     DirectoryButton->setEnabled(true);
-    DirectoryText->setText(QString::fromStdString(Directory));
+    DirectoryText->setText(ShownDirectory(Directory));
 }
 
 void TOutputForm::DirectoryButtonClick() {

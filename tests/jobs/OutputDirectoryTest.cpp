@@ -149,6 +149,30 @@ TEST_F(OutputDirectoryTest, RootFolderGivesDestinationsAtTheRoot) {
     EXPECT_EQ(list[0].DestFile, "/clip.rm");
 }
 
+TEST_F(OutputDirectoryTest, ADestinationAtTheRootReopensAsTheRootAndIsAcceptedAsItIs) {
+    Add({"/in/clip.mpg", "/clip.mpg"});
+    list[0].DestFile = "/clip.rm";
+    Select({0});
+    Open([](TOutputForm& f) {
+        EXPECT_TRUE(f.RadioButton2->isChecked());
+        EXPECT_EQ(f.DirectoryText->text().toStdString(), "/");
+        f.Button2->click();
+        if (f.isVisible()) {
+            ADD_FAILURE() << "OK must accept the root the dialog itself shows";
+            f.reject();
+        }
+    });
+    EXPECT_EQ(Texts(), std::vector<std::string>{});
+    EXPECT_EQ(list[0].DestFile, "/clip.rm");
+    // A source at the root: the same-as-source choice, showing the root.
+    Select({1});
+    Open([](TOutputForm& f) {
+        EXPECT_TRUE(f.RadioButton1->isChecked());
+        EXPECT_EQ(f.DirectoryText->text().toStdString(), "/");
+        f.Button3->click();
+    });
+}
+
 TEST_F(OutputDirectoryTest, InvalidDirectoryKeepsTheDialogOpenForCorrection) {
     Add({"/in/clip.mpg"});
     Select({0});

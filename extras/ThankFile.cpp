@@ -6,24 +6,6 @@
 
 namespace extras {
 
-std::vector<std::string> SplitTextLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string::size_type start = 0;
-    const auto n = text.size();
-    for (std::string::size_type i = 0; i < n; ++i) {
-        char c = text[i];
-        if (c != '\n' && c != '\r')
-            continue;
-        lines.emplace_back(text, start, i - start);
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.emplace_back(text, start, n - start);
-    return lines;
-}
-
 std::vector<std::string> FilterThankLines(const std::vector<std::string>& lines) {
     std::vector<std::string> kept;
     for (const std::string& line : lines) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextLines.h"
+
 namespace extras {
 
 // Raised when the acknowledgements file cannot be opened or read.
@@ -11,9 +13,7 @@ class ThankFileError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Splits text into lines the way a text-file reader does: LF, CR LF and a lone CR each end a line, and a
-// final line without an ending still counts. An empty text has no lines.
-std::vector<std::string> SplitTextLines(const std::string& text);
+using platform::SplitTextLines;
 
 // The lines to show from the acknowledgements text: every line except those whose first two characters
 // are "//". Lines are kept unchanged, so " // note" and "" stay.

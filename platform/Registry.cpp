@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/ProgramDir.h"
+#include "platform/TextLines.h"
 
 namespace platform {
 namespace reg {
@@ -14,14 +15,6 @@ std::string Lower(std::string_view s) {
     std::string out(s);
     std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
     return out;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return s;
 }
 
 // Reads a quoted string starting at s[0] == '"'; advances pos past the closing quote.
@@ -65,12 +58,12 @@ std::string NormaliseKeyPath(std::string_view path) {
 }
 
 bool IsKeyLikeLine(std::string_view line) {
-    line = Trim(line);
+    line = TrimControls(line);
     return !line.empty() && line.front() == '[';
 }
 
 bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path) {
-    line = Trim(line);
+    line = TrimControls(line);
     if (line.size() < 2 || line.front() != '[' || line.back() != ']')
         return false;
     std::string_view inner = line.substr(1, line.size() - 2);
@@ -90,7 +83,7 @@ bool ParseKeyLine(std::string_view line, RegRoot& root, std::string& path) {
 }
 
 bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
-    line = Trim(line);
+    line = TrimControls(line);
     size_t pos = 0;
     if (line.empty())
         return false;
@@ -144,24 +137,6 @@ std::string QuoteString(std::string_view text) {
     return out + "\"";
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(current);
-            current.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty())
-        lines.push_back(current);
-    return lines;
-}
 }  // namespace reg
 
 std::string RegistryHivePath() {
@@ -177,7 +152,7 @@ RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view v
     const std::string wantedKey = reg::NormaliseKeyPath(keyPath);
     const std::string wantedName = reg::Lower(valueName);
     bool inKey = false;
-    for (const std::string& line : reg::SplitLines(buffer.str())) {
+    for (const std::string& line : SplitTextLines(buffer.str())) {
         RegRoot lineRoot;
         std::string path;
         if (reg::ParseKeyLine(line, lineRoot, path)) {

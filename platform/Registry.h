@@ -49,7 +49,6 @@ bool ParseValueLine(std::string_view line, std::string& name, RegValue& value);
 std::string RootName(RegRoot root);
 // Quotes a string for a value line.
 std::string QuoteString(std::string_view text);
-std::vector<std::string> SplitLines(const std::string& text);
 }  // namespace reg
 
 }  // namespace platform

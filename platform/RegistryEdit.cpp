@@ -5,28 +5,14 @@
 
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
+#include "platform/TextLines.h"
 
 namespace platform {
 namespace reg {
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool IsBlank(std::string_view line) {
-    for (char c : line) {
-        if (static_cast<unsigned char>(c) > ' ')
-            return false;
-    }
-    return true;
+    return TrimControls(line).empty();
 }
 
 struct Hive {
@@ -34,7 +20,7 @@ struct Hive {
     std::string eol;
 
     explicit Hive(const std::string& text)
-        : lines(SplitLines(text)), eol(text.find("\r\n") != std::string::npos ? "\r\n" : "\n") {
+        : lines(SplitTextLines(text)), eol(text.find("\r\n") != std::string::npos ? "\r\n" : "\n") {
         if (lines.empty())
             lines.push_back("REGEDIT4");
     }
@@ -65,7 +51,7 @@ struct Hive {
     bool IsValue(size_t i, std::string_view valueName) const {
         std::string name;
         RegValue value;
-        return ParseValueLine(lines[i], name, value) && SameName(name, valueName);
+        return ParseValueLine(lines[i], name, value) && SameTextAscii(name, valueName);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
+#include "platform/TextLines.h"
 
 namespace settings {
 namespace {
@@ -9,32 +10,6 @@ namespace {
 constexpr char SectionOpen = '[';
 constexpr char SectionClose = ']';
 constexpr char Separator = '=';
-
-bool IsTrimmed(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsTrimmed(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsTrimmed(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // Only lines holding a separator can match a key; a line without one has no key at all.
 bool KeyMatches(std::string_view line, std::string_view key) {
@@ -96,21 +71,7 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
 }
 
 std::vector<std::string> SplitIniText(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.emplace_back(bytes.substr(start, i - start));
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines.emplace_back(bytes.substr(start));
-    return lines;
+    return platform::SplitTextLines(bytes.substr(0, bytes.find('\0')));
 }
 
 std::string JoinIniText(const std::vector<std::string>& lines) {
@@ -142,18 +103,18 @@ void TIniFile32::Save() {
 }
 
 bool TIniFile32::IsSectionLine(std::string_view line) {
-    line = Trim(line);
+    line = platform::TrimControls(line);
     return !line.empty() && line.front() == SectionOpen && line.back() == SectionClose;
 }
 
 std::string_view TIniFile32::KeyOfLine(std::string_view line) {
     auto pos = line.find(Separator);
-    return pos == std::string_view::npos ? std::string_view() : Trim(line.substr(0, pos));
+    return pos == std::string_view::npos ? std::string_view() : platform::TrimControls(line.substr(0, pos));
 }
 
 std::string_view TIniFile32::ValueOfLine(std::string_view line) {
     auto pos = line.find(Separator);
-    return pos == std::string_view::npos ? std::string_view() : Trim(line.substr(pos + 1));
+    return pos == std::string_view::npos ? std::string_view() : platform::TrimControls(line.substr(pos + 1));
 }
 
 int TIniFile32::FindSection(std::string_view section) const {
@@ -163,7 +124,7 @@ int TIniFile32::FindSection(std::string_view section) const {
     header += section;
     header += SectionClose;
     for (size_t i = 0; i < Lines.size(); ++i) {
-        if (SameTextAscii(Lines[i], header))
+        if (platform::SameTextAscii(Lines[i], header))
             return static_cast<int>(i);
     }
     return -1;

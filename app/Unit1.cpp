@@ -67,6 +67,8 @@ void SetLinkColour(QLabel* label, const QColor& colour) {
 QLabel* PanelLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
+    // File names are shown as they are: a name such as "<b>clip</b>.avi" must not be read as markup.
+    label->setTextFormat(Qt::PlainText);
     label->move(x, y);
     label->adjustSize();
     return label;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -442,4 +443,16 @@ TEST(ImageList, TwelveImagesAtBothSizesAndNothingBeyond) {
     }
     EXPECT_TRUE(app::ImageListIcon(-1).isNull());
     EXPECT_TRUE(app::ImageListIcon(app::ImageCount).isNull());
+}
+
+TEST_F(MainFormTest, ProgressPanelShowsFileNamesAsTheyAre) {
+    // Angle brackets are legal in file names; the panel must not take them for markup and hide them.
+    const QString source = QStringLiteral("/media/<i>clip</i>.avi");
+    const QString destination = QStringLiteral("/media/<b>x</b> & <u>y</u>.rm");
+    for (auto [label, text] :
+         {std::pair{form->SourceFilenameLabel, source}, std::pair{form->DestFilenameLabel, destination}}) {
+        label->setText(text);
+        EXPECT_GE(label->sizeHint().width(), QFontMetrics(label->font()).horizontalAdvance(text))
+            << text.toStdString();
+    }
 }

@@ -107,6 +107,8 @@ MsgButton MessageBox::Show(const MessageRequest& request) {
         return answer;
     }
     Box box(ToQtIcon(request.icon), ToQt(request.title), ToQt(request.text), QMessageBox::NoButton, Parent());
+    // Messages quote file names and system texts; brackets in them are text, never markup.
+    box.setTextFormat(Qt::PlainText);
     std::vector<std::pair<QAbstractButton*, MsgButton>> map;
     for (MsgButton b : request.buttons) {
         QPushButton* button = box.addButton(ButtonText(b), QMessageBox::ActionRole);

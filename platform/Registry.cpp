@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
+#include "platform/FileIO.h"
 #include "platform/ProgramDir.h"
 #include "platform/TextLines.h"
 
@@ -144,15 +143,17 @@ std::string RegistryHivePath() {
 }
 
 RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view valueName) {
-    std::ifstream in(RegistryHivePath(), std::ios::binary);
-    if (!in)
-        return {};
-    std::stringstream buffer;
-    buffer << in.rdbuf();
+    // Read as a plain file only: a pipe or a device in the hive's place must not hang the program.
+    std::string text;
+    try {
+        text = ReadFileBytes(RegistryHivePath());
+    } catch (const EFileError&) {
+        return {};  // a hive that cannot be read holds no values
+    }
     const std::string wantedKey = reg::NormaliseKeyPath(keyPath);
     const std::string wantedName = reg::Lower(valueName);
     bool inKey = false;
-    for (const std::string& line : SplitTextLines(buffer.str())) {
+    for (const std::string& line : SplitTextLines(text)) {
         RegRoot lineRoot;
         std::string path;
         if (reg::ParseKeyLine(line, lineRoot, path)) {

@@ -97,6 +97,15 @@ TEST_F(Registry, MissingEmptyAndMalformedHivesReadAsEmpty) {
     EXPECT_EQ(GetRealProducerPath(), "") << "a folder in the hive's place";
 }
 
+TEST_F(Registry, AHiveThatIsNotAPlainFileReadsAsEmptyWithoutWaiting) {
+    // A pipe with no writer, or a device without end, in the hive's place: read at once as no values.
+    ASSERT_EQ(::mkfifo(dir.File("registry.reg").c_str(), 0600), 0);
+    EXPECT_FALSE(IsEncoderInstalled());
+    ASSERT_EQ(::unlink(dir.File("registry.reg").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.File("registry.reg").c_str()), 0);
+    EXPECT_EQ(GetRealProducerPath(), "");
+}
+
 TEST_F(Registry, KeysAndValueNamesCompareWithoutLetterCaseAndLineEndsMayBeBare) {
     std::string text = CompleteHive;
     for (char& c : text) {

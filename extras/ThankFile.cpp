@@ -1,8 +1,6 @@
 #include "extras/ThankFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include "platform/FileIO.h"
 
 namespace extras {
 
@@ -17,21 +15,12 @@ std::vector<std::string> FilterThankLines(const std::vector<std::string>& lines)
 }
 
 std::vector<std::string> ReadThankFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        throw ThankFileError("I/O error: cannot open \"" + path + "\": " + std::strerror(errno));
-    }
+    // Plain files only: a pipe or a device under the name must not hang the window.
     std::string text;
-    char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    // A folder opens on Linux but fails on the first read: that is unreadable too.
-    const bool failed = std::ferror(file) != 0;
-    const int err = errno;
-    std::fclose(file);
-    if (failed) {
-        throw ThankFileError("I/O error: cannot read \"" + path + "\": " + std::strerror(err));
+    try {
+        text = platform::ReadFileBytes(path);
+    } catch (const platform::EFileError& e) {
+        throw ThankFileError(e.what());
     }
     return FilterThankLines(SplitTextLines(text));
 }

@@ -1,5 +1,7 @@
+#include <sys/stat.h>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
 #include <filesystem>
 
 #include "extras/ExtrasFixture.h"
@@ -39,6 +41,9 @@ TEST_F(ExtrasTest, ThankFileReadErrorsNameTheFile) {
         ThankFileError);
     std::filesystem::create_directory(Dir() + "folder.txt");
     EXPECT_THROW(ReadThankFile(Dir() + "folder.txt"), ThankFileError);
+    // A pipe with no writer under the name is refused at once instead of waiting for text.
+    ASSERT_EQ(::mkfifo((Dir() + "pipe.txt").c_str(), 0600), 0);
+    EXPECT_THROW(ReadThankFile(Dir() + "pipe.txt"), ThankFileError);
 }
 
 class ThankWindow : public ExtrasTest {

@@ -1,5 +1,6 @@
 #include "extras/FaceIcon.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
@@ -27,7 +28,13 @@ bool ShowFaceIcon(QLabel* face, const std::string& iconPath) {
     // An icon file holds several sizes: show the largest that fits the image area, or scale the
     // largest down when none fits.
     const QSize box = face->size();
-    QImageReader reader(QString::fromStdString(iconPath));
+    // Plain files only: opening a pipe under the icon's name would wait for a writer forever.
+    const QString file = QString::fromStdString(iconPath);
+    if (!QFileInfo(file).isFile()) {
+        face->clear();
+        return false;
+    }
+    QImageReader reader(file);
     QImage fitting, largest;
     do {
         QImage image = reader.read();

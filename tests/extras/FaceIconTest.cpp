@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QLabel>
 #include <QPixmap>
 #include <set>
@@ -45,5 +47,8 @@ TEST_F(FaceImage, AMissingOrBrokenIconLeavesTheImageEmpty) {
     EXPECT_FALSE(ShowFaceIcon(&face, Dir() + "broken.ico"));
     WriteFile("text.ico", "not an icon at all\n");
     EXPECT_FALSE(ShowFaceIcon(&face, Dir() + "text.ico"));
+    // A pipe with no writer under an icon's name is passed over instead of waited on.
+    ASSERT_EQ(::mkfifo((Dir() + "pipe.ico").c_str(), 0600), 0);
+    EXPECT_FALSE(ShowFaceIcon(&face, Dir() + "pipe.ico"));
     EXPECT_FALSE(ShowFaceIcon(nullptr, FaceIconPath(installed, 0)));
 }

@@ -26,7 +26,8 @@ bool HasScheme(const std::string& target) {
 // is a binary or a script that names its interpreter.
 bool LooksLikeProgram(const std::string& path) {
     char head[4] = {};
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe under the name must not wait for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     ssize_t n = ::read(fd, head, sizeof head);

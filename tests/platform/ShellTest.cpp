@@ -46,6 +46,9 @@ TEST(Shell, TargetsAreClassifiedWithoutInterpretingTheirCharacters) {
     EXPECT_EQ(ClassifyShellTarget(dir.File("semi;colon.wav")), ShellAction::OpenLocal);
     ::chmod(dir.File("run; me.sh").c_str(), 0644);
     EXPECT_EQ(ClassifyShellTarget(dir.File("run; me.sh")), ShellAction::OpenLocal);
+    // A pipe carrying the execute bit is looked at without waiting for a writer, and is no program.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.wav").c_str(), 0700), 0);
+    EXPECT_EQ(ClassifyShellTarget(dir.File("pipe.wav")), ShellAction::OpenLocal);
 }
 
 TEST(Shell, AProgramWithAHostileNameRunsAloneWithoutArguments) {

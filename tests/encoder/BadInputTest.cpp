@@ -83,6 +83,19 @@ class ScratchMount {
     bool mounted_ = false;
 };
 
+// Encodes with every file the process writes limited to 160 KB, as if the disk were full.
+bool EncodeWithFileSizeLimit(EncoderHarness& h) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 160 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool ended = h.Encode();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    return ended;
+}
 }  // namespace
 
 TEST(BadInput, UnreadableSourcesEndInAnErrorSentence) {
@@ -226,17 +239,7 @@ TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
     h.Set(source, destination, DispId::Target512KDSLCableModem);
 
     // Without a small file system, a file-size limit stands in for the full disk.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    if (!mount.Mounted()) {
-        rlimit small = old;
-        small.rlim_cur = 160 * 1024;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    const bool ended = h.Encode();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    const bool ended = mount.Mounted() ? h.Encode() : EncodeWithFileSizeLimit(h);
     ASSERT_TRUE(ended);
     EXPECT_EQ(h.Errors(), 1);
     // Named by the destination the user chose, not by the temporary file.
@@ -257,15 +260,7 @@ TEST(BadInput, AFullTemporaryFolderIsNamedInTheError) {
     h.Set(source, destination, DispId::Target512KDSLCableModem);
     h.Control().setTempDirectory(temp);
 
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 160 * 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool ended = h.Encode();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    const bool ended = EncodeWithFileSizeLimit(h);
     ASSERT_TRUE(ended);
     EXPECT_EQ(h.Errors(), 1);
     EXPECT_EQ(h.LastError().rfind("Cannot write the file \"" + destination + "\": ", 0), 0u) << h.LastError();

@@ -1,15 +1,8 @@
 #include "conversion/TProducerControl.h"
 
+#include "encoder/WideText.h"
+
 namespace conversion {
-
-std::u16string ToWide(const std::string& text) {
-    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
-}
-
-std::string FromWide(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toStdString();
-}
 
 TProducerControl::TProducerControl(std::unique_ptr<encoder::IProducerDispatch> control, QObject* parent)
     : QObject(parent), control_(std::move(control)) {
@@ -27,7 +20,7 @@ TProducerControl::~TProducerControl() {
 }
 
 void TProducerControl::SetString(encoder::DispId id, const std::string& text) {
-    control_->PutProperty(id, ToWide(text));
+    control_->PutProperty(id, encoder::ToWide(text));
 }
 
 void TProducerControl::SetBool(encoder::DispId id, bool value) {

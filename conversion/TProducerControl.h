@@ -57,8 +57,4 @@ class TProducerControl : public QObject, private encoder::EventSink {
     std::unique_ptr<encoder::IProducerDispatch> control_;
 };
 
-// UTF-8 to UTF-16 and back, at the encoder boundary.
-std::u16string ToWide(const std::string& text);
-std::string FromWide(const std::u16string& text);
-
 }  // namespace conversion

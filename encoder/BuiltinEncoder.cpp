@@ -14,6 +14,7 @@
 #include "encoder/EncodeError.h"
 #include "encoder/SafeOutput.h"
 #include "encoder/Transcoder.h"
+#include "encoder/WideText.h"
 
 namespace encoder {
 namespace {
@@ -66,14 +67,6 @@ const Property& Find(DispId id) {
             return p;
     throw ControlError("The encoder has no property with the id " + std::to_string(static_cast<int>(id)) +
                        ".");
-}
-
-std::string Utf8(const std::u16string& text) {
-    return QString::fromStdU16String(text).toStdString();
-}
-
-std::u16string Utf16(const std::string& text) {
-    return QString::fromStdString(text).toStdU16String();
 }
 
 // One encode as both threads see it.
@@ -164,7 +157,7 @@ class BuiltinEncoder final : public IProducerDispatch {
     void Advise(EventSink* sink) override { sink_ = sink; }
 
   private:
-    std::string Text(DispId id) const { return Utf8(std::get<std::u16string>(values_.at(id))); }
+    std::string Text(DispId id) const { return FromWide(std::get<std::u16string>(values_.at(id))); }
     bool Flag(DispId id) const { return std::get<VariantBool>(values_.at(id)) != kVariantFalse; }
     std::int32_t Number(DispId id) const { return std::get<std::int32_t>(values_.at(id)); }
 
@@ -264,7 +257,7 @@ class BuiltinEncoder final : public IProducerDispatch {
             worker_.join();
         session_.reset();
         if (!error.empty() && sink_)
-            sink_->OnErrorOccurred(kEncodeFailed, Utf16(error));
+            sink_->OnErrorOccurred(kEncodeFailed, ToWide(error));
     }
 
     // Stops a running encode and waits for its thread, which removes the unfinished file before it ends.

@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "app/Forms.h"
-#include "app/UnitTemp.h"
+#include "app/WindowList.h"
+#include "app/EncoderSetupPrompt.h"
 #include "platform/Dialogs.h"
-#include "platform/UnitBasic.h"
+#include "platform/EncoderRegistration.h"
 
 namespace app {
 

@@ -1,10 +1,12 @@
-#include "app/Forms.h"
+#include "app/WindowList.h"
 #include "app/Startup.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
+#include "encoder/BuiltinEncoder.h"
 #include "platform/Application.h"
 
 int main(int argc, char** argv) {
     platform::Application application(argc, argv);
+    encoder::QuietLibavLogging();
     platform::Application::setApplicationName(QStringLiteral("Quenzor"));
     // The set-up prompt closes before any other window exists; that must not end the program.
     platform::Application::setQuitOnLastWindowClosed(false);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
@@ -54,18 +54,18 @@ int main(int argc, char** argv) {
 
         times["add 1000"].push_back(Measure([&] {
             platform::FileDialogs::SetNextOpenFiles(files);
-            form.Addfiles1->trigger();
+            form.Find<QAction>("Addfiles1")->trigger();
         }));
-        times["select all"].push_back(Measure([&] { form.Selectall1->trigger(); }));
-        times["invert"].push_back(Measure([&] { form.Invertselect1->trigger(); }));
-        for (int i = 0; i < form.LV->topLevelItemCount(); i += 2)
-            form.LV->topLevelItem(i)->setSelected(true);
+        times["select all"].push_back(Measure([&] { form.Find<QAction>("Selectall1")->trigger(); }));
+        times["invert"].push_back(Measure([&] { form.Find<QAction>("Invertselect1")->trigger(); }));
+        for (int i = 0; i < form.Find<QTreeWidget>("LV")->topLevelItemCount(); i += 2)
+            form.Find<QTreeWidget>("LV")->topLevelItem(i)->setSelected(true);
         QApplication::processEvents();
-        times["delete half"].push_back(Measure([&] { form.Delete1->trigger(); }));
-        if (form.JobList.size() != 500 || form.LV->topLevelItemCount() != 500 ||
-            form.LV->topLevelItem(499)->text(0) != "500") {
+        times["delete half"].push_back(Measure([&] { form.Find<QAction>("Delete1")->trigger(); }));
+        if (form.Jobs().Jobs().size() != 500 || form.Find<QTreeWidget>("LV")->topLevelItemCount() != 500 ||
+            form.Find<QTreeWidget>("LV")->topLevelItem(499)->text(0) != "500") {
             std::fprintf(stderr, "the list is out of step after deleting half: %zu jobs, %d rows\n",
-                         form.JobList.size(), form.LV->topLevelItemCount());
+                         form.Jobs().Jobs().size(), form.Find<QTreeWidget>("LV")->topLevelItemCount());
             return 1;
         }
         form.hide();

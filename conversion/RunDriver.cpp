@@ -6,7 +6,7 @@
 #include "conversion/CompletionActions.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace conversion {
 

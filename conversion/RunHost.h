@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "jobs/ListType.h"
+#include "jobs/Job.h"
 
 namespace conversion {
 

@@ -16,6 +16,10 @@
 #include "encoder/Transcoder.h"
 #include "encoder/WideText.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace encoder {
 namespace {
 
@@ -280,6 +284,10 @@ class BuiltinEncoder final : public IProducerDispatch {
 
 std::unique_ptr<IProducerDispatch> CreateBuiltinEncoder() {
     return std::make_unique<BuiltinEncoder>();
+}
+
+void QuietLibavLogging() {
+    av_log_set_level(AV_LOG_FATAL);
 }
 
 }  // namespace encoder

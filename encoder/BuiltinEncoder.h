@@ -10,4 +10,8 @@ namespace encoder {
 // events queued on the creating thread.
 std::unique_ptr<IProducerDispatch> CreateBuiltinEncoder();
 
+// Quiets libav's own logging for the whole process, once, at program start: damaged sources make the
+// decoders chatter on the terminal, and every failure reaches the user as an error event instead.
+void QuietLibavLogging();
+
 }  // namespace encoder

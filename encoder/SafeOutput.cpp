@@ -8,9 +8,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "encoder/EncodeError.h"
+#include "platform/core/UniqueFd.h"
 
 namespace encoder {
 namespace fs = std::filesystem;
@@ -27,16 +27,11 @@ bool WritableFolder(const fs::path& folder) {
 
 // Creates an empty file of a fresh name in `folder`; returns its path, or "" with errno set.
 std::string CreateUnique(const fs::path& folder, const std::string& stem) {
-    std::string pattern = (folder / (stem + "-XXXXXX.tmp")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = mkstemps(buffer.data(), 4);
-    if (fd < 0)
-        return {};
+    platform::UniqueFile file = platform::CreateUniqueFile((folder / (stem + "-")).string(), ".tmp");
     // The finished file becomes the destination: readable by others like any file the user makes.
-    fchmod(fd, 0644);
-    close(fd);
-    return buffer.data();
+    if (file.fd.Valid())
+        fchmod(file.fd.Get(), 0644);
+    return file.path;
 }
 
 }  // namespace

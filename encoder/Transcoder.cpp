@@ -504,7 +504,7 @@ struct Transcoder::Impl {
                 VideoOut& out = EncoderFor(videoOuts, plan.video, stop);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Video;
-                desc.fourcc = "RV20";
+                desc.codec = rm::Codec::RealVideo20;
                 desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.video.bitRate);
                 desc.video.width = static_cast<std::uint16_t>(plan.video.width);
                 desc.video.height = static_cast<std::uint16_t>(plan.video.height);
@@ -516,7 +516,7 @@ struct Transcoder::Impl {
                 AudioOut& out = EncoderFor(audioOuts, plan.audio);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
-                desc.fourcc = plan.audio.codec == AudioCodec::Ra144 ? "lpcJ" : "dnet";
+                desc.codec = plan.audio.codec == AudioCodec::Ra144 ? rm::Codec::RealAudio144 : rm::Codec::RealAudioAc3;
                 desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.audio.bitRate);
                 desc.audio.sampleRate = static_cast<std::uint32_t>(plan.audio.sampleRate);
                 desc.audio.channels = static_cast<std::uint16_t>(plan.audio.channels);
@@ -727,10 +727,7 @@ struct Transcoder::Impl {
 };
 
 Transcoder::Transcoder(TranscodeJob job, const std::atomic<bool>& stop, ProgressFn progress)
-    : impl_(std::make_unique<Impl>(std::move(job), stop, std::move(progress))) {
-    // Damaged sources make the decoders chatter; every failure reaches the user as an error event instead.
-    av_log_set_level(AV_LOG_FATAL);
-}
+    : impl_(std::make_unique<Impl>(std::move(job), stop, std::move(progress))) {}
 
 Transcoder::~Transcoder() = default;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "encoder/EncodeSettings.h"
-#include "encoder/RmWriter.h"
+#include "encoder/rm/RmWriter.h"
 
 namespace encoder {
 

@@ -1,7 +1,7 @@
 #include "extras/FixLauncher.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 

@@ -1,6 +1,6 @@
 #include "extras/ThankFile.h"
 
-#include "platform/FileIO.h"
+#include "platform/core/Files.h"
 
 namespace extras {
 

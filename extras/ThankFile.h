@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TextLines.h"
+#include "platform/core/TextLines.h"
 
 namespace extras {
 

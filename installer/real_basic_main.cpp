@@ -7,7 +7,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
-#include "platform/UnitBasic.h"
+#include "platform/EncoderRegistration.h"
 
 namespace {
 constexpr const char* Title = "Real Basic";

@@ -4,7 +4,7 @@
 #include <QItemSelectionModel>
 #include <QTreeWidget>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace jobs {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/ListType.h"
+#include "jobs/Job.h"
 #include "platform/Dialogs.h"
 #include "settings/Settings.h"
 

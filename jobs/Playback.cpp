@@ -1,7 +1,7 @@
 #include "jobs/Playback.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 #include "platform/Shell.h"
 
 namespace jobs {

@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace platform {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/FileIO.h"
+#include "platform/core/Files.h"
 #include "platform/ProgramDir.h"
-#include "platform/TextLines.h"
+#include "platform/core/TextLines.h"
 
 namespace platform {
 namespace reg {

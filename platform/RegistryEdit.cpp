@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/FileIO.h"
-#include "platform/Paths.h"
-#include "platform/TextLines.h"
+#include "platform/core/Files.h"
+#include "platform/core/Paths.h"
+#include "platform/core/TextLines.h"
 
 namespace platform {
 namespace reg {

@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace platform {
 namespace {

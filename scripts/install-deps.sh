@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-svg-dev qt6-multimedia-dev libqt6opengl6-dev
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev clang-format
     ffmpeg xvfb xauth xdotool fp-utils
 )
 missing=()

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --parallel "${QUENZOR_JOBS:-$(nproc)}"
+cmake --preset dev
+cmake --build --preset dev --parallel "${QUENZOR_JOBS:-$(nproc)}"
 exec build/Quenzor/quenzor

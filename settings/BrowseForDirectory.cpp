@@ -1,7 +1,7 @@
 #include "settings/BrowseForDirectory.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 namespace settings {
 

@@ -1,8 +1,8 @@
 #include "settings/IniFiles32.h"
 
-#include "platform/FileIO.h"
-#include "platform/Paths.h"
-#include "platform/TextLines.h"
+#include "platform/core/Files.h"
+#include "platform/core/Paths.h"
+#include "platform/core/TextLines.h"
 
 namespace settings {
 namespace {

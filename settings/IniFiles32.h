@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FileIO.h"
+#include "platform/core/Files.h"
 
 namespace settings {
 

@@ -107,10 +107,22 @@ std::uint16_t RateFamily(std::uint32_t sampleRate) {
 
 }  // namespace
 
+std::string_view FourCc(Codec codec) {
+    switch (codec) {
+        case Codec::RealVideo20:
+            return "RV20";
+        case Codec::RealAudioAc3:
+            return "dnet";
+        case Codec::RealAudio144:
+            break;
+    }
+    return "lpcJ";
+}
+
 std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
                                             std::uint32_t dataSize) {
     const AudioFormat& a = desc.audio;
-    const bool ac3 = desc.fourcc == "dnet";
+    const bool ac3 = desc.codec == Codec::RealAudioAc3;
     ByteBuffer b;
     b.Text(".ra");
     b.U8(0xFD);
@@ -135,7 +147,7 @@ std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_
     b.U16(a.bitsPerSample);
     b.U16(a.channels);
     b.Str8("Int0");  // interleaver: none
-    b.Str8(desc.fourcc);
+    b.Str8(FourCc(desc.codec));
     // Empty title, author and copyright, then the end of the header.
     b.U16(0);
     b.U16(0);
@@ -150,7 +162,7 @@ std::vector<std::uint8_t> VideoTypeSpecific(const StreamDesc& desc) {
     ByteBuffer b;
     b.U32(0);  // size, patched below
     b.Tag("VIDO");
-    b.Tag(desc.fourcc);
+    b.Tag(FourCc(desc.codec));
     b.U16(v.width);
     b.U16(v.height);
     b.U16(12);  // bits per pixel of the decoded YUV 4:2:0 picture

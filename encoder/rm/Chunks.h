@@ -1,9 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "encoder/RmWriter.h"
+#include "encoder/rm/RmWriter.h"
 #include "encoder/rm/ByteBuffer.h"
 
 namespace encoder::rm {
@@ -70,6 +71,9 @@ std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& ph
                                             const std::vector<std::uint32_t>& dataOffsets,
                                             const std::vector<std::uint16_t>& ruleToStream,
                                             const std::vector<Property>& properties);
+
+// The four-character code a reader looks up the codec by.
+std::string_view FourCc(Codec codec);
 
 // Cuts UTF-8 text to at most `limit` bytes without splitting a character.
 std::string CutUtf8(const std::string& text, std::size_t limit);

@@ -11,12 +11,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "conversion/RunDriver.h"
 #include "platform/Completion.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
 #include "settings/Settings.h"
+#include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"
 
 namespace {
@@ -36,7 +37,7 @@ class ConversionEndToEndTest : public ::testing::Test {
         form = std::make_unique<app::TMainForm>();
         form->show();
         QApplication::processEvents();
-        form->Timer1->setInterval(20);
+        form->Run().Timer1().setInterval(20);
         platform::MessageBox::TakeShown();
     }
     void TearDown() override {
@@ -56,12 +57,12 @@ class ConversionEndToEndTest : public ::testing::Test {
     }
     void AddFiles(const std::vector<std::string>& files) {
         platform::FileDialogs::SetNextOpenFiles(files);
-        form->Addfiles1->trigger();
-        ASSERT_EQ(form->JobList.size(), files.size());
+        form->Find<QAction>("Addfiles1")->trigger();
+        ASSERT_EQ(form->Jobs().Jobs().size(), files.size());
     }
     // Starts the run and lets the event loop turn until it has ended.
     void RunToEnd(int timeoutMs = 120000) {
-        form->Converter1->trigger();
+        form->Find<QAction>("Converter1")->trigger();
         QDeadlineTimer deadline(timeoutMs);
         while (form->Run().Running() && !deadline.hasExpired())
             QApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -97,7 +98,7 @@ TEST_F(ConversionEndToEndTest, ThreeRealSourcesBecomeDecodableRealMediaWithTheir
     AddFiles(sources);
     const char* names[] = {"One", "Two", "Three"};
     for (size_t i = 0; i < 3; ++i) {
-        jobs::tListType& job = form->JobList[i];
+        jobs::tListType& job = form->Jobs().Jobs()[i];
         EXPECT_EQ(job.DestFile, sources[i].substr(0, sources[i].rfind('.')) + ".rm");
         job.Title = std::string("Title ") + names[i];
         job.Author = std::string("Author ") + names[i];
@@ -109,7 +110,7 @@ TEST_F(ConversionEndToEndTest, ThreeRealSourcesBecomeDecodableRealMediaWithTheir
 
     EXPECT_TRUE(platform::MessageBox::TakeShown().empty());
     for (size_t i = 0; i < 3; ++i) {
-        const jobs::tListType& job = form->JobList[i];
+        const jobs::tListType& job = form->Jobs().Jobs()[i];
         SCOPED_TRACE(job.DestFile);
         ASSERT_TRUE(QFile::exists(QString::fromStdString(job.DestFile)));
         EXPECT_EQ(testsupport::DecodeErrors(job.DestFile), "");
@@ -120,14 +121,14 @@ TEST_F(ConversionEndToEndTest, ThreeRealSourcesBecomeDecodableRealMediaWithTheir
         EXPECT_EQ(probe.tags["author"], job.Author);
         EXPECT_EQ(probe.tags["copyright"], job.Copyright);
         EXPECT_EQ(probe.tags["comment"], job.Description);
-        EXPECT_NE(testsupport::ReadFileBytes(job.DestFile).find(job.Keywords), std::string::npos);
+        EXPECT_NE(testsupport::ReadBytes(job.DestFile).find(job.Keywords), std::string::npos);
     }
     // Nothing else is left behind: no temporary files, and neither sound nor power-off without the toggles.
     EXPECT_EQ(FolderEntries(),
               (Calls{"first.avi", "first.rm", "second.mov", "second.rm", "third.rm", "third.wav"}));
     EXPECT_TRUE(completion.empty());
-    EXPECT_TRUE(form->Converter1->isEnabled());
-    EXPECT_TRUE(form->Panel2->isHidden());
+    EXPECT_TRUE(form->Find<QAction>("Converter1")->isEnabled());
+    EXPECT_TRUE(form->Find<QFrame>("Panel2")->isHidden());
 }
 
 // Each fault is reported once by the encoder's own sentence and ends the run; no file is lost.
@@ -137,26 +138,26 @@ TEST_F(ConversionEndToEndTest, ASourceThatVanishedEndsTheRunAfterTheJobsBeforeIt
     const std::string later = Source(Clip("e2e.avi"), "later.avi");
     AddFiles({good, gone, later});
     ASSERT_TRUE(QFile::remove(QString::fromStdString(gone)));
-    form->Sound1->setChecked(true);
+    form->Find<QAction>("Sound1")->setChecked(true);
     RunToEnd();
 
     std::vector<platform::MessageRequest> boxes = platform::MessageBox::TakeShown();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Error");
     EXPECT_NE(boxes[0].text.find("gone.avi"), std::string::npos) << boxes[0].text;
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(form->JobList[0].DestFile)));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->JobList[1].DestFile)));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->JobList[2].DestFile)));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(form->Jobs().Jobs()[0].DestFile)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->Jobs().Jobs()[1].DestFile)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->Jobs().Jobs()[2].DestFile)));
     EXPECT_EQ(FolderEntries(), (Calls{"good.avi", "good.rm", "later.avi"}));
     EXPECT_TRUE(completion.empty());
-    EXPECT_TRUE(form->Converter1->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Converter1")->isEnabled());
 }
 
 TEST_F(ConversionEndToEndTest, ADestinationThatIsAFolderIsReportedAndTheFolderKept) {
     const std::string source = Source(Clip("e2e.avi"), "clip.avi");
     AddFiles({source});
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(form->JobList[0].DestFile)));
-    QFile keep(QString::fromStdString(form->JobList[0].DestFile + "/keep.txt"));
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(form->Jobs().Jobs()[0].DestFile)));
+    QFile keep(QString::fromStdString(form->Jobs().Jobs()[0].DestFile + "/keep.txt"));
     ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
     keep.write("mine");
     keep.close();
@@ -166,7 +167,7 @@ TEST_F(ConversionEndToEndTest, ADestinationThatIsAFolderIsReportedAndTheFolderKe
     std::vector<platform::MessageRequest> boxes = platform::MessageBox::TakeShown();
     ASSERT_EQ(boxes.size(), 1u) << "an error, and no overwrite question for a folder";
     EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(testsupport::ReadFileBytes(form->JobList[0].DestFile + "/keep.txt"), "mine");
+    EXPECT_EQ(testsupport::ReadBytes(form->Jobs().Jobs()[0].DestFile + "/keep.txt"), "mine");
     EXPECT_EQ(Size(source), size);
     EXPECT_EQ(FolderEntries(), (Calls{"clip.avi", "clip.rm"}));
 }
@@ -178,7 +179,7 @@ TEST_F(ConversionEndToEndTest, AnUnwritableDestinationFolderIsReportedAndNothing
     const std::string locked = Path("locked");
     // Permissions do not hold back the superuser; a folder on a read-only file system does.
     const bool root = geteuid() == 0;
-    form->JobList[0].DestFile = root ? "/proc/self/clip.rm" : locked + "/clip.rm";
+    form->Jobs().Jobs()[0].DestFile = root ? "/proc/self/clip.rm" : locked + "/clip.rm";
     if (!root) {
         ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(locked),
                                           QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -190,7 +191,7 @@ TEST_F(ConversionEndToEndTest, AnUnwritableDestinationFolderIsReportedAndNothing
     std::vector<platform::MessageRequest> boxes = platform::MessageBox::TakeShown();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->JobList[0].DestFile)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(form->Jobs().Jobs()[0].DestFile)));
     EXPECT_TRUE(QDir(QString::fromStdString(locked)).isEmpty());
     EXPECT_EQ(FolderEntries(), (Calls{"clip.avi", "locked"}));
 }

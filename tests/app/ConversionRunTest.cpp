@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "conversion/EncoderFactory.h"
 #include "conversion/RunDriver.h"
 #include "platform/Completion.h"
@@ -48,17 +48,17 @@ class ConversionRunWindowTest : public ::testing::Test {
     void AddJobs(int n) {
         for (int i = 1; i <= n; ++i) {
             const std::string k = std::to_string(i);
-            form->JobList.push_back({dir.path().toStdString() + "/in" + k + ".avi",
+            form->Jobs().Jobs().push_back({dir.path().toStdString() + "/in" + k + ".avi",
                                      dir.path().toStdString() + "/out" + k + ".rm", "T" + k, "A" + k, "C" + k,
                                      "K" + k, "D" + k});
         }
     }
     void Tick() { form->Run().Timer1Timer(); }
-    bool Running() const { return !form->Converter1->isEnabled() && form->Stop2->isEnabled(); }
+    bool Running() const { return !form->Find<QAction>("Converter1")->isEnabled() && form->Find<QAction>("Stop2")->isEnabled(); }
     bool ToggleDown() const { return form->ToolBarButton("ToolButton3")->isChecked(); }
     bool NamesShown() const {
-        return !form->SourceLabel->isHidden() && !form->SourceFilenameLabel->isHidden() &&
-               !form->DestLabel->isHidden() && !form->DestFilenameLabel->isHidden();
+        return !form->Find<QLabel>("SourceLabel")->isHidden() && !form->Find<QLabel>("SourceFilenameLabel")->isHidden() &&
+               !form->Find<QLabel>("DestLabel")->isHidden() && !form->Find<QLabel>("DestFilenameLabel")->isHidden();
     }
 
     QTemporaryDir dir;
@@ -81,42 +81,42 @@ TEST_F(ConversionRunWindowTest, FirstShowCopiesTheLoadedSettingsOntoTheEncoderOn
     QApplication::processEvents();
     EXPECT_EQ(producer->Calls().size(), 15u);
     AddJobs(1);
-    form->Converter1->trigger();
+    form->Find<QAction>("Converter1")->trigger();
     EXPECT_EQ(producer->Calls().at(15), "TempDirectory=/var/tmp/");
 }
 
 TEST_F(ConversionRunWindowTest, ToolbarToggleRunsTheWholeListThroughThePanelAndEndsWithBothActions) {
     AddJobs(2);
-    form->Sound1->trigger();  // the menu item: the toolbar button follows
+    form->Find<QAction>("Sound1")->trigger();  // the menu item: the toolbar button follows
     EXPECT_TRUE(form->ToolBarButton("ToolButton8")->isChecked());
     form->ToolBarButton("ToolButton9")->click();  // the toolbar button: the menu check follows
-    EXPECT_TRUE(form->urnOff1->isChecked());
+    EXPECT_TRUE(form->Find<QAction>("urnOff1")->isChecked());
 
     form->ToolBarButton("ToolButton3")->click();
     EXPECT_TRUE(Running());
     EXPECT_TRUE(ToggleDown());
-    EXPECT_FALSE(form->Panel2->isHidden());
-    EXPECT_FALSE(form->Addfiles1->isEnabled());
-    EXPECT_FALSE(form->Prefer1->isEnabled());
-    EXPECT_TRUE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_FALSE(form->Find<QFrame>("Panel2")->isHidden());
+    EXPECT_FALSE(form->Find<QAction>("Addfiles1")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("Prefer1")->isEnabled());
+    EXPECT_TRUE(form->Run().Timer1().isActive());
+    EXPECT_EQ(form->Run().Timer1().interval(), 1000);
     producer->ClearLog();
 
     Tick();
-    EXPECT_EQ(form->Label1->text(), "Converting...");
+    EXPECT_EQ(form->Find<QLabel>("Label1")->text(), "Converting...");
     EXPECT_TRUE(NamesShown());
-    EXPECT_EQ(form->SourceFilenameLabel->text().toStdString(), form->JobList[0].SourceFile);
-    EXPECT_EQ(form->DestFilenameLabel->text().toStdString(), form->JobList[0].DestFile);
-    EXPECT_EQ(form->RainProgressBar1->value(), 0);
-    EXPECT_EQ(form->RainProgressBar2->value(), 0);
+    EXPECT_EQ(form->Find<QLabel>("SourceFilenameLabel")->text().toStdString(), form->Jobs().Jobs()[0].SourceFile);
+    EXPECT_EQ(form->Find<QLabel>("DestFilenameLabel")->text().toStdString(), form->Jobs().Jobs()[0].DestFile);
+    EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar1")->value(), 0);
+    EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar2")->value(), 0);
     producer->RaiseStarted();
     producer->RaiseProgress(42);
-    EXPECT_EQ(form->Label1->text(), "Converting... (42%)");
-    EXPECT_EQ(form->RainProgressBar1->value(), 42);
+    EXPECT_EQ(form->Find<QLabel>("Label1")->text(), "Converting... (42%)");
+    EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar1")->value(), 42);
     producer->FinishEncode();
     Tick();
-    EXPECT_EQ(form->RainProgressBar2->value(), 50);
-    EXPECT_EQ(form->RainProgressBar1->value(), 0);
+    EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar2")->value(), 50);
+    EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar1")->value(), 0);
     producer->RaiseStarted();
     producer->FinishEncode();
     Tick();
@@ -124,24 +124,24 @@ TEST_F(ConversionRunWindowTest, ToolbarToggleRunsTheWholeListThroughThePanelAndE
     EXPECT_EQ(producer->StartCount(), 2);
     EXPECT_FALSE(Running());
     EXPECT_FALSE(ToggleDown());
-    EXPECT_TRUE(form->Panel2->isHidden());
+    EXPECT_TRUE(form->Find<QFrame>("Panel2")->isHidden());
     EXPECT_FALSE(NamesShown());
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_TRUE(form->Addfiles1->isEnabled());
+    EXPECT_FALSE(form->Run().Timer1().isActive());
+    EXPECT_TRUE(form->Find<QAction>("Addfiles1")->isEnabled());
     EXPECT_EQ(completion, (Calls{"sound " + dir.path().toStdString() + "/Tada.wav", "power off"}));
-    EXPECT_TRUE(form->Sound1->isChecked() && form->urnOff1->isChecked());
+    EXPECT_TRUE(form->Find<QAction>("Sound1")->isChecked() && form->Find<QAction>("urnOff1")->isChecked());
 }
 
 TEST_F(ConversionRunWindowTest, TheToggleGoingUpStopsTheEncoderWithoutCompletionActions) {
     AddJobs(2);
-    form->Sound1->setChecked(true);
+    form->Find<QAction>("Sound1")->setChecked(true);
     form->ToolBarButton("ToolButton3")->click();
     Tick();
     producer->RaiseStarted();
     form->ToolBarButton("ToolButton3")->click();
     EXPECT_EQ(producer->StopCount(), 1);
     EXPECT_FALSE(Running());
-    EXPECT_TRUE(form->Panel2->isHidden());
+    EXPECT_TRUE(form->Find<QFrame>("Panel2")->isHidden());
     EXPECT_TRUE(completion.empty());
 }
 
@@ -149,21 +149,21 @@ TEST_F(ConversionRunWindowTest, StartWithAnEmptyListLetsTheToggleBackUp) {
     form->ToolBarButton("ToolButton3")->click();
     EXPECT_FALSE(ToggleDown());
     EXPECT_FALSE(Running());
-    EXPECT_TRUE(form->Panel2->isHidden());
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_TRUE(form->Find<QFrame>("Panel2")->isHidden());
+    EXPECT_FALSE(form->Run().Timer1().isActive());
 }
 
 TEST_F(ConversionRunWindowTest, ExitDuringAnEncodeStopsTheEncoderBeforeTheWindowCloses) {
     form->show();
     QApplication::processEvents();
     AddJobs(3);
-    form->Converter1->trigger();
+    form->Find<QAction>("Converter1")->trigger();
     Tick();
     producer->RaiseStarted();
     producer->ClearLog();
     bool visibleAtStop = false;
     producer->onStop = [&] { visibleAtStop = form->isVisible(); };
-    form->Exit1->trigger();
+    form->Find<QAction>("Exit1")->trigger();
     EXPECT_EQ(producer->Calls(), Calls{"StopEncoding()"});
     EXPECT_TRUE(visibleAtStop);
     EXPECT_FALSE(form->isVisible());
@@ -172,22 +172,22 @@ TEST_F(ConversionRunWindowTest, ExitDuringAnEncodeStopsTheEncoderBeforeTheWindow
 
 TEST_F(ConversionRunWindowTest, PopupConverterDuringARunStartsAgainFromTheFirstJob) {
     AddJobs(3);
-    form->Converter1->trigger();
+    form->Find<QAction>("Converter1")->trigger();
     Tick();
     producer->RaiseStarted();
     producer->FinishEncode();
     Tick();
     producer->RaiseStarted();
     EXPECT_EQ(form->Run().NextJob(), 2);
-    EXPECT_TRUE(form->Converter2->isEnabled()) << "the popup item stays enabled during a run";
-    form->Converter2->trigger();
+    EXPECT_TRUE(form->Find<QAction>("Converter2")->isEnabled()) << "the popup item stays enabled during a run";
+    form->Find<QAction>("Converter2")->trigger();
     EXPECT_EQ(form->Run().NextJob(), 0);
     producer->ClearLog();
     Tick();  // job 2 still encoding
     EXPECT_TRUE(producer->Calls().empty());
     producer->FinishEncode();
     Tick();
-    EXPECT_EQ(producer->Calls().at(0), "InputFilename=" + form->JobList[0].SourceFile);
+    EXPECT_EQ(producer->Calls().at(0), "InputFilename=" + form->Jobs().Jobs()[0].SourceFile);
 }
 
 }  // namespace

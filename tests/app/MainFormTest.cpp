@@ -18,8 +18,8 @@
 #include <QTreeWidget>
 
 #include "app/Images.h"
-#include "app/LinkLabel.h"
-#include "app/Unit1.h"
+#include "ui/Labels.h"
+#include "app/MainWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
@@ -45,9 +45,9 @@ class MainFormTest : public ::testing::Test {
         form->Jobs().AddChosenFiles(files, settings::Settings);
     }
     void Select(std::initializer_list<int> rows) {
-        form->LV->clearSelection();
+        form->Find<QTreeWidget>("LV")->clearSelection();
         for (int r : rows)
-            form->LV->topLevelItem(r)->setSelected(true);
+            form->Find<QTreeWidget>("LV")->topLevelItem(r)->setSelected(true);
     }
     std::vector<std::string> MenuTexts(QMenu* menu) {
         std::vector<std::string> out;
@@ -79,12 +79,12 @@ TEST_F(MainFormTest, WindowRefusesToShrinkAndArrangesOnEveryResize) {
     form->show();
     form->resize(1000, 700);
     QApplication::processEvents();
-    const QSize client = form->ClientArea->size();
-    EXPECT_EQ(form->LV->geometry(), QRect(8, 64, client.width() - 16, client.height() - 110));
-    EXPECT_EQ(form->FaceIco->y(), client.height() - 40);
-    EXPECT_EQ(form->Label2->y(), client.height() - 35);
-    EXPECT_EQ(form->Panel2->x(), (client.width() - 409) / 2);
-    EXPECT_FALSE(form->Panel2->isVisible());
+    const QSize client = form->Find<QWidget>("ClientArea")->size();
+    EXPECT_EQ(form->Find<QTreeWidget>("LV")->geometry(), QRect(8, 64, client.width() - 16, client.height() - 110));
+    EXPECT_EQ(form->Find<QLabel>("FaceIco")->y(), client.height() - 40);
+    EXPECT_EQ(form->Find<ui::TLinkLabel>("Label2")->y(), client.height() - 35);
+    EXPECT_EQ(form->Find<QFrame>("Panel2")->x(), (client.width() - 409) / 2);
+    EXPECT_FALSE(form->Find<QFrame>("Panel2")->isVisible());
     form->resize(300, 200);
     QApplication::processEvents();
     EXPECT_GE(form->width(), 715);
@@ -97,49 +97,49 @@ TEST_F(MainFormTest, MenusHoldTheirItemsInOrderWithShortcutsAndImages) {
     for (QAction* a : bar)
         titles.push_back(a->text().toStdString());
     EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "Control", "Option", "Help"}));
-    EXPECT_EQ(MenuTexts(form->File1), (std::vector<std::string>{"Add File", "Delete File", "-", "Exit"}));
-    EXPECT_EQ(MenuTexts(form->Edit1),
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("File1")), (std::vector<std::string>{"Add File", "Delete File", "-", "Exit"}));
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("Edit1")),
               (std::vector<std::string>{"Select All", "Invert Selection", "-", "Music Info"}));
-    EXPECT_EQ(MenuTexts(form->Control1),
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("Control1")),
               (std::vector<std::string>{"Converter", "Stop Converter", "Fix", "-", "Play", "-",
                                         "Set Output Directory", "Browse Output Directory"}));
-    EXPECT_EQ(MenuTexts(form->Play1),
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("Play1")),
               (std::vector<std::string>{"Play Source File", "Play Destination File"}));
-    EXPECT_EQ(MenuTexts(form->Option1),
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("Option1")),
               (std::vector<std::string>{"Sound", "Turn Off", "-", "Preferences..."}));
-    EXPECT_EQ(MenuTexts(form->Help1), (std::vector<std::string>{"Contents", "Webpage", "E-Mail", "Faq", "-",
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("Help1")), (std::vector<std::string>{"Contents", "Webpage", "E-Mail", "Faq", "-",
                                                                 "More Software", "About"}));
-    EXPECT_EQ(MenuTexts(form->PopupMenu1),
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("PopupMenu1")),
               (std::vector<std::string>{"Add", "Del", "-", "Converter", "-", "Select all", "Music Info"}));
 
     const std::pair<QAction*, Qt::Key> keys[] = {
-        {form->Addfiles1, Qt::Key_F2},       {form->Delete1, Qt::Key_F3},
-        {form->Selectall1, Qt::Key_F4},      {form->MusicInfo1, Qt::Key_F10},
-        {form->Converter1, Qt::Key_F5},      {form->Stop2, Qt::Key_F6},
-        {form->PlaySourceFile1, Qt::Key_F7}, {form->PlayDestinationFile1, Qt::Key_F8},
-        {form->Prefer1, Qt::Key_F9},         {form->Content1, Qt::Key_F1}};
+        {form->Find<QAction>("Addfiles1"), Qt::Key_F2},       {form->Find<QAction>("Delete1"), Qt::Key_F3},
+        {form->Find<QAction>("Selectall1"), Qt::Key_F4},      {form->Find<QAction>("MusicInfo1"), Qt::Key_F10},
+        {form->Find<QAction>("Converter1"), Qt::Key_F5},      {form->Find<QAction>("Stop2"), Qt::Key_F6},
+        {form->Find<QAction>("PlaySourceFile1"), Qt::Key_F7}, {form->Find<QAction>("PlayDestinationFile1"), Qt::Key_F8},
+        {form->Find<QAction>("Prefer1"), Qt::Key_F9},         {form->Find<QAction>("Content1"), Qt::Key_F1}};
     for (auto [action, key] : keys)
         EXPECT_EQ(action->shortcut(), QKeySequence(key)) << action->text().toStdString();
     for (QAction* a :
-         {form->Addfiles1, form->Delete1, form->Converter1, form->Stop2, form->Fix1, form->Sound1,
-          form->urnOff1, form->Prefer1, form->Content1, form->Homepage1, form->EMail1}) {
+         {form->Find<QAction>("Addfiles1"), form->Find<QAction>("Delete1"), form->Find<QAction>("Converter1"), form->Find<QAction>("Stop2"), form->Find<QAction>("Fix1"), form->Find<QAction>("Sound1"),
+          form->Find<QAction>("urnOff1"), form->Find<QAction>("Prefer1"), form->Find<QAction>("Content1"), form->Find<QAction>("Homepage1"), form->Find<QAction>("EMail1")}) {
         EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
         EXPECT_FALSE(a->icon().pixmap(16, 16).isNull());
     }
-    EXPECT_FALSE(form->Play1->icon().isNull());
-    EXPECT_TRUE(form->Faq1->icon().isNull());
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
-    EXPECT_TRUE(form->Stop2->isEnabled());  // the form's default: Stop when idle is harmless
+    EXPECT_FALSE(form->Find<QMenu>("Play1")->icon().isNull());
+    EXPECT_TRUE(form->Find<QAction>("Faq1")->icon().isNull());
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Stop2")->isEnabled());  // the form's default: Stop when idle is harmless
 }
 
 TEST_F(MainFormTest, ToolbarHasItsButtonsInOrderWithHintsImagesAndStyles) {
     std::vector<std::string> order;
-    for (QAction* a : form->ToolBar1->actions()) {
+    for (QAction* a : form->Find<QToolBar>("ToolBar1")->actions()) {
         if (a->isSeparator()) {
             order.push_back("-");
             continue;
         }
-        auto* b = qobject_cast<QToolButton*>(form->ToolBar1->widgetForAction(a));
+        auto* b = qobject_cast<QToolButton*>(form->Find<QToolBar>("ToolBar1")->widgetForAction(a));
         ASSERT_NE(b, nullptr);
         order.push_back(b->objectName().toStdString());
         EXPECT_FALSE(b->icon().isNull());
@@ -170,57 +170,57 @@ TEST_F(MainFormTest, ToolbarHasItsButtonsInOrderWithHintsImagesAndStyles) {
     EXPECT_FALSE(form->ToolBarButton("ToolButton1")->isCheckable());
     QToolButton* play = form->ToolBarButton("ToolButton12");
     EXPECT_EQ(play->popupMode(), QToolButton::MenuButtonPopup);
-    EXPECT_EQ(play->menu(), form->PopupMenu2);
-    EXPECT_EQ(MenuTexts(form->PopupMenu2),
+    EXPECT_EQ(play->menu(), form->Find<QMenu>("PopupMenu2"));
+    EXPECT_EQ(MenuTexts(form->Find<QMenu>("PopupMenu2")),
               (std::vector<std::string>{"Play Source File\tF7", "Play Destination File\tF8"}));
     // The drop-down shows the keys without competing with the menu for them.
-    EXPECT_TRUE(form->PlaySourceFile2->shortcut().isEmpty());
+    EXPECT_TRUE(form->Find<QAction>("PlaySourceFile2")->shortcut().isEmpty());
 }
 
 TEST_F(MainFormTest, TwinsShareOneCommandAndTogglesMirrorEachOther) {
-    EXPECT_EQ(form->ToolBarButton("ToolButton1")->defaultAction(), form->Addfiles1);
-    EXPECT_EQ(form->ToolBarButton("ToolButton2")->defaultAction(), form->Delete1);
-    EXPECT_EQ(form->ToolBarButton("ToolButton4")->defaultAction(), form->Prefer1);
-    EXPECT_EQ(form->ToolBarButton("ToolButton13")->defaultAction(), form->Fix1);
-    EXPECT_EQ(form->ToolBarButton("ToolContent")->defaultAction(), form->Content1);
+    EXPECT_EQ(form->ToolBarButton("ToolButton1")->defaultAction(), form->Find<QAction>("Addfiles1"));
+    EXPECT_EQ(form->ToolBarButton("ToolButton2")->defaultAction(), form->Find<QAction>("Delete1"));
+    EXPECT_EQ(form->ToolBarButton("ToolButton4")->defaultAction(), form->Find<QAction>("Prefer1"));
+    EXPECT_EQ(form->ToolBarButton("ToolButton13")->defaultAction(), form->Find<QAction>("Fix1"));
+    EXPECT_EQ(form->ToolBarButton("ToolContent")->defaultAction(), form->Find<QAction>("Content1"));
 
     QToolButton* sound = form->ToolBarButton("ToolButton8");
     QToolButton* off = form->ToolBarButton("ToolButton9");
     EXPECT_FALSE(sound->isChecked());
     EXPECT_FALSE(off->isChecked());
-    form->Sound1->trigger();  // the menu item
+    form->Find<QAction>("Sound1")->trigger();  // the menu item
     EXPECT_TRUE(sound->isChecked());
     sound->click();  // the button releases the menu's check mark
-    EXPECT_FALSE(form->Sound1->isChecked());
+    EXPECT_FALSE(form->Find<QAction>("Sound1")->isChecked());
     off->click();
-    EXPECT_TRUE(form->urnOff1->isChecked());
-    form->urnOff1->trigger();
+    EXPECT_TRUE(form->Find<QAction>("urnOff1")->isChecked());
+    form->Find<QAction>("urnOff1")->trigger();
     EXPECT_FALSE(off->isChecked());
 }
 
 TEST_F(MainFormTest, RunStateSwitchesExactlyTheRunCommands) {
-    QAction* untouched[] = {form->PlayDestinationFile1,
-                            form->PlaySourceFile2,
-                            form->PlayDestinationFile2,
-                            form->ToolButton12,
-                            form->mnuOutputFile,
-                            form->OpenOutputFile1,
-                            form->Fix1,
-                            form->Selectall1,
-                            form->Invertselect1,
-                            form->Exit1,
-                            form->Sound1,
-                            form->urnOff1,
-                            form->Content1,
-                            form->Homepage1,
-                            form->ToolButton14,
-                            form->Converter2,
-                            form->Selectall2};
+    QAction* untouched[] = {form->Find<QAction>("PlayDestinationFile1"),
+                            form->Find<QAction>("PlaySourceFile2"),
+                            form->Find<QAction>("PlayDestinationFile2"),
+                            form->Find<QAction>("ToolButton12"),
+                            form->Find<QAction>("mnuOutputFile"),
+                            form->Find<QAction>("OpenOutputFile1"),
+                            form->Find<QAction>("Fix1"),
+                            form->Find<QAction>("Selectall1"),
+                            form->Find<QAction>("Invertselect1"),
+                            form->Find<QAction>("Exit1"),
+                            form->Find<QAction>("Sound1"),
+                            form->Find<QAction>("urnOff1"),
+                            form->Find<QAction>("Content1"),
+                            form->Find<QAction>("Homepage1"),
+                            form->Find<QAction>("ToolButton14"),
+                            form->Find<QAction>("Converter2"),
+                            form->Find<QAction>("Selectall2")};
     form->EnterRunningState();
-    for (QAction* a : {form->Converter1, form->Addfiles1, form->N11, form->Delete1, form->N21,
-                       form->PlaySourceFile1, form->Prefer1})
+    for (QAction* a : {form->Find<QAction>("Converter1"), form->Find<QAction>("Addfiles1"), form->Find<QAction>("N11"), form->Find<QAction>("Delete1"), form->Find<QAction>("N21"),
+                       form->Find<QAction>("PlaySourceFile1"), form->Find<QAction>("Prefer1")})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_TRUE(form->Stop2->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Stop2")->isEnabled());
     EXPECT_TRUE(form->ToolBarButton("ToolButton3")->isChecked());
     EXPECT_FALSE(form->ToolBarButton("ToolButton1")->isEnabled());
     EXPECT_FALSE(form->ToolBarButton("ToolButton2")->isEnabled());
@@ -229,10 +229,10 @@ TEST_F(MainFormTest, RunStateSwitchesExactlyTheRunCommands) {
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
 
     form->EnterIdleState();
-    for (QAction* a : {form->Converter1, form->Addfiles1, form->N11, form->Delete1, form->N21,
-                       form->PlaySourceFile1, form->Prefer1})
+    for (QAction* a : {form->Find<QAction>("Converter1"), form->Find<QAction>("Addfiles1"), form->Find<QAction>("N11"), form->Find<QAction>("Delete1"), form->Find<QAction>("N21"),
+                       form->Find<QAction>("PlaySourceFile1"), form->Find<QAction>("Prefer1")})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    EXPECT_FALSE(form->Stop2->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("Stop2")->isEnabled());
     EXPECT_FALSE(form->ToolBarButton("ToolButton3")->isChecked());
     for (QAction* a : untouched)
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
@@ -240,84 +240,84 @@ TEST_F(MainFormTest, RunStateSwitchesExactlyTheRunCommands) {
 
 TEST_F(MainFormTest, ContextMenuFollowsRowsSelectionAndRunState) {
     form->PopupMenu1Popup();
-    EXPECT_FALSE(form->N21->isEnabled());
-    EXPECT_FALSE(form->Converter2->isEnabled());
-    EXPECT_FALSE(form->Selectall2->isEnabled());
-    EXPECT_FALSE(form->MusicInfo2->isEnabled());
-    EXPECT_TRUE(form->N11->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("N21")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("Converter2")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("Selectall2")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo2")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("N11")->isEnabled());
 
     AddRows(3);
     Select({0, 2});
     form->PopupMenu1Popup();
-    EXPECT_TRUE(form->N21->isEnabled());
-    EXPECT_TRUE(form->Converter2->isEnabled());
-    EXPECT_TRUE(form->Selectall2->isEnabled());
-    EXPECT_FALSE(form->MusicInfo2->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("N21")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Converter2")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Selectall2")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo2")->isEnabled());
 
     Select({1});
     form->EnterRunningState();
     form->PopupMenu1Popup();
-    EXPECT_FALSE(form->N21->isEnabled());
-    EXPECT_TRUE(form->Converter2->isEnabled());
-    EXPECT_TRUE(form->MusicInfo2->isEnabled());
-    EXPECT_FALSE(form->N11->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("N21")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("Converter2")->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("MusicInfo2")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("N11")->isEnabled());
 }
 
 TEST_F(MainFormTest, MusicInfoFollowsTheSelectionCount) {
     AddRows(3);
     Select({1});
-    EXPECT_TRUE(form->MusicInfo1->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("MusicInfo1")->isEnabled());
     Select({0, 1});
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
-    form->Selectall1->trigger();
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    form->Find<QAction>("Selectall1")->trigger();
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
     Select({2});
-    form->Invertselect1->trigger();
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
-    form->Delete1->trigger();
-    EXPECT_EQ(form->JobList.size(), 1u);
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    form->Find<QAction>("Invertselect1")->trigger();
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    form->Find<QAction>("Delete1")->trigger();
+    EXPECT_EQ(form->Jobs().Jobs().size(), 1u);
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
     // Deleting the one selected row leaves nothing selected, and the command follows.
     AddRows(1);
     Select({1});
-    EXPECT_TRUE(form->MusicInfo1->isEnabled());
-    form->Delete1->trigger();
-    EXPECT_EQ(form->JobList.size(), 1u);
-    EXPECT_FALSE(form->MusicInfo1->isEnabled());
+    EXPECT_TRUE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    form->Find<QAction>("Delete1")->trigger();
+    EXPECT_EQ(form->Jobs().Jobs().size(), 1u);
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
 }
 
 TEST_F(MainFormTest, DeleteKeyDeletesSelectedRowsExceptDuringARun) {
     AddRows(4);
     Select({1});
     form->EnterRunningState();
-    QTest::keyClick(form->LV, Qt::Key_Delete);
-    EXPECT_EQ(form->JobList.size(), 4u);
-    form->N21->trigger();  // the popup item obeys the same rule
-    EXPECT_EQ(form->JobList.size(), 4u);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_Delete);
+    EXPECT_EQ(form->Jobs().Jobs().size(), 4u);
+    form->Find<QAction>("N21")->trigger();  // the popup item obeys the same rule
+    EXPECT_EQ(form->Jobs().Jobs().size(), 4u);
     form->EnterIdleState();
-    QTest::keyClick(form->LV, Qt::Key_Delete);
-    ASSERT_EQ(form->JobList.size(), 3u);
-    EXPECT_EQ(form->JobList[1].SourceFile, "/media/clip2.avi");
-    EXPECT_EQ(form->LV->topLevelItem(2)->text(0), "3");
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_Delete);
+    ASSERT_EQ(form->Jobs().Jobs().size(), 3u);
+    EXPECT_EQ(form->Jobs().Jobs()[1].SourceFile, "/media/clip2.avi");
+    EXPECT_EQ(form->Find<QTreeWidget>("LV")->topLevelItem(2)->text(0), "3");
 }
 
 TEST_F(MainFormTest, AddCommandsShareOneHandler) {
     platform::FileDialogs::SetNextOpenFiles({"/a/1.mp3"});
-    form->Addfiles1->trigger();
+    form->Find<QAction>("Addfiles1")->trigger();
     platform::FileDialogs::SetNextOpenFiles({"/a/2.mp3"});
-    form->N11->trigger();
+    form->Find<QAction>("N11")->trigger();
     platform::FileDialogs::SetNextOpenFiles({"/a/3.mp3"});
     form->ToolBarButton("ToolButton1")->click();
-    ASSERT_EQ(form->JobList.size(), 3u);
-    EXPECT_EQ(form->LV->topLevelItem(2)->text(2), "/a/3.rm");
+    ASSERT_EQ(form->Jobs().Jobs().size(), 3u);
+    EXPECT_EQ(form->Find<QTreeWidget>("LV")->topLevelItem(2)->text(2), "/a/3.rm");
 }
 
 TEST_F(MainFormTest, PlayCommandsAndBrowseReachTheShell) {
     std::vector<std::string> opened;
     platform::SetShellOpenHandler([&](const std::string& t) { opened.push_back(t); });
-    form->ToolButton12->trigger();
-    form->PlayDestinationFile2->trigger();
-    form->OpenOutputFile1->trigger();
+    form->Find<QAction>("ToolButton12")->trigger();
+    form->Find<QAction>("PlayDestinationFile2")->trigger();
+    form->Find<QAction>("OpenOutputFile1")->trigger();
     std::vector<std::string> texts;
     for (const auto& r : MessageBox::TakeShown())
         texts.push_back(r.text);
@@ -325,7 +325,7 @@ TEST_F(MainFormTest, PlayCommandsAndBrowseReachTheShell) {
                                                "Don't play! You must choose a real file in file list.",
                                                "You must choose a item."}));
     AddRows(1);
-    form->OpenOutputFile1->trigger();
+    form->Find<QAction>("OpenOutputFile1")->trigger();
     EXPECT_EQ(opened, std::vector<std::string>{"/media/"});
     platform::SetShellOpenHandler([](const std::string&) {});
 }
@@ -333,43 +333,43 @@ TEST_F(MainFormTest, PlayCommandsAndBrowseReachTheShell) {
 TEST_F(MainFormTest, FirstShowFillsTheTextsAndTabReachesTheHiddenAboutButton) {
     form->show();
     QApplication::processEvents();
-    EXPECT_EQ(form->About1->text(), "About");
-    EXPECT_TRUE(form->Content1->isVisible());
-    EXPECT_EQ(form->Label2->text(), "Vastrel");
-    EXPECT_TRUE(form->SourceFilenameLabel->text().isEmpty());
+    EXPECT_EQ(form->Find<QAction>("About1")->text(), "About");
+    EXPECT_TRUE(form->Find<QAction>("Content1")->isVisible());
+    EXPECT_EQ(form->Find<ui::TLinkLabel>("Label2")->text(), "Vastrel");
+    EXPECT_TRUE(form->Find<QLabel>("SourceFilenameLabel")->text().isEmpty());
 
     QApplication::setActiveWindow(form.get());
-    form->LV->setFocus();
-    EXPECT_TRUE(form->LV->hasFocus());
-    QTest::keyClick(form->LV, Qt::Key_Tab);
-    EXPECT_TRUE(form->Button1->hasFocus());
-    QSignalSpy about(form->About1, &QAction::triggered);
-    QTest::keyClick(form->Button1, Qt::Key_Space);
+    form->Find<QTreeWidget>("LV")->setFocus();
+    EXPECT_TRUE(form->Find<QTreeWidget>("LV")->hasFocus());
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_Tab);
+    EXPECT_TRUE(form->Find<QPushButton>("Button1")->hasFocus());
+    QSignalSpy about(form->Find<QAction>("About1"), &QAction::triggered);
+    QTest::keyClick(form->Find<QPushButton>("Button1"), Qt::Key_Space);
     EXPECT_EQ(about.count(), 1);
 }
 
 TEST_F(MainFormTest, LinkLabelHighlightsWhileTheMouseIsOverIt) {
-    form->Label2MouseMove();
-    EXPECT_TRUE(form->Label2->font().bold());
-    EXPECT_TRUE(form->Label2->font().underline());
-    EXPECT_EQ(form->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
-    form->Label2MouseLeave();
-    EXPECT_FALSE(form->Label2->font().bold());
-    EXPECT_TRUE(form->Label2->font().italic());
-    EXPECT_EQ(form->Label2->palette().color(QPalette::WindowText), QColor(192, 192, 192));
-    EXPECT_EQ(form->Label2->font().pixelSize(), 19);
+    emit form->Find<ui::TLinkLabel>("Label2")->mouseMoved();
+    EXPECT_TRUE(form->Find<ui::TLinkLabel>("Label2")->font().bold());
+    EXPECT_TRUE(form->Find<ui::TLinkLabel>("Label2")->font().underline());
+    EXPECT_EQ(form->Find<ui::TLinkLabel>("Label2")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    emit form->Find<ui::TLinkLabel>("Label2")->mouseLeft();
+    EXPECT_FALSE(form->Find<ui::TLinkLabel>("Label2")->font().bold());
+    EXPECT_TRUE(form->Find<ui::TLinkLabel>("Label2")->font().italic());
+    EXPECT_EQ(form->Find<ui::TLinkLabel>("Label2")->palette().color(QPalette::WindowText), QColor(192, 192, 192));
+    EXPECT_EQ(form->Find<ui::TLinkLabel>("Label2")->font().pixelSize(), 19);
 }
 
 TEST_F(MainFormTest, ExitStopsTheRunAndClosesTheWindow) {
     form->show();
     QApplication::processEvents();
     form->EnterRunningState();
-    form->Panel2->show();
-    form->Exit1->trigger();
+    form->Find<QFrame>("Panel2")->show();
+    form->Find<QAction>("Exit1")->trigger();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->Panel2->isVisible());
-    EXPECT_TRUE(form->Converter1->isEnabled());
-    EXPECT_FALSE(form->Stop2->isEnabled());
+    EXPECT_FALSE(form->Find<QFrame>("Panel2")->isVisible());
+    EXPECT_TRUE(form->Find<QAction>("Converter1")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("Stop2")->isEnabled());
 }
 
 TEST_F(MainFormTest, FunctionKeysReachTheirCommandsOnlyWhileEnabled) {
@@ -377,25 +377,25 @@ TEST_F(MainFormTest, FunctionKeysReachTheirCommandsOnlyWhileEnabled) {
     QApplication::setActiveWindow(form.get());
     QApplication::processEvents();
     platform::FileDialogs::SetNextOpenFiles({"/a/1.mp3", "/a/2.mp3"});
-    QTest::keyClick(form->LV, Qt::Key_F2);
-    ASSERT_EQ(form->JobList.size(), 2u);
-    QTest::keyClick(form->LV, Qt::Key_F4);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F2);
+    ASSERT_EQ(form->Jobs().Jobs().size(), 2u);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F4);
     EXPECT_EQ(form->Jobs().SelectedCount(), 2);
-    QTest::keyClick(form->LV, Qt::Key_F7);  // the file does not exist
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F7);  // the file does not exist
     auto shown = MessageBox::TakeShown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Don't find /a/1.mp3");
 
     form->EnterRunningState();
-    QTest::keyClick(form->LV, Qt::Key_F7);
-    QTest::keyClick(form->LV, Qt::Key_F3);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F7);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F3);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
-    EXPECT_EQ(form->JobList.size(), 2u);
-    QTest::keyClick(form->LV, Qt::Key_F8);  // destination playback stays available
+    EXPECT_EQ(form->Jobs().Jobs().size(), 2u);
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F8);  // destination playback stays available
     EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
     form->EnterIdleState();
-    QTest::keyClick(form->LV, Qt::Key_F3);
-    EXPECT_TRUE(form->JobList.empty());
+    QTest::keyClick(form->Find<QTreeWidget>("LV"), Qt::Key_F3);
+    EXPECT_TRUE(form->Jobs().Jobs().empty());
 }
 
 TEST_F(MainFormTest, RightClickOpensThePreparedContextMenu) {
@@ -403,12 +403,12 @@ TEST_F(MainFormTest, RightClickOpensThePreparedContextMenu) {
     QApplication::processEvents();
     AddRows(2);
     Select({0, 1});
-    emit form->LV->customContextMenuRequested(QPoint(5, 5));
+    emit form->Find<QTreeWidget>("LV")->customContextMenuRequested(QPoint(5, 5));
     QApplication::processEvents();
-    EXPECT_TRUE(form->PopupMenu1->isVisible());
-    EXPECT_TRUE(form->N21->isEnabled());
-    EXPECT_FALSE(form->MusicInfo2->isEnabled());
-    form->PopupMenu1->hide();
+    EXPECT_TRUE(form->Find<QMenu>("PopupMenu1")->isVisible());
+    EXPECT_TRUE(form->Find<QAction>("N21")->isEnabled());
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo2")->isEnabled());
+    form->Find<QMenu>("PopupMenu1")->hide();
 }
 
 TEST_F(MainFormTest, WindowStartsCentredOnTheScreen) {
@@ -420,18 +420,18 @@ TEST_F(MainFormTest, WindowStartsCentredOnTheScreen) {
 TEST_F(MainFormTest, LinkLabelReportsTheMouseAsARealPointerWouldMoveIt) {
     form->show();
     QApplication::processEvents();
-    QSignalSpy clicked(form->Label2, &app::TLinkLabel::clicked);
-    QTest::mouseMove(form->Label2, QPoint(3, 3));
-    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), form->Label2->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+    QSignalSpy clicked(form->Find<ui::TLinkLabel>("Label2"), &ui::TLinkLabel::clicked);
+    QTest::mouseMove(form->Find<ui::TLinkLabel>("Label2"), QPoint(3, 3));
+    QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), form->Find<ui::TLinkLabel>("Label2")->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(form->Label2, &move);
-    EXPECT_TRUE(form->Label2->font().underline());
-    QTest::mouseClick(form->Label2, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+    QApplication::sendEvent(form->Find<ui::TLinkLabel>("Label2"), &move);
+    EXPECT_TRUE(form->Find<ui::TLinkLabel>("Label2")->font().underline());
+    QTest::mouseClick(form->Find<ui::TLinkLabel>("Label2"), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
     EXPECT_EQ(clicked.count(), 1);
     QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(form->Label2, &leave);
-    EXPECT_TRUE(form->Label2->font().italic());
-    EXPECT_FALSE(form->Label2->font().underline());
+    QApplication::sendEvent(form->Find<ui::TLinkLabel>("Label2"), &leave);
+    EXPECT_TRUE(form->Find<ui::TLinkLabel>("Label2")->font().italic());
+    EXPECT_FALSE(form->Find<ui::TLinkLabel>("Label2")->font().underline());
 }
 
 TEST(ImageList, TwelveImagesAtBothSizesAndNothingBeyond) {
@@ -450,7 +450,7 @@ TEST_F(MainFormTest, ProgressPanelShowsFileNamesAsTheyAre) {
     const QString source = QStringLiteral("/media/<i>clip</i>.avi");
     const QString destination = QStringLiteral("/media/<b>x</b> & <u>y</u>.rm");
     for (auto [label, text] :
-         {std::pair{form->SourceFilenameLabel, source}, std::pair{form->DestFilenameLabel, destination}}) {
+         {std::pair{form->Find<QLabel>("SourceFilenameLabel"), source}, std::pair{form->Find<QLabel>("DestFilenameLabel"), destination}}) {
         label->setText(text);
         EXPECT_GE(label->sizeHint().width(), QFontMetrics(label->font()).horizontalAdvance(text))
             << text.toStdString();

@@ -9,15 +9,15 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/Forms.h"
+#include "app/WindowList.h"
 #include "app/Startup.h"
-#include "app/Unit1.h"
-#include "app/UnitTemp.h"
+#include "app/MainWindow.h"
+#include "app/EncoderSetupPrompt.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
 #include "platform/RegistryEdit.h"
 #include "platform/Shell.h"
-#include "platform/UnitBasic.h"
+#include "platform/EncoderRegistration.h"
 #include "support/FileHelpers.h"
 
 using app::StartupOutcome;
@@ -29,7 +29,7 @@ namespace {
 // A scripted program directory: a registry hive, the staged installer, scripted answers.
 class Startup : public ::testing::Test {
   protected:
-    testing_support::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string previous = platform::ProgramDirectory();
     int promptsShown = 0;
 
@@ -207,7 +207,7 @@ TEST_F(Startup, TheMainWindowLeavesItsSettingsInDataIniAndTheNextStartGoesStraig
     ASSERT_EQ(app::RunStartup(), StartupOutcome::Run);
     app::Forms.MainForm->show();
     app::Forms.MainForm->close();
-    const std::string saved = testing_support::ReadBytes(dir.File("data.ini"));
+    const std::string saved = testsupport::ReadBytes(dir.File("data.ini"));
     EXPECT_EQ(saved.substr(0, 24), "\r\n[option]\r\nfiletype=1\r\n");
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 20);
     EXPECT_EQ(saved.substr(saved.size() - 19), "MaxConverFile=200\r\n");

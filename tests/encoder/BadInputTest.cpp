@@ -8,7 +8,8 @@
 #include <filesystem>
 #include <random>
 
-#include "EncoderHarness.h"
+#include "support/EncoderHarness.h"
+#include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;
@@ -42,7 +43,7 @@ std::string Song() {
 std::string EncodeOverExisting(const std::string& source, bool mayFail = true) {
     EncoderHarness h;
     const std::string destination = h.Dir() + "out.rm";
-    testsupport::WriteFileBytes(destination, kEarlier);
+    testsupport::WriteBytes(destination, kEarlier);
     h.Set(source, destination);
     EXPECT_TRUE(h.Encode(30000)) << source;
     EXPECT_EQ(h.Started(), 1);
@@ -52,7 +53,7 @@ std::string EncodeOverExisting(const std::string& source, bool mayFail = true) {
         EXPECT_TRUE(mayFail) << error;
         EXPECT_EQ(h.Errors(), 1);
         EXPECT_EQ(error.back(), '.') << error;
-        EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+        EXPECT_EQ(testsupport::ReadBytes(destination), kEarlier);
     } else {
         EXPECT_EQ(testsupport::Probe(destination).formatName, "rm");
         EXPECT_EQ(testsupport::DecodeErrors(destination), "");
@@ -103,11 +104,11 @@ TEST(BadInput, UnreadableSourcesEndInAnErrorSentence) {
     fs::create_directories(dir);
     EXPECT_EQ(EncodeOverExisting(dir + "missing.avi"),
               "Cannot read the source file " + dir + "missing.avi: No such file or directory.");
-    testsupport::WriteFileBytes(dir + "empty.avi", "");
+    testsupport::WriteBytes(dir + "empty.avi", "");
     EXPECT_EQ(
         EncodeOverExisting(dir + "empty.avi").rfind("Cannot read the source file " + dir + "empty.avi: ", 0),
         0u);
-    testsupport::WriteFileBytes(dir + "text.wav", "This is a note about the concert, not a sound file.\n");
+    testsupport::WriteBytes(dir + "text.wav", "This is a note about the concert, not a sound file.\n");
     EXPECT_EQ(EncodeOverExisting(dir + "text.wav"),
               "Cannot read the source file " + dir + "text.wav: Invalid data found when processing input.");
     mkfifo((dir + "pipe.avi").c_str(), 0600);  // nobody writes: opening it would wait for ever
@@ -125,12 +126,12 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
     std::string noise(64 * 1024, '\0');
     for (char& c : noise)
         c = static_cast<char>(random());
-    testsupport::WriteFileBytes(dir + "noise.avi", noise);
+    testsupport::WriteBytes(dir + "noise.avi", noise);
     EncodeOverExisting(dir + "noise.avi");
     for (const std::string& source : {Song(), Movie()}) {
-        const std::string whole = testsupport::ReadFileBytes(source);
+        const std::string whole = testsupport::ReadBytes(source);
         const std::string half = dir + "half-" + fs::path(source).filename().string();
-        testsupport::WriteFileBytes(half, whole.substr(0, whole.size() / 2));
+        testsupport::WriteBytes(half, whole.substr(0, whole.size() / 2));
         EncodeOverExisting(half);
     }
     // Sound stamped tens of millions of years after the picture: its sample counts must not overflow.
@@ -160,12 +161,12 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
 
 // A stream in a format nobody knows fails the encode only when the user wants that stream.
 TEST(BadInput, AnUnknownSoundFailsOnlyWhenSoundIsWanted) {
-    std::string bytes = testsupport::ReadFileBytes(Movie());
+    std::string bytes = testsupport::ReadBytes(Movie());
     const size_t format = bytes.find("strf", bytes.find("auds"));
     ASSERT_NE(format, std::string::npos);
     bytes[format + 8] = bytes[format + 9] = '\x77';  // the sound's format tag: no such codec
     const std::string source = testsupport::FixtureDir() + "/unknown-sound.avi";
-    testsupport::WriteFileBytes(source, bytes);
+    testsupport::WriteBytes(source, bytes);
     EXPECT_EQ(EncodeOverExisting(source), "Cannot read the source file " + source +
                                               ": its audio is in a format this program does not know.");
 
@@ -209,10 +210,10 @@ TEST(BadInput, ReadOnlyDestinationFolderIsReported) {
     const std::string folder = h.Dir() + "locked";
     ScratchMount mount(folder, "size=1m");
     if (mount.Mounted()) {
-        testsupport::WriteFileBytes(folder + "/out.rm", kEarlier);
+        testsupport::WriteBytes(folder + "/out.rm", kEarlier);
         mount.MakeReadOnly();
     } else {
-        testsupport::WriteFileBytes(folder + "/out.rm", kEarlier);
+        testsupport::WriteBytes(folder + "/out.rm", kEarlier);
         chmod(folder.c_str(), 0555);
         if (access(folder.c_str(), W_OK) == 0)
             GTEST_SKIP() << "cannot make a read-only folder here";
@@ -224,7 +225,7 @@ TEST(BadInput, ReadOnlyDestinationFolderIsReported) {
                                   0),
               0u)
         << h.LastError();
-    EXPECT_EQ(testsupport::ReadFileBytes(folder + "/out.rm"), kEarlier);
+    EXPECT_EQ(testsupport::ReadBytes(folder + "/out.rm"), kEarlier);
     chmod(folder.c_str(), 0755);
 }
 
@@ -235,7 +236,7 @@ TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
     ScratchMount mount(folder, "size=160k");
     fs::create_directories(folder);
     const std::string destination = folder + "/out.rm";
-    testsupport::WriteFileBytes(destination, kEarlier);
+    testsupport::WriteBytes(destination, kEarlier);
     h.Set(source, destination, DispId::Target512KDSLCableModem);
 
     // Without a small file system, a file-size limit stands in for the full disk.
@@ -244,7 +245,7 @@ TEST(BadInput, AFullDiskLeavesTheEarlierDestination) {
     EXPECT_EQ(h.Errors(), 1);
     // Named by the destination the user chose, not by the temporary file.
     EXPECT_EQ(h.LastError().rfind("Cannot write the file \"" + destination + "\": ", 0), 0u) << h.LastError();
-    EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+    EXPECT_EQ(testsupport::ReadBytes(destination), kEarlier);
     EXPECT_TRUE(LeftoverTempFiles(folder).empty());
 }
 
@@ -256,7 +257,7 @@ TEST(BadInput, AFullTemporaryFolderIsNamedInTheError) {
     const std::string temp = h.Dir() + "temp";
     fs::create_directories(temp);
     const std::string destination = h.Dir() + "out.rm";
-    testsupport::WriteFileBytes(destination, kEarlier);
+    testsupport::WriteBytes(destination, kEarlier);
     h.Set(source, destination, DispId::Target512KDSLCableModem);
     h.Control().setTempDirectory(temp);
 
@@ -265,7 +266,7 @@ TEST(BadInput, AFullTemporaryFolderIsNamedInTheError) {
     EXPECT_EQ(h.Errors(), 1);
     EXPECT_EQ(h.LastError().rfind("Cannot write the file \"" + destination + "\": ", 0), 0u) << h.LastError();
     EXPECT_NE(h.LastError().find("temporary folder " + temp + " "), std::string::npos) << h.LastError();
-    EXPECT_EQ(testsupport::ReadFileBytes(destination), kEarlier);
+    EXPECT_EQ(testsupport::ReadBytes(destination), kEarlier);
     EXPECT_TRUE(LeftoverTempFiles(temp).empty());
 }
 
@@ -276,7 +277,7 @@ TEST(BadInput, ATemporaryFolderOnAnotherFileSystemStillReplacesTheDestinationWho
     if (!mount.Mounted())
         GTEST_SKIP() << "cannot mount a second file system here";
     const std::string destination = h.Dir() + "out.rm";
-    testsupport::WriteFileBytes(destination, kEarlier);
+    testsupport::WriteBytes(destination, kEarlier);
     h.Set(Movie(), destination);
     h.Control().setTempDirectory(temp);
     ASSERT_TRUE(h.Encode());

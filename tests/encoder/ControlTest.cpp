@@ -6,8 +6,9 @@
 
 #include <filesystem>
 
-#include "EncoderHarness.h"
+#include "support/EncoderHarness.h"
 #include "encoder/BuiltinEncoder.h"
+#include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"
 
 using encoder::ControlError;
@@ -133,7 +134,7 @@ TEST(EncoderControl, EventsArriveInOrderOnTheOwnThread) {
 TEST(EncoderControl, StopAtOnceAndInTheMiddleFiftyTimes) {
     EncoderHarness h;
     const std::string destination = h.Dir() + "kept.rm";
-    testsupport::WriteFileBytes(destination, "an earlier file, kept byte for byte");
+    testsupport::WriteBytes(destination, "an earlier file, kept byte for byte");
     h.Set(BusyMovie(), destination, DispId::Target512KDSLCableModem);
     const int threadsBefore = ThreadCount();
     std::vector<qint64> starts, stops;
@@ -161,7 +162,7 @@ TEST(EncoderControl, StopAtOnceAndInTheMiddleFiftyTimes) {
     EXPECT_EQ(h.Errors(), 0);
     EXPECT_EQ(h.ProgressEvents(), 0);
     EXPECT_EQ(ThreadCount(), threadsBefore);
-    EXPECT_EQ(testsupport::ReadFileBytes(destination), "an earlier file, kept byte for byte");
+    EXPECT_EQ(testsupport::ReadBytes(destination), "an earlier file, kept byte for byte");
     EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
     // Within 50 ms nine times in ten even on a busy machine, and never a long wait.
     std::sort(starts.begin(), starts.end());

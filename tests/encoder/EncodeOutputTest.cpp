@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <set>
 
-#include "EncoderHarness.h"
+#include "support/EncoderHarness.h"
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;

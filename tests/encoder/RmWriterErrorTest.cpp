@@ -10,7 +10,8 @@
 #include <functional>
 
 #include "RmWriterFixtures.h"
-#include "encoder/RmWriter.h"
+#include "support/FileHelpers.h"
+#include "encoder/rm/RmWriter.h"
 
 using namespace rmtest;
 using encoder::rm::WriteError;
@@ -53,7 +54,7 @@ int WriteExpectingFailure(const std::string& path, const std::vector<const Encod
 }  // namespace
 
 TEST(RmWriterErrors, MissingFolderIsNamedWhenTheFileIsCreated) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     const std::string path = dir.File("missing/clip.rm");
     try {
         Writer writer(path);
@@ -65,7 +66,7 @@ TEST(RmWriterErrors, MissingFolderIsNamedWhenTheFileIsCreated) {
 }
 
 TEST(RmWriterErrors, FileSizeLimitEndsInAnErrorAndClosesEverything) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     const EncodedStream video = EncodeRv20(160, 120, 10, 20, 200000, 10);
     const std::string path = dir.File("limited.rm");
     const int code = InChild([&] {
@@ -78,7 +79,7 @@ TEST(RmWriterErrors, FileSizeLimitEndsInAnErrorAndClosesEverything) {
 }
 
 TEST(RmWriterErrors, FullDiskEndsInAnErrorAndClosesEverything) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     const EncodedStream video = EncodeRv20(160, 120, 10, 20, 200000, 10);
     const int code = InChild([&] {
         // A private mount namespace, so the small disk goes away with the child.
@@ -93,7 +94,7 @@ TEST(RmWriterErrors, FullDiskEndsInAnErrorAndClosesEverything) {
 }
 
 TEST(RmWriterErrors, AbandonedWriterLeavesNoDescriptorOpen) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     const EncodedStream audio = EncodeRa144(0.2);
     const int before = OpenDescriptorCount();
     {
@@ -106,14 +107,14 @@ TEST(RmWriterErrors, AbandonedWriterLeavesNoDescriptorOpen) {
 }
 
 TEST(RmWriterErrors, CallsOutOfOrderAreRefused) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     const EncodedStream audio = EncodeRa144(0.2);
     Writer writer(dir.File("misuse.rm"));
     const int id = writer.AddStream(audio.desc);
     EXPECT_THROW(writer.WriteFrame(id, 0, true, audio.frames[0].bytes), std::logic_error);
     EXPECT_THROW(writer.Finish(), std::logic_error);
     encoder::rm::StreamDesc odd = audio.desc;
-    odd.fourcc = "lpc";
+    odd.codec = encoder::rm::Codec::RealVideo20;  // a picture codec for a sound stream
     EXPECT_THROW(writer.AddStream(odd), std::invalid_argument);
     writer.Begin({});
     EXPECT_THROW(writer.AddStream(audio.desc), std::logic_error);

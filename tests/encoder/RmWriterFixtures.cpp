@@ -1,5 +1,7 @@
 #include "RmWriterFixtures.h"
 
+#include "support/FileHelpers.h"
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -109,7 +111,7 @@ EncodedStream EncodeAudio(AVCodecID id, AVSampleFormat format, int sampleRate, i
     }
     s.durationMs = s.frames.size() * 1000.0 * frameSize / sampleRate;
     s.desc.kind = encoder::rm::StreamKind::Audio;
-    s.desc.fourcc = id == AV_CODEC_ID_AC3 ? "dnet" : "lpcJ";
+    s.desc.codec = id == AV_CODEC_ID_AC3 ? encoder::rm::Codec::RealAudioAc3 : encoder::rm::Codec::RealAudio144;
     s.desc.avgBitRate = s.desc.maxBitRate = static_cast<std::uint32_t>(ctx->bit_rate);
     s.desc.audio.sampleRate = static_cast<std::uint32_t>(sampleRate);
     s.desc.audio.channels = static_cast<std::uint16_t>(channels);
@@ -157,7 +159,7 @@ EncodedStream EncodeRv20(int width, int height, double fps, int count, int bitRa
         f.timestampMs = static_cast<std::int64_t>(std::llround(f.timestampMs * 1000.0 / fps));
     s.durationMs = count * 1000.0 / fps;
     s.desc.kind = encoder::rm::StreamKind::Video;
-    s.desc.fourcc = "RV20";
+    s.desc.codec = encoder::rm::Codec::RealVideo20;
     s.desc.avgBitRate = s.desc.maxBitRate = static_cast<std::uint32_t>(bitRate);
     s.desc.video.width = static_cast<std::uint16_t>(width);
     s.desc.video.height = static_cast<std::uint16_t>(height);
@@ -291,9 +293,9 @@ Probe ProbeFile(const std::string& path, std::int64_t seekMs) {
     return probe;
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::vector<std::uint8_t> ReadByteVector(const std::string& path) {
+    const std::string bytes = testsupport::ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -358,21 +360,6 @@ std::string Joined(const std::vector<std::string>& lines) {
     for (const std::string& l : lines)
         all += l + "\n";
     return all;
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rmwriter-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    if (std::getenv("RMTEST_KEEP"))
-        return;  // leave the files for a look with other tools
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
 }
 
 int OpenDescriptorCount() {

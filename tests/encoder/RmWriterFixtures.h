@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "encoder/LibavPtr.h"
-#include "encoder/RmWriter.h"
+#include "encoder/rm/RmWriter.h"
 
 namespace rmtest {
 
@@ -65,7 +65,8 @@ struct Probe {
 // more, first seeks there as `ffmpeg -ss` does (default stream, backwards to a keyframe).
 Probe ProbeFile(const std::string& path, std::int64_t seekMs = -1);
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
+// The file's bytes as unsigned values, for the field readers below.
+std::vector<std::uint8_t> ReadByteVector(const std::string& path);
 std::uint32_t Be32(const std::vector<std::uint8_t>& b, std::size_t at);
 std::uint16_t Be16(const std::vector<std::uint8_t>& b, std::size_t at);
 
@@ -90,20 +91,6 @@ std::vector<Mdpr> MediaHeaders(const std::vector<std::uint8_t>& file);
 
 // Log lines as one text for failure messages.
 std::string Joined(const std::vector<std::string>& lines);
-
-// A fresh temporary directory, removed with everything in it when the object goes.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 int OpenDescriptorCount();
 

@@ -7,8 +7,9 @@
 #include <map>
 
 #include "RmWriterFixtures.h"
-#include "encoder/RmWriter.h"
-#include "encoder/rm/FileIo.h"
+#include "support/FileHelpers.h"
+#include "encoder/rm/RmWriter.h"
+#include "encoder/rm/OutputFile.h"
 
 using namespace rmtest;
 
@@ -55,7 +56,7 @@ std::vector<Chunk> All(const std::vector<Chunk>& chunks, const std::string& tag)
 
 class Layout : public ::testing::Test {
   protected:
-    TempDir dir;
+    testsupport::ScratchDir dir;
 };
 
 }  // namespace
@@ -65,7 +66,7 @@ TEST_F(Layout, HeaderFiguresAreTheFilesOwn) {
     const EncodedStream audio = EncodeAc3(48000, 2, 128000, 1.4);
     const std::string path = dir.File("figures.rm");
     WriteFile(path, {&video, &audio}, {});
-    const auto b = ReadBytes(path);
+    const auto b = ReadByteVector(path);
     const auto chunks = AllChunks(b);
 
     // Header count: every chunk after the file header.
@@ -188,7 +189,7 @@ TEST_F(Layout, LargePicturesAreCutIntoFragmentsThatJoinAgain) {
         ASSERT_TRUE(probe.opened);
         EXPECT_TRUE(probe.errors.empty());
         EXPECT_EQ(probe.streams[0].decodedFrames, static_cast<int>(video.frames.size()));
-        const auto b = ReadBytes(path);
+        const auto b = ReadByteVector(path);
         EXPECT_GT(DataPackets(b, Only(AllChunks(b), "DATA")).size(), video.frames.size());
     }
     // Many small fragments: the demuxer must give back every picture byte for byte.
@@ -221,7 +222,7 @@ TEST_F(Layout, FileInfoCarriesEveryPropertyAsAString) {
     info.fileInfo = {{"Description", "d"}, {"Keywords", "k1, k2"}, {"Creation Date", "1/2/2026 3:04:05"}};
     const std::string path = dir.File("info.rm");
     WriteFile(path, {&audio}, info);
-    const auto b = ReadBytes(path);
+    const auto b = ReadByteVector(path);
     for (const Chunk& c : All(AllChunks(b), "MDPR")) {
         const Mdpr m = ReadMdpr(b, c);
         if (m.mime != "logical-fileinfo")
@@ -255,7 +256,7 @@ TEST_F(Layout, FileInfoCarriesEveryPropertyAsAString) {
 }
 
 TEST(RmSpool, GivesBackWhatWasSpilledToDiskInOrder) {
-    TempDir dir;
+    testsupport::ScratchDir dir;
     encoder::rm::Spool spool(dir.Path(), dir.File("out.rm"), 1000);
     std::vector<std::uint8_t> all;
     for (int i = 0; i < 500; ++i) {

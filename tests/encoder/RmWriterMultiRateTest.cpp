@@ -6,7 +6,8 @@
 #include <set>
 
 #include "RmWriterFixtures.h"
-#include "encoder/RmWriter.h"
+#include "support/FileHelpers.h"
+#include "encoder/rm/RmWriter.h"
 
 using namespace rmtest;
 
@@ -110,7 +111,7 @@ class MultiRate : public ::testing::Test {
                 EXPECT_NEAR(s.pts.front(), 1000, 200);
         }
 
-        const auto b = ReadBytes(path);
+        const auto b = ReadByteVector(path);
         const auto headers = MediaHeaders(b);
         std::map<std::uint16_t, std::string> mimeOf;
         for (const Mdpr& m : headers)
@@ -186,7 +187,7 @@ class MultiRate : public ::testing::Test {
         return b;
     }
 
-    TempDir dir;
+    testsupport::ScratchDir dir;
     static EncodedStream* voice;
     static EncodedStream* music;
     static EncodedStream* small;
@@ -238,6 +239,6 @@ TEST_F(MultiRate, OneAudienceStaysSingleRate) {
     a.desc.audienceBitRate = v.desc.audienceBitRate = 34000;
     const std::string path = dir.File("single.rm");
     WriteFile(path, {&v, &a}, {});
-    for (const Mdpr& m : MediaHeaders(ReadBytes(path)))
+    for (const Mdpr& m : MediaHeaders(ReadByteVector(path)))
         EXPECT_EQ(m.mime.find("multirate"), std::string::npos) << m.mime;
 }

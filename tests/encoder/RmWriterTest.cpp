@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "RmWriterFixtures.h"
-#include "encoder/RmWriter.h"
+#include "support/FileHelpers.h"
+#include "encoder/rm/RmWriter.h"
 
 using namespace rmtest;
 using encoder::rm::ClipInfo;
@@ -32,7 +33,7 @@ const ProbedStream* FindStream(const Probe& probe, AVMediaType type) {
 // Everything about one written file that the header promises and FFmpeg can check.
 class WrittenFile : public ::testing::Test {
   protected:
-    TempDir dir;
+    testsupport::ScratchDir dir;
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "EncoderHarness.h"
+#include "support/EncoderHarness.h"
 #include "support/MediaFixtures.h"
 
 using encoder::DispId;

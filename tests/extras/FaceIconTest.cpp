@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <set>
 
-#include "extras/ExtrasFixture.h"
+#include "support/ExtrasFixture.h"
 #include "extras/FaceIcon.h"
 
 using namespace extras;

@@ -1,4 +1,4 @@
-#include "extras/ExtrasFixture.h"
+#include "support/ExtrasFixture.h"
 #include "extras/FixLauncher.h"
 
 using namespace extras;

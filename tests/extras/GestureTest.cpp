@@ -2,10 +2,10 @@
 #include <QTest>
 #include <QWindow>
 
-#include "extras/ExtrasFixture.h"
+#include "support/ExtrasFixture.h"
 #include "extras/HiddenGesture.h"
-#include "extras/UnitAbout.h"
-#include "extras/Widgets.h"
+#include "extras/AboutWindow.h"
+#include "ui/Labels.h"
 
 using namespace extras;
 

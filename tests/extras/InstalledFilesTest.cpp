@@ -5,7 +5,7 @@
 #include <QTextBrowser>
 
 #include "extras/ThankFile.h"
-#include "extras/UnitMore.h"
+#include "extras/MoreSoftwareWindow.h"
 
 namespace {
 const std::string Installed = std::string(QUENZOR_PROGRAM_DIR) + "/";

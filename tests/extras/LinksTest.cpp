@@ -1,11 +1,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "extras/ExtrasFixture.h"
+#include "support/ExtrasFixture.h"
 #include "extras/Links.h"
-#include "extras/UnitAbout.h"
-#include "extras/UnitMorbeck.h"
-#include "extras/Widgets.h"
+#include "extras/AboutWindow.h"
+#include "extras/MorbeckPrompt.h"
+#include "ui/Labels.h"
 
 using namespace extras;
 

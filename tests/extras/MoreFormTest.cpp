@@ -3,9 +3,9 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 
-#include "extras/ExtrasFixture.h"
-#include "extras/UnitAbout.h"
-#include "extras/UnitMore.h"
+#include "support/ExtrasFixture.h"
+#include "extras/AboutWindow.h"
+#include "extras/MoreSoftwareWindow.h"
 
 using namespace extras;
 

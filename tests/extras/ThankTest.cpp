@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "extras/ExtrasFixture.h"
+#include "support/ExtrasFixture.h"
 #include "extras/ThankFile.h"
-#include "extras/UnitAbout.h"
-#include "extras/UnitThank.h"
+#include "extras/AboutWindow.h"
+#include "extras/ThankWindow.h"
 
 using namespace extras;
 using Lines = std::vector<std::string>;

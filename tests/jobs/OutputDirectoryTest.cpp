@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "jobs/UnitOutput.h"
+#include "jobs/OutputDirectoryDialog.h"
 #include "platform/Dialogs.h"
 #include "support/ModalDriver.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 
 using namespace platform;
 

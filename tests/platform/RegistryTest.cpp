@@ -4,15 +4,15 @@
 
 #include <algorithm>
 
-#include "platform/FileIO.h"
+#include "platform/core/Files.h"
 #include "platform/ProgramDir.h"
 #include "platform/RegistryEdit.h"
-#include "platform/UnitBasic.h"
+#include "platform/EncoderRegistration.h"
 #include "support/FileHelpers.h"
 
 using namespace platform;
-using testing_support::ReadBytes;
-using testing_support::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 class Registry : public ::testing::Test {
   protected:
-    testing_support::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string previous = ProgramDirectory();
     void SetUp() override { SetProgramDirectory(dir.Path()); }
     void TearDown() override { SetProgramDirectory(previous); }
@@ -188,11 +188,11 @@ TEST_F(Registry, RegisteringTheEncoderWritesTheFourValuesAndUnregisteringRemoves
     EXPECT_FALSE(IsEncoderInstalled());
     EXPECT_EQ(GetRealProducerPath(), "");
     EXPECT_EQ(RegReadString(RegRoot::CurrentUser, "Software\\Other", "keep"), "me");
-    EXPECT_EQ(testing_support::FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
+    EXPECT_EQ(testsupport::FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
 
     ::unlink(dir.File("registry.reg").c_str());
     UnregisterEncoder();
-    EXPECT_TRUE(testing_support::FolderEntries(dir.Path()).empty()) << "removing creates no hive";
+    EXPECT_TRUE(testsupport::FolderEntries(dir.Path()).empty()) << "removing creates no hive";
     RegisterEncoder(dir.Path(), dir.File("quenzor"));
     EXPECT_TRUE(IsEncoderInstalled()) << "a missing hive is created";
 }

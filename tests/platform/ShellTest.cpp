@@ -6,12 +6,12 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 #include "platform/Shell.h"
 #include "support/FileHelpers.h"
 
 using namespace platform;
-using testing_support::WriteBytes;
+using testsupport::WriteBytes;
 
 namespace {
 // Names that a command line would split or interpret.
@@ -20,7 +20,7 @@ const char* const HostileNames[] = {"two  blanks.avi", "quote\"d 'name'.mp3", "s
 }  // namespace
 
 TEST(Shell, TargetsAreClassifiedWithoutInterpretingTheirCharacters) {
-    testing_support::ScratchDir dir;
+    testsupport::ScratchDir dir;
     for (const char* name : HostileNames) {
         WriteBytes(dir.File(name), "media");
         EXPECT_EQ(ClassifyShellTarget(dir.File(name)), ShellAction::OpenLocal) << name;
@@ -52,7 +52,7 @@ TEST(Shell, TargetsAreClassifiedWithoutInterpretingTheirCharacters) {
 }
 
 TEST(Shell, AProgramWithAHostileNameRunsAloneWithoutArguments) {
-    testing_support::ScratchDir dir;
+    testsupport::ScratchDir dir;
     const std::string cwdMarker = QDir::currentPath().toStdString() + "/x";
     const bool cwdMarkerBefore = FileExists(cwdMarker);
     const std::string program = dir.File("in$(touch x) 'q\";stall`touch x`.sh");
@@ -65,7 +65,7 @@ TEST(Shell, AProgramWithAHostileNameRunsAloneWithoutArguments) {
     for (int i = 0; i < 500 && !FileExists(dir.File("ran")); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    EXPECT_EQ(testing_support::ReadBytes(dir.File("ran")), "0\n") << "started, with no arguments";
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("ran")), "0\n") << "started, with no arguments";
     EXPECT_FALSE(FileExists(dir.File("x")));
     EXPECT_EQ(FileExists(cwdMarker), cwdMarkerBefore);
 }

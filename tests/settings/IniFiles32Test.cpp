@@ -7,14 +7,14 @@
 
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/core/Paths.h"
 #include "settings/IniFiles32.h"
 #include "support/FileHelpers.h"
 
 using settings::TIniFile32;
-using testing_support::ReadBytes;
-using testing_support::ScratchDir;
-using testing_support::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::ScratchDir;
+using testsupport::WriteBytes;
 
 namespace {
 
@@ -200,7 +200,7 @@ TEST(IniFile, SavingReplacesTheFileAsAWholeAndLeavesNoTemporaryFiles) {
     ::close(reader);
     EXPECT_EQ(std::string(buffer, static_cast<size_t>(n)), "[option]\r\nk=old\r\n");
     EXPECT_EQ(ReadBytes(f.path), "[option]\r\nk=new\r\n");
-    EXPECT_EQ(testing_support::FolderEntries(f.dir.Path()), std::vector<std::string>{"data.ini"});
+    EXPECT_EQ(testsupport::FolderEntries(f.dir.Path()), std::vector<std::string>{"data.ini"});
     struct stat st {};
     ::stat(f.path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the file keeps its permissions";
@@ -231,7 +231,7 @@ TEST(IniFile, FailuresNameTheFileAndTheSystemsReason) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder + "\". Is a directory");
     }
     EXPECT_EQ(onFolder.Lines.size(), 3u) << "the lines are not rolled back";
-    EXPECT_EQ(testing_support::FolderEntries(dir.Path()), std::vector<std::string>{"data.ini"});
+    EXPECT_EQ(testsupport::FolderEntries(dir.Path()), std::vector<std::string>{"data.ini"});
 
     const std::string pipe = dir.File("pipe.ini");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
@@ -241,7 +241,7 @@ TEST(IniFile, FailuresNameTheFileAndTheSystemsReason) {
     const std::string locked = dir.File("locked.ini");
     WriteBytes(locked, "[s]\r\nk=1\r\n");
     ::chmod(locked.c_str(), 0);
-    EXPECT_EQ(testing_support::RunUnprivileged([&] {
+    EXPECT_EQ(testsupport::RunUnprivileged([&] {
                   TIniFile32 ini(locked);
                   return std::string("loaded");
               }),
@@ -250,14 +250,14 @@ TEST(IniFile, FailuresNameTheFileAndTheSystemsReason) {
     const std::string readOnly = dir.File("readonly.ini");
     WriteBytes(readOnly, "[s]\r\nk=1\r\n");
     ::chmod(readOnly.c_str(), 0444);
-    EXPECT_EQ(testing_support::RunUnprivileged([&] {
+    EXPECT_EQ(testsupport::RunUnprivileged([&] {
                   TIniFile32 ini(readOnly);
                   ini.WriteString("s", "k", "2");
                   return std::string("written");
               }),
               "exception: Cannot create file \"" + readOnly + "\". Permission denied");
     EXPECT_EQ(ReadBytes(readOnly), "[s]\r\nk=1\r\n");
-    EXPECT_EQ(testing_support::FolderEntries(dir.Path()),
+    EXPECT_EQ(testsupport::FolderEntries(dir.Path()),
               (std::vector<std::string>{"data.ini", "locked.ini", "readonly.ini"}));
 }
 
@@ -268,7 +268,7 @@ TEST(IniFile, AWritableFileInAFolderClosedToNewFilesIsStillSaved) {
     WriteBytes(sub + "data.ini", "[s]\r\n");
     ::chmod((sub + "data.ini").c_str(), 0666);
     ::chmod(sub.c_str(), 0555);
-    EXPECT_EQ(testing_support::RunUnprivileged([&] {
+    EXPECT_EQ(testsupport::RunUnprivileged([&] {
                   TIniFile32 ini(sub + "data.ini");
                   ini.WriteString("s", "k", "1");
                   return std::string("written");

@@ -9,7 +9,7 @@
 
 #include "platform/Dialogs.h"
 #include "settings/SchemePresets.h"
-#include "settings/Unit2.h"
+#include "settings/PreferencesDialog.h"
 #include "support/ModalDriver.h"
 
 using namespace settings;

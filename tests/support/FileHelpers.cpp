@@ -11,9 +11,11 @@
 #include <sstream>
 #include <vector>
 
-namespace testing_support {
+namespace testsupport {
 
 ScratchDir::ScratchDir() {
+    // Set QUENZOR_KEEP_TEST_FILES to look at a test's files with other tools afterwards.
+    dir_.setAutoRemove(!qEnvironmentVariableIsSet("QUENZOR_KEEP_TEST_FILES"));
     ::chmod(dir_.path().toLocal8Bit().constData(), 0777);
 }
 
@@ -84,4 +86,4 @@ std::string RunUnprivileged(const std::function<std::string()>& work) {
     return result;
 }
 
-}  // namespace testing_support
+}  // namespace testsupport

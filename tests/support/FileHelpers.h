@@ -5,7 +5,7 @@
 
 #include <QTemporaryDir>
 
-namespace testing_support {
+namespace testsupport {
 
 // A scratch folder for one test, removed afterwards; open to every user so that work run under another
 // user id (see RunUnprivileged) can reach it.
@@ -30,4 +30,4 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // Returns what `work` returned, or "exception: <text>" when it threw.
 std::string RunUnprivileged(const std::function<std::string()>& work);
 
-}  // namespace testing_support
+}  // namespace testsupport

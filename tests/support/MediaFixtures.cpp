@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,8 +43,14 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
 }
 
 std::string FixtureDir() {
-    static QTemporaryDir dir;
-    return dir.path().toStdString();
+    // Kept in the build folder across test processes: CTest runs every test in a process of its own, and
+    // making the clips again for each would cost more than most tests.
+    static const std::string dir = [] {
+        const std::string path = std::string(QUENZOR_BINARY_DIR) + "/test-fixtures";
+        QDir().mkpath(QString::fromStdString(path));
+        return path;
+    }();
+    return dir;
 }
 
 std::string MakeClip(const ClipRecipe& recipe) {
@@ -56,7 +65,20 @@ std::string MakeClip(const ClipRecipe& recipe) {
     if (auto it = made.find(key.str()); it != made.end())
         return it->second;
 
-    const std::string path = FixtureDir() + "/" + recipe.name;
+    // Each recipe has a folder of its own, named by the recipe, so the clip keeps its plain name. The clip
+    // is made in a private folder that is then renamed into place, so processes running side by side never
+    // see half a clip.
+    const std::string folder =
+        FixtureDir() + "/" + std::to_string(std::hash<std::string>{}(key.str()));
+    const std::string path = folder + "/" + recipe.name;
+    if (QFileInfo::exists(QString::fromStdString(path))) {
+        made[key.str()] = path;
+        return path;
+    }
+    const std::string scratch = folder + ".part-" + std::to_string(QCoreApplication::applicationPid());
+    QDir(QString::fromStdString(scratch)).removeRecursively();
+    QDir().mkpath(QString::fromStdString(scratch));
+    const std::string scratchPath = scratch + "/" + recipe.name;
     const std::string seconds = std::to_string(recipe.seconds);
     std::vector<std::string> args = {"-v", "error", "-y"};
     if (recipe.video) {
@@ -73,11 +95,16 @@ std::string MakeClip(const ClipRecipe& recipe) {
         args.insert(args.end(), {"-ac", std::to_string(recipe.channels)});
     }
     args.insert(args.end(), recipe.codecArgs.begin(), recipe.codecArgs.end());
-    args.push_back(path);
+    args.push_back(scratchPath);
     const ToolResult r = RunTool("ffmpeg", args);
     EXPECT_EQ(r.exitCode, 0) << "ffmpeg could not make " << recipe.name << ": " << r.err;
-    if (r.exitCode != 0)
+    if (r.exitCode != 0) {
+        QDir(QString::fromStdString(scratch)).removeRecursively();
         return "";
+    }
+    // Another process may have finished the same clip first; either copy is the same.
+    if (std::rename(scratch.c_str(), folder.c_str()) != 0)
+        QDir(QString::fromStdString(scratch)).removeRecursively();
     made[key.str()] = path;
     return path;
 }
@@ -139,16 +166,6 @@ std::string DecodeErrors(const std::string& path, const std::vector<std::string>
     if (r.exitCode != 0 && r.err.empty())
         return "ffmpeg failed";
     return r.err;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 }  // namespace testsupport

@@ -59,7 +59,4 @@ std::map<int, std::int64_t> PacketBytesByStream(const std::string& path);
 std::string DecodeErrors(const std::string& path, const std::vector<std::string>& inputArgs = {},
                          const std::vector<std::string>& outputArgs = {});
 
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-
 }  // namespace testsupport

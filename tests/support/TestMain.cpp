@@ -10,6 +10,9 @@
 // ever happens: every seam starts scripted.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Windows are never shown on a screen, also when CTest only asks for the list of tests.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     platform::MessageBox::SetScripted(true);
     platform::FileDialogs::SetScripted(true);

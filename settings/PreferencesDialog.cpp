@@ -1,0 +1,295 @@
+#include "settings/PreferencesDialog.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "settings/BrowseForDirectory.h"
+#include "ui/FixedDialog.h"
+#include "settings/IniFiles32.h"
+
+namespace settings {
+namespace {
+constexpr int kEdit5Tag = 20;
+constexpr int kMaxFilesUpper = 1000;
+constexpr int kMaxFilesLower = 1;
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QString& s) {
+    return s.toStdString();
+}
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// The eight audience fields in check-box order; const-ness follows the record's.
+template <typename Record>
+auto AudienceFields(Record& s) {
+    return std::array{&s.Modem28K,     &s.Modem56K,          &s.SingleISDN,        &s.DualISDN,
+                      &s.CorporateLAN, &s.DSLCableModem256K, &s.DSLCableModem384K, &s.DSLCableModem512K};
+}
+}  // namespace
+
+// ---- TListCombo ----
+
+TListCombo::TListCombo(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
+    connect(this, &QComboBox::activated, this, [this] { typed_ = false; });
+}
+
+int TListCombo::ItemIndex() const {
+    return typed_ ? -1 : currentIndex();
+}
+
+void TListCombo::SetItemIndex(int index) {
+    typed_ = false;
+    if (index >= 0 && index < count()) {
+        setCurrentIndex(index);
+    } else {
+        setCurrentIndex(-1);
+        setEditText(QString());
+    }
+}
+
+// ---- Number clamping ----
+
+std::string ClampNumberText(const std::string& text, int tag, int maximum, int minimum) {
+    const std::optional<std::int32_t> n = ParseInt32(text);
+    if (!n)
+        return std::to_string(tag);
+    if (*n > maximum)
+        return std::to_string(maximum);
+    if (*n < minimum)
+        return std::to_string(minimum);
+    return std::to_string(*n);
+}
+
+void TfrmOption::ClampEditNumber(QLineEdit* edit, int maximum, int minimum) {
+    const QString clamped =
+        Q(ClampNumberText(S(edit->text()), edit->property("Tag").toInt(), maximum, minimum));
+    // Setting the same text raises no further change, so this runs at most twice per keystroke.
+    if (clamped != edit->text())
+        edit->setText(clamped);
+}
+
+// ---- TfrmOption ----
+
+TfrmOption::TfrmOption(QWidget* parent) : QDialog(parent) {
+    ui::SetUpFixedDialog(*this, "frmOption", QStringLiteral("Preferences"), QSize(489, 385));
+
+    PageControl1 = Named(new QTabWidget(this), "PageControl1");
+    PageControl1->addTab(CreateMusicPage(), QStringLiteral("Music"));
+    PageControl1->addTab(CreateControlPage(), QStringLiteral("Control"));
+    PageControl1->addTab(CreateInformationPage(), QStringLiteral("Music Information"));
+
+    Image1 = Named(new QLabel(this), "Image1");
+    Image1->setFixedSize(41, 33);
+    Image1->setAlignment(Qt::AlignCenter);
+    Button1 = Named(new QPushButton(QStringLiteral("OK"), this), "Button1");
+    Button2 = Named(new QPushButton(QStringLiteral("Cancel"), this), "Button2");
+    Button1->setDefault(true);
+    Button1->setAutoDefault(true);
+    Button2->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Image1);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(PageControl1);
+    layout->addLayout(buttons);
+
+    connect(ComboBox1, &QComboBox::activated, this, &TfrmOption::ComboBox1Select);
+    connect(Edit5, &QLineEdit::textChanged, this, &TfrmOption::Edit5Change);
+    connect(DirectoryButton, &QPushButton::clicked, this, &TfrmOption::DirectoryButtonClick);
+    connect(Button1, &QPushButton::clicked, this, &TfrmOption::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmOption::Button2Click);
+}
+
+QWidget* TfrmOption::CreateMusicPage() {
+    auto* page = Named(new QWidget, "TabSheet1");
+
+    auto* scheme = new QGroupBox(QStringLiteral("Scheme"), page);
+    ComboBox1 = Named(new TListCombo(scheme), "ComboBox1");
+    for (const SchemePreset& p : SchemePresets)
+        ComboBox1->addItem(QString::fromLatin1(p.text));
+    ComboBox1->SetItemIndex(-1);
+    (new QVBoxLayout(scheme))->addWidget(ComboBox1);
+
+    auto* fileType = new QGroupBox(QStringLiteral("File Type"), page);
+    RainRadioBox1 = Named(new QRadioButton(QStringLiteral("Single-rate"), fileType), "RainRadioBox1");
+    RainRadioBox2 =
+        Named(new QRadioButton(QStringLiteral("Multi-rate SureStream"), fileType), "RainRadioBox2");
+    auto* fileTypeLayout = new QVBoxLayout(fileType);
+    fileTypeLayout->addWidget(RainRadioBox1);
+    fileTypeLayout->addWidget(RainRadioBox2);
+    fileTypeLayout->addStretch();
+
+    auto* targets = new QGroupBox(QStringLiteral("Target Audience"), page);
+    auto* targetLayout = new QVBoxLayout(targets);
+    targetLayout->setSpacing(2);
+    for (int i = 0; i < AudienceCount; ++i) {
+        RainCheckBox[i] = new QCheckBox(QString::fromLatin1(AudienceTexts[i]), targets);
+        RainCheckBox[i]->setObjectName(QStringLiteral("RainCheckBox%1").arg(i + 1));
+        targetLayout->addWidget(RainCheckBox[i]);
+    }
+    targetLayout->addStretch();
+
+    auto* media = new QGroupBox(QStringLiteral("RealMedia Settings"), page);
+    RainComboBox1 = Named(new TListCombo(media), "RainComboBox1");
+    RainComboBox2 = Named(new TListCombo(media), "RainComboBox2");
+    for (const char* t : AudioFormatTexts)
+        RainComboBox1->addItem(QString::fromLatin1(t));
+    for (const char* t : VideoQualityTexts)
+        RainComboBox2->addItem(QString::fromLatin1(t));
+    // Labels above the lists keep the page narrow enough for the audiences' long names beside it.
+    auto* mediaLayout = new QVBoxLayout(media);
+    mediaLayout->setSpacing(2);
+    mediaLayout->addWidget(new QLabel(QStringLiteral("Audio Format:"), media));
+    mediaLayout->addWidget(RainComboBox1);
+    mediaLayout->addSpacing(4);
+    mediaLayout->addWidget(new QLabel(QStringLiteral("Video Quality:"), media));
+    mediaLayout->addWidget(RainComboBox2);
+
+    auto* grid = new QGridLayout(page);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(scheme, 0, 0, 1, 2);
+    grid->addWidget(fileType, 1, 0);
+    grid->addWidget(media, 2, 0);
+    grid->addWidget(targets, 1, 1, 2, 1);
+    grid->setColumnStretch(0, 1);
+    return page;
+}
+
+QWidget* TfrmOption::CreateControlPage() {
+    auto* page = Named(new QWidget, "TabSheet2");
+    Edit5 = Named(new QLineEdit(page), "Edit5");
+    Edit5->setProperty("Tag", kEdit5Tag);
+    Edit5->setMaximumWidth(80);
+    Edit7 = Named(new QLineEdit(page), "Edit7");
+    DirectoryButton = Named(new QPushButton(QStringLiteral("Directory"), page), "DirectoryButton");
+    DirectoryButton->setAutoDefault(false);
+
+    auto* temp = new QHBoxLayout;
+    temp->addWidget(Edit7, 1);
+    temp->addWidget(DirectoryButton);
+    auto* form = new QFormLayout(page);
+    form->addRow(QStringLiteral("Max conver file:"), Edit5);
+    form->addRow(QStringLiteral("Temporary Directory:"), temp);
+    return page;
+}
+
+QWidget* TfrmOption::CreateInformationPage() {
+    auto* page = Named(new QWidget, "TabSheet3");
+    auto* box = new QGroupBox(QStringLiteral("Music Information"), page);
+    Edit1 = Named(new QLineEdit(box), "Edit1");
+    Edit2 = Named(new QLineEdit(box), "Edit2");
+    Edit3 = Named(new QLineEdit(box), "Edit3");
+    Edit6 = Named(new QLineEdit(box), "Edit6");
+    Edit4 = Named(new QLineEdit(box), "Edit4");
+    auto* form = new QFormLayout(box);
+    form->addRow(QStringLiteral("Title:"), Edit1);
+    form->addRow(QStringLiteral("Author:"), Edit2);
+    form->addRow(QStringLiteral("Copyright:"), Edit3);
+    form->addRow(QStringLiteral("Description:"), Edit6);
+    form->addRow(QStringLiteral("Keywords:"), Edit4);
+    (new QVBoxLayout(page))->addWidget(box);
+    return page;
+}
+
+bool TfrmOption::Execute(TSettings& s) {
+    Accepted = false;
+    PageControl1->setCurrentIndex(0);
+    LoadControls(s);
+    exec();
+    if (Accepted)
+        StoreControls(s);
+    return Accepted;
+}
+
+void TfrmOption::LoadControls(const TSettings& s) {
+    (s.filetype != 0 ? RainRadioBox2 : RainRadioBox1)->setChecked(true);
+    const auto audiences = AudienceFields(s);
+    for (int i = 0; i < AudienceCount; ++i)
+        RainCheckBox[i]->setChecked(*audiences[i]);
+    RainComboBox1->SetItemIndex(s.AudioFormat);
+    RainComboBox2->SetItemIndex(s.VideoQuality);
+    Edit1->setText(Q(s.Title));
+    Edit2->setText(Q(s.Auther));
+    Edit3->setText(Q(s.Copyright));
+    Edit4->setText(Q(s.Keywords));
+    Edit6->setText(Q(s.Description));
+    Edit7->setText(Q(s.TempDirectory));
+    Edit5->setText(QString::number(s.MaxConverFile));  // the change handler clamps it at once
+}
+
+void TfrmOption::StoreControls(TSettings& s) const {
+    s.filetype = RainRadioBox1->isChecked() ? 0 : 1;
+    const auto audiences = AudienceFields(s);
+    for (int i = 0; i < AudienceCount; ++i)
+        *audiences[i] = RainCheckBox[i]->isChecked();
+    s.AudioFormat = RainComboBox1->ItemIndex();
+    s.VideoQuality = RainComboBox2->ItemIndex();
+    s.Title = S(Edit1->text());
+    s.Auther = S(Edit2->text());
+    s.Copyright = S(Edit3->text());
+    s.Keywords = S(Edit4->text());
+    s.Description = S(Edit6->text());
+    s.TempDirectory = S(Edit7->text());
+    s.MaxConverFile = ParseInt32(S(Edit5->text())).value_or(kEdit5Tag);
+}
+
+void TfrmOption::ClearTargets() {
+    for (QCheckBox* box : RainCheckBox)
+        box->setChecked(false);
+}
+
+void TfrmOption::ComboBox1Select() {
+    ClearTargets();
+    const int index = ComboBox1->ItemIndex();
+    if (index < 0 || index >= SchemePresetCount)
+        return;
+    const SchemePreset& p = SchemePresets[static_cast<std::size_t>(index)];
+    RainRadioBox1->setChecked(true);
+    RainComboBox1->SetItemIndex(p.audioFormat);
+    RainComboBox2->SetItemIndex(p.videoQuality);
+    RainCheckBox[p.audience]->setChecked(true);
+}
+
+void TfrmOption::Edit5Change() {
+    ClampEditNumber(Edit5, kMaxFilesUpper, kMaxFilesLower);
+}
+
+void TfrmOption::DirectoryButtonClick() {
+    std::string directory = S(Edit7->text());
+    if (BrowseForDirectory("Select the Directory", directory))
+        Edit7->setText(Q(directory));
+}
+
+void TfrmOption::Button1Click() {
+    Accepted = true;
+    accept();
+}
+
+void TfrmOption::Button2Click() {
+    reject();
+}
+
+}  // namespace settings

@@ -1,0 +1,136 @@
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include "app/WindowList.h"
+#include "ui/Labels.h"
+#include "app/MainWindow.h"
+#include "support/ExtrasFixture.h"
+#include "extras/AboutWindow.h"
+#include "extras/MorbeckPrompt.h"
+#include "extras/MoreSoftwareWindow.h"
+#include "extras/ThankWindow.h"
+#include "ui/Labels.h"
+
+using app::Forms;
+
+// The auxiliary windows as the running program has them: created with the main window and prepared
+// when it is first shown.
+class MainWindowExtras : public ExtrasTest {
+  protected:
+    void SetUp() override {
+        ExtrasTest::SetUp();
+        QDir(QString::fromStdString(Dir())).mkpath("more");
+        WriteFile("more/Excellence.htm", "<html><body><p>Our best</p></body></html>");
+        app::CreateForms();
+        main = Forms.MainForm;
+    }
+    void TearDown() override {
+        app::DestroyForms();
+        ExtrasTest::TearDown();
+    }
+    void Show() {
+        main->show();
+        QApplication::processEvents();
+    }
+    app::TMainForm* main = nullptr;
+};
+
+TEST_F(MainWindowExtras, WindowsAreCreatedOnceAndLinkedToEachOther) {
+    ASSERT_NE(Forms.AboutForm, nullptr);
+    ASSERT_NE(Forms.MoreForm, nullptr);
+    ASSERT_NE(Forms.ThankForm, nullptr);
+    ASSERT_NE(Forms.FormMorbeck, nullptr);
+    EXPECT_EQ(Forms.AboutForm->ThankForm, Forms.ThankForm);
+    EXPECT_TRUE(Forms.FormMorbeck->DownloadAddress.empty()) << "set only when the main window is shown";
+}
+
+TEST_F(MainWindowExtras, FirstShowPreparesTheAuxiliaryWindows) {
+    WriteFile("thank.txt", "Thanks\n");
+    Show();
+    extras::TAboutForm& about = *Forms.AboutForm;
+    EXPECT_EQ(about.Company->text().toStdString(), main->Texts().CompanyName);
+    EXPECT_EQ(about.ProductName2->text().toStdString(), main->Texts().ProductName);
+    EXPECT_EQ(about.Version->text().toStdString(), main->Texts().VersionText);
+    EXPECT_EQ(about.VersionSM->text().toStdString(), main->Texts().EditionText);
+    EXPECT_EQ(about.CopyrightYeah->text().toStdString(), main->Texts().YearText);
+    EXPECT_EQ(about.Copyright->text().toStdString(), main->Texts().CompanyFullName);
+    EXPECT_EQ(about.URL->text().toStdString(), main->Texts().HomePage);
+    EXPECT_EQ(about.EMAIL->text().toStdString(), main->Texts().SupportMail);
+    EXPECT_FALSE(about.ThankButton->isHidden());
+
+    EXPECT_EQ(Forms.MoreForm->PageControl1->currentIndex(), main->Texts().MorePageIndex);
+    EXPECT_TRUE(Forms.MoreForm->Browsers[0]->toPlainText().contains("Our best"));
+    EXPECT_TRUE(Forms.MoreForm->Browsers[1]->toPlainText().contains("Vastrel.htm")) << "missing page";
+
+    EXPECT_EQ(Forms.FormMorbeck->DownloadAddress, main->Texts().HomePage);
+    // No icons in this program directory: every face stays empty and nothing else breaks.
+    EXPECT_TRUE(about.FaceIco->pixmap().isNull());
+    EXPECT_TRUE(platform::MessageBox::TakeShown().empty());
+}
+
+TEST_F(MainWindowExtras, FaceIconsComeFromTheInstalledSet) {
+    const QString installed = QString(QUENZOR_PROGRAM_DIR) + "/SystemIco";
+    QDir(QString::fromStdString(Dir())).mkpath("SystemIco");
+    for (const QString& name : QDir(installed).entryList({"*.ico"})) {
+        QFile::copy(installed + "/" + name, QString::fromStdString(Dir()) + "SystemIco/" + name);
+    }
+    Show();
+    for (QLabel* face :
+         {Forms.AboutForm->FaceIco, Forms.MoreForm->FaceIco, Forms.ThankForm->FaceIco, main->Find<QLabel>("FaceIco")}) {
+        EXPECT_FALSE(face->pixmap().isNull()) << face->window()->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowExtras, WithoutThankFileTheAboutWindowHasNoThankButton) {
+    Show();
+    EXPECT_TRUE(Forms.AboutForm->ThankButton->isHidden());
+}
+
+TEST_F(MainWindowExtras, HelpMenuAndToolbarOpenTheSameTargets) {
+    Show();
+    main->Find<QAction>("Content1")->trigger();
+    main->ToolBarButton("ToolContent")->click();
+    main->Find<QAction>("Homepage1")->trigger();
+    main->ToolBarButton("ToolHomepage")->click();
+    main->Find<QAction>("EMail1")->trigger();
+    main->ToolBarButton("ToolEmail")->click();
+    main->Find<QAction>("Faq1")->trigger();
+    emit main->Find<ui::TLinkLabel>("Label2")->clicked();
+    const std::vector<std::string> expected{Dir() + "/Help.chm",
+                                            Dir() + "/Help.chm",
+                                            main->Texts().HomePage,
+                                            main->Texts().HomePage,
+                                            "mailto:" + main->Texts().SupportMail,
+                                            "mailto:" + main->Texts().SupportMail,
+                                            "https://www.vastrel.example/Quenzor/faq.htm",
+                                            Forms.AboutForm->URL->text().toStdString()};
+    EXPECT_EQ(opened, expected);
+}
+
+TEST_F(MainWindowExtras, MoreSoftwareAndAboutOpenModally) {
+    Show();
+    EXPECT_EQ(RunModal([&] { main->Find<QAction>("More3")->trigger(); }), Forms.MoreForm);
+    EXPECT_EQ(RunModal([&] { main->Find<QAction>("About1")->trigger(); }), Forms.AboutForm);
+    EXPECT_EQ(RunModal([&] { main->Find<QPushButton>("Button1")->click(); }), Forms.AboutForm) << "the hidden about button";
+}
+
+TEST_F(MainWindowExtras, FixShowsThePromptWhoseDownloadLeadsHome) {
+    Show();
+    EXPECT_EQ(
+        RunModal([&] { main->Find<QAction>("Fix1")->trigger(); }, [&](QWidget*) { Forms.FormMorbeck->Button1->click(); }),
+        Forms.FormMorbeck);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], main->Texts().HomePage);
+
+    WriteFile("registry.reg",
+              "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vastrel\\Morbeck]\n\"FilePath\"=dword:1\n");
+    EXPECT_EQ(RunModal([&] { main->ToolBarButton("ToolButton13")->click(); }), nullptr);
+    EXPECT_EQ(platform::MessageBox::TakeShown().size(), 1u);
+    EXPECT_EQ(opened.size(), 1u);
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/WindowList.h"
+#include "app/MainWindow.h"
+#include "platform/ProgramDir.h"
+#include "settings/PreferencesDialog.h"
+#include "jobs/MusicInfoDialog.h"
+#include "support/ModalDriver.h"
+
+using app::Forms;
+using jobs::TfrmInfo;
+
+namespace {
+class MusicInfoTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetProgramDirectory(dir.path().toStdString() + "/");
+        settings::Settings = settings::TSettings{};
+        settings::Settings.MaxConverFile = 200;
+        settings::Settings.Title = "T";
+        settings::Settings.Auther = "A";
+        settings::Settings.Copyright = "C";
+        settings::Settings.Keywords = "K";
+        settings::Settings.Description = "D";
+        app::CreateForms();
+        form = Forms.MainForm;
+        form->Jobs().AddChosenFiles({"/m/1.mp3", "/m/2.mp3", "/m/3.mp3"}, settings::Settings);
+    }
+    void TearDown() override { app::DestroyForms(); }
+    void Select(std::initializer_list<int> rows) {
+        form->Find<QTreeWidget>("LV")->clearSelection();
+        for (int r : rows)
+            form->Find<QTreeWidget>("LV")->topLevelItem(r)->setSelected(true);
+    }
+    // Triggers `action` and acts inside the dialog it opens; returns whether one opened.
+    bool Open(QAction* action, std::function<void(TfrmInfo&)> step) {
+        auto opened = std::make_shared<bool>(false);
+        WhenModalOpens([&](QWidget*) { step(*Forms.frmInfo); }, opened);
+        action->trigger();
+        QApplication::processEvents();
+        return *opened;
+    }
+
+    QTemporaryDir dir;
+    app::TMainForm* form = nullptr;
+};
+}  // namespace
+
+TEST_F(MusicInfoTest, OpensOnlyWithExactlyOneSelectedRow) {
+    auto cancel = [](TfrmInfo& d) { d.Button2->click(); };
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    EXPECT_FALSE(Open(form->Find<QAction>("MusicInfo1"), cancel));
+    Select({0, 1});
+    EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    EXPECT_FALSE(Open(form->Find<QAction>("MusicInfo1"), cancel));
+    Select({1});
+    EXPECT_TRUE(form->Find<QAction>("MusicInfo1")->isEnabled());
+    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), cancel));
+    form->PopupMenu1Popup();
+    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo2"), cancel));
+}
+
+TEST_F(MusicInfoTest, EditsOneJobAndNothingElse) {
+    form->Jobs().Jobs()[1].Keywords = "kw";
+    form->Jobs().Jobs()[1].Description = "about it";
+    Select({1});
+    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
+        EXPECT_EQ(d.windowTitle(), "Music Information");
+        EXPECT_EQ(d.Edit1->text(), "T");
+        EXPECT_EQ(d.Edit2->text(), "A");
+        EXPECT_EQ(d.Edit3->text(), "C");
+        EXPECT_EQ(d.Edit5->text(), "about it");  // Edit5 holds the description here
+        EXPECT_EQ(d.Edit4->text(), "kw");
+        d.Edit1->setText(" New Title ");
+        d.Edit3->setText("");
+        d.Edit5->setText("Ünïcödé");
+        d.Button1->click();
+    }));
+    const jobs::tListType& job = form->Jobs().Jobs()[1];
+    EXPECT_EQ(job.Title, " New Title ");
+    EXPECT_EQ(job.Copyright, "");
+    EXPECT_EQ(job.Description, "Ünïcödé");
+    EXPECT_EQ(job.Keywords, "kw");
+    EXPECT_EQ(form->Jobs().Jobs()[0].Title, "T");
+    EXPECT_EQ(form->Jobs().Jobs()[2].Title, "T");
+    EXPECT_EQ(settings::Settings.Title, "T");
+}
+
+TEST_F(MusicInfoTest, CancelAndEscLeaveTheJobAlone) {
+    Select({0});
+    const jobs::tListType before = form->Jobs().Jobs()[0];
+    Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
+        d.Edit1->setText("x");
+        d.Button2->click();
+    });
+    Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
+        d.Edit2->setText("y");
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->Jobs().Jobs()[0], before);
+}
+
+TEST_F(MusicInfoTest, JobsKeepTheDefaultsTheyWereAddedWith) {
+    WhenModalOpens([](QWidget*) {
+        Forms.frmOption->PageControl1->setCurrentIndex(2);
+        Forms.frmOption->Edit1->setText("Changed");
+        Forms.frmOption->Button1->click();
+    });
+    form->Find<QAction>("Prefer1")->trigger();
+    EXPECT_EQ(settings::Settings.Title, "Changed");
+    Select({2});
+    Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
+        EXPECT_EQ(d.Edit1->text(), "T");
+        d.Button2->click();
+    });
+    // During a run the dialog still opens.
+    form->EnterRunningState();
+    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) { d.Button2->click(); }));
+}

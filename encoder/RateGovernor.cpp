@@ -14,7 +14,7 @@ constexpr double kFrameBitsPerPixel = 1.5;
 constexpr double kLearnRate = 0.3;
 // A keyframe may take this many frames' worth of bits; the frames after it pay it back.
 constexpr double kKeyShare = 4.0;
-// Frames are dropped once the stream is this many seconds of its rate ahead of time.
+// Pictures are repeated once the stream is this many seconds of its rate ahead of time.
 constexpr double kDropAfterSeconds = 1.0;
 
 }  // namespace
@@ -33,7 +33,8 @@ RateGovernor::Decision RateGovernor::Next(std::int64_t slot, bool mustSend) cons
     const double overspend =
         static_cast<double>(bits_) - bitRate_ * static_cast<double>(slot) / framesPerSecond_;
     if (!mustSend && sent_ > 0 && overspend > bitRate_ * kDropAfterSeconds) {
-        d.drop = true;
+        d.repeat = true;
+        d.quantizer = kCoarsest;
         return d;
     }
     d.key = sent_ == 0 || slot - lastKeySlot_ >= keyInterval_;
@@ -51,6 +52,9 @@ RateGovernor::Decision RateGovernor::Next(std::int64_t slot, bool mustSend) cons
 
 void RateGovernor::Sent(std::int64_t slot, const Decision& decision, std::int64_t bits) {
     bits_ += bits;
+    // A repeated picture costs next to nothing and says nothing about the pictures' complexity.
+    if (decision.repeat)
+        return;
     if (decision.key)
         lastKeySlot_ = slot;
     ++sent_;

@@ -6,15 +6,17 @@ namespace encoder {
 // The rate control of one RealVideo stream. The codec's own one-pass control overshoots by a fifth on
 // busy pictures and cannot go below its coarsest quantizer, so the encoder picks every frame's quantizer
 // itself from a simple model (bits = complexity / quantizer, complexity learnt from the frames sent),
-// paying back any overspend within about a second, and drops frames when even the coarsest quantizer
-// spends too much. Keyframes come every `keyInterval` slots (a fixed time apart, dropped frames or not),
-// so that a player can seek anywhere.
+// paying back any overspend within about a second. When even the coarsest quantizer spends too much, a
+// slot repeats the picture sent before it (a few dozen bytes at the coarsest quantizer) rather than
+// leaving a gap: GStreamer times RealVideo pictures by counting them, so a missing one would put the
+// picture out of step with the sound. Keyframes come every `keyInterval` slots (a fixed time apart,
+// repeats or not), so that a player can seek anywhere.
 class RateGovernor {
   public:
     RateGovernor(int bitRate, int framesPerSecond, int width, int height, int keyInterval);
 
     struct Decision {
-        bool drop = false;
+        bool repeat = false;  // send the previous picture again, at the coarsest quantizer
         bool key = false;
         int quantizer = 0;  // 2 (finest) to 31 (coarsest)
     };

@@ -114,18 +114,21 @@ class VideoOut {
   private:
     double SlotTime(std::int64_t slot) const { return static_cast<double>(slot) / plan_.framesPerSecond; }
 
-    // Encodes the slots up to `seconds`; the governor may drop some, and players then keep showing the
-    // previous picture. The last slot of the clip is always sent, so the stream keeps its full length.
+    // Encodes the slots up to `seconds`; where the budget is spent, the governor has a slot repeat the
+    // picture sent before it. The last slot of the clip always shows the newest picture.
     void EncodeUntil(double seconds, bool final, std::vector<Encoded>& out) {
         // A slot within a millisecond of the next picture belongs to that picture. A leap in the
         // source's times takes many slots to fill, so Stop is heard here too.
-        while (SlotTime(next_) < seconds - 0.001 && !stop_) {
+        // At the end of the clip a slot is sent only when the clip still lasts for half of it, so the
+        // stream ends within half a slot of the source (a slide show's slot is a whole second).
+        const double limit =
+            final ? std::max(seconds - 0.5 / plan_.framesPerSecond, 0.0005) : seconds - 0.001;
+        while (SlotTime(next_) < limit && !stop_) {
             const std::int64_t slot = next_++;
-            const bool last = final && !(SlotTime(next_) < seconds - 0.001);
+            const bool last = final && !(SlotTime(next_) < limit);
             const RateGovernor::Decision decision = governor_.Next(slot, last);
-            if (decision.drop)
-                continue;
-            if (scaledId_ != pendingId_)
+            // A repeat sends the picture the encoder last had again (no new picture is scaled in).
+            if (!decision.repeat && scaledId_ != pendingId_)
                 Scale();
             frame_->pts = slot;
             frame_->pict_type = decision.key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
@@ -516,7 +519,8 @@ struct Transcoder::Impl {
                 AudioOut& out = EncoderFor(audioOuts, plan.audio);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
-                desc.codec = plan.audio.codec == AudioCodec::Ra144 ? rm::Codec::RealAudio144 : rm::Codec::RealAudioAc3;
+                desc.codec =
+                    plan.audio.codec == AudioCodec::Ra144 ? rm::Codec::RealAudio144 : rm::Codec::RealAudioAc3;
                 desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.audio.bitRate);
                 desc.audio.sampleRate = static_cast<std::uint32_t>(plan.audio.sampleRate);
                 desc.audio.channels = static_cast<std::uint16_t>(plan.audio.channels);
@@ -524,7 +528,11 @@ struct Transcoder::Impl {
                 desc.audio.frameBytes = static_cast<std::uint32_t>(out.FrameBytes());
                 desc.audio.samplesPerFrame = static_cast<std::uint32_t>(out.FrameSamples());
                 desc.audienceBitRate = audience;
-                out.Streams().push_back(writer->AddStream(desc));
+                // Audiences with the same sound share one stream, made for the lowest of them (plans come
+                // lowest first): GStreamer cannot decode a 14.4 stream it is not playing, so a file holds
+                // each sound once.
+                if (out.Streams().empty())
+                    out.Streams().push_back(writer->AddStream(desc));
             }
             audiences += (audiences.empty() ? "" : ", ") + AudienceName(plan.audience);
         }

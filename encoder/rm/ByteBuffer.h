@@ -46,6 +46,10 @@ class ByteBuffer {
         PatchU32(start + 4, static_cast<std::uint32_t>(bytes_.size() - start));
     }
 
+    void PatchU16(std::size_t at, std::uint16_t v) {
+        bytes_[at] = static_cast<std::uint8_t>(v >> 8);
+        bytes_[at + 1] = static_cast<std::uint8_t>(v);
+    }
     void PatchU32(std::size_t at, std::uint32_t v) {
         bytes_[at] = static_cast<std::uint8_t>(v >> 24);
         bytes_[at + 1] = static_cast<std::uint8_t>(v >> 16);

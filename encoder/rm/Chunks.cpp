@@ -1,5 +1,6 @@
 #include "encoder/rm/Chunks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace encoder::rm {
@@ -63,13 +64,12 @@ void PutMediaProperties(ByteBuffer& out, std::uint16_t streamNumber, const Figur
     out.EndChunk(chunk);
 }
 
-void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize, std::uint32_t packetCount,
-                   std::uint32_t nextDataHeader) {
+void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize) {
     out.Tag("DATA");
     out.U32(chunkSize);
-    out.U16(0);
-    out.U32(packetCount);
-    out.U32(nextDataHeader);
+    out.U16(0);  // version
+    out.U32(0);  // packet count: not given
+    out.U32(0);  // next data chunk: none
 }
 
 void PutIndex(ByteBuffer& out, std::uint16_t streamNumber, const std::vector<IndexRecord>& records,
@@ -119,10 +119,37 @@ std::string_view FourCc(Codec codec) {
     return "lpcJ";
 }
 
+namespace {
+
+// 14.4 goes in the version 3 RealAudio header, the only form FFmpeg, GStreamer and MPlayer all map to
+// the 14.4 decoder (in a version 4 header each of them knows 14.4 under another code).
+std::vector<std::uint8_t> Ra144TypeSpecific(std::uint32_t bytesPerMinute, std::uint32_t dataSize) {
+    ByteBuffer b;
+    b.Text(".ra");
+    b.U8(0xFD);
+    b.U16(3);  // header version
+    const std::size_t sizeAt = b.Size();
+    b.U16(0);  // bytes that follow, patched below
+    for (int i = 0; i < 8; ++i)
+        b.U8(0);
+    b.U16(static_cast<std::uint16_t>(std::min<std::uint32_t>(bytesPerMinute, 0xFFFF)));
+    b.U32(dataSize);
+    // Empty title, author, copyright and comment (MPlayer warns about any comment).
+    for (int i = 0; i < 4; ++i)
+        b.U8(0);
+    b.U8(0);
+    b.Str8(FourCc(Codec::RealAudio144));
+    b.PatchU16(sizeAt, static_cast<std::uint16_t>(b.Size() - sizeAt - 2));
+    return b.Take();
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
                                             std::uint32_t dataSize) {
+    if (desc.codec == Codec::RealAudio144)
+        return Ra144TypeSpecific(bytesPerMinute, dataSize);
     const AudioFormat& a = desc.audio;
-    const bool ac3 = desc.codec == Codec::RealAudioAc3;
     ByteBuffer b;
     b.Text(".ra");
     b.U8(0xFD);
@@ -132,9 +159,9 @@ std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_
     b.U32(dataSize);
     b.U16(4);
     const std::size_t headerSizeAt = b.Size();
-    b.U32(0);                                   // bytes from the version field on, patched below
-    b.U16(ac3 ? RateFamily(a.sampleRate) : 0);  // flavor
-    b.U32(a.frameBytes);                        // coded frame size
+    b.U32(0);                         // bytes from the version field on, patched below
+    b.U16(RateFamily(a.sampleRate));  // flavor: the AC-3 sample-rate family
+    b.U32(a.frameBytes);              // coded frame size
     b.U32(0);
     b.U32(bytesPerMinute);
     b.U32(bytesPerMinute);

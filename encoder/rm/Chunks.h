@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "encoder/rm/RmWriter.h"
 #include "encoder/rm/ByteBuffer.h"
+#include "encoder/rm/RmWriter.h"
 
 namespace encoder::rm {
 
@@ -48,8 +48,10 @@ void PutContent(ByteBuffer& out, const ClipInfo& info);
 void PutMediaProperties(ByteBuffer& out, std::uint16_t streamNumber, const Figures& figures,
                         const std::string& name, const std::string& mimeType,
                         const std::vector<std::uint8_t>& typeSpecific);
-void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize, std::uint32_t packetCount,
-                   std::uint32_t nextDataHeader);
+// The header of the file's one data chunk. Its packet count is left at 0, "not given" (the file
+// properties carry the true count): GStreamer counts packets against it without starting again after a
+// seek, and then takes the rest of the chunk for headers; with 0 every reader reads to the index.
+void PutDataHeader(ByteBuffer& out, std::uint32_t chunkSize);
 constexpr std::uint32_t kDataHeaderSize = 18;
 
 struct IndexRecord {

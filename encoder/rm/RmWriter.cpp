@@ -116,6 +116,33 @@ Figures MeasureStream(const StreamState& s) {
     return f;
 }
 
+// A packet in the order the data chunk holds it.
+struct PacketRef {
+    std::uint32_t timestamp;
+    std::uint32_t stream;  // index into the writer's streams
+    std::uint32_t packet;  // index into that stream's packets
+};
+
+// A logical stream of a multi-rate file: the physical streams of one kind, by rising audience.
+struct LogicalStream {
+    StreamKind kind;
+    std::vector<std::size_t> members;
+};
+
+// Everything the header says, worked out from the packets before a byte is written.
+struct Layout {
+    std::vector<std::size_t> byNumber;  // stream indexes in stream-number order
+    std::vector<Figures> figures;       // per stream index
+    Figures total;
+    std::uint32_t packetCount = 0;
+    std::vector<PacketRef> order;  // every packet of the one data chunk, by time
+    std::uint64_t dataBytes = 0;   // its packets, headers included
+    std::vector<LogicalStream> logicals;
+    std::vector<std::vector<IndexRecord>> index;  // per stream index
+    std::uint32_t dataOffset = 0;
+    std::uint32_t indexOffset = 0;
+};
+
 }  // namespace
 
 struct Writer::Impl {
@@ -211,22 +238,16 @@ struct Writer::Impl {
     bool MultiRate() const;
     void PrepareStreams();
     void LayOut();
+    void PlanData(Layout& layout) const;
+    void MeasureFile(Layout& layout) const;
+    void IndexPackets(Layout& layout) const;
+    std::vector<LogicalStream> LogicalStreams(const Layout& layout) const;
+    ByteBuffer Header(const Layout& layout) const;
+    void PutPhysicalStream(ByteBuffer& h, const Layout& layout, std::size_t i) const;
+    void PutLogicalStream(ByteBuffer& h, const Layout& layout, std::size_t l) const;
 };
 
 namespace {
-
-// One data chunk of the file: the streams whose packets it holds, interleaved by time.
-struct DataPlan {
-    std::vector<std::size_t> streams;
-    struct Ref {
-        std::uint32_t timestamp;
-        std::uint32_t stream;
-        std::uint32_t packet;
-    };
-    std::vector<Ref> order;
-    std::uint64_t bytes = 0;  // packets only
-    std::uint32_t offset = 0;
-};
 
 // ASM rule book of one logical stream: two rules (keyframes, other frames) per physical stream,
 // each stream chosen while the listener's bandwidth lies between its audience and the next one.
@@ -255,6 +276,17 @@ std::string RuleBook(const std::vector<const StreamState*>& members, const std::
     return book;
 }
 
+// The stream of `kind` a reader choosing by bit rate plays (MPlayer): the first, by number, of those
+// with the highest average bit rate. streams.size() when there is none.
+std::size_t TopStream(const std::vector<StreamState>& streams, const Layout& layout, StreamKind kind) {
+    std::size_t best = streams.size();
+    for (const std::size_t i : layout.byNumber)
+        if (streams[i].desc.kind == kind &&
+            (best == streams.size() || layout.figures[i].avgBitRate > layout.figures[best].avgBitRate))
+            best = i;
+    return best;
+}
+
 }  // namespace
 
 bool Writer::Impl::MultiRate() const {
@@ -278,7 +310,8 @@ void Writer::Impl::PrepareStreams() {
     multiRate = MultiRate();
     if (!multiRate)
         return;
-    // Lowest audience first, audio before video: plain readers list the lowest rate first.
+    // Lowest audience first, audio before video: readers that play the first stream of each kind
+    // (GStreamer) play the lowest audience, which every listener can receive.
     std::vector<std::size_t> order(streams.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -293,226 +326,228 @@ void Writer::Impl::PrepareStreams() {
         streams[order[n]].number = static_cast<std::uint16_t>(n);
 }
 
-void Writer::Impl::LayOut() {
-    std::vector<Figures> figures;
-    for (const StreamState& s : streams)
-        figures.push_back(MeasureStream(s));
-
-    // Which streams share a data chunk. Single-rate: all of them. Multi-rate: every physical stream
-    // has its own, except that the lowest audience's audio and video share the last one, which the
-    // file properties point at: a reader that knows nothing of multi-rate files plays that one.
-    std::vector<DataPlan> chunks;
-    std::size_t primary = 0;
-    std::vector<std::size_t> byNumber(streams.size());
+// Every packet of every stream goes into one data chunk, interleaved by time (ties in stream order).
+// Readers that know nothing of multi-rate files read one chunk from the file properties' data offset to
+// the end (FFmpeg cannot cross a second chunk's header), and every stream's data starts there.
+void Writer::Impl::PlanData(Layout& layout) const {
     for (std::size_t i = 0; i < streams.size(); ++i)
-        byNumber[streams[i].number] = i;
-    if (!multiRate) {
-        chunks.push_back({byNumber, {}, 0, 0});
-    } else {
-        std::vector<std::size_t> lowest;
-        for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
-            std::size_t best = streams.size();
-            for (const std::size_t i : byNumber)
-                if (streams[i].desc.kind == kind &&
-                    (best == streams.size() ||
-                     streams[i].desc.audienceBitRate < streams[best].desc.audienceBitRate))
-                    best = i;
-            if (best < streams.size())
-                lowest.push_back(best);
+        for (std::uint32_t pi = 0; pi < streams[i].packets.size(); ++pi) {
+            const PacketInfo& p = streams[i].packets[pi];
+            layout.order.push_back({p.timestamp, static_cast<std::uint32_t>(i), pi});
+            layout.dataBytes += p.size;
         }
-        for (const std::size_t i : byNumber)
-            if (std::find(lowest.begin(), lowest.end(), i) == lowest.end())
-                chunks.push_back({{i}, {}, 0, 0});
-        primary = chunks.size();
-        chunks.push_back({lowest, {}, 0, 0});
-    }
-    std::vector<std::size_t> chunkOf(streams.size());
-    for (std::size_t c = 0; c < chunks.size(); ++c) {
-        DataPlan& chunk = chunks[c];
-        for (const std::size_t si : chunk.streams) {
-            chunkOf[si] = c;
-            for (std::uint32_t pi = 0; pi < streams[si].packets.size(); ++pi) {
-                const PacketInfo& p = streams[si].packets[pi];
-                chunk.order.push_back({p.timestamp, static_cast<std::uint32_t>(si), pi});
-                chunk.bytes += p.size;
-            }
-        }
-        // Interleave by time; ties keep stream order.
-        std::stable_sort(
-            chunk.order.begin(), chunk.order.end(), [&](const DataPlan::Ref& a, const DataPlan::Ref& b) {
-                return a.timestamp != b.timestamp ? a.timestamp < b.timestamp
-                                                  : streams[a.stream].number < streams[b.stream].number;
-            });
-    }
+    std::stable_sort(layout.order.begin(), layout.order.end(), [&](const PacketRef& a, const PacketRef& b) {
+        return a.timestamp != b.timestamp ? a.timestamp < b.timestamp
+                                          : streams[a.stream].number < streams[b.stream].number;
+    });
+}
 
-    // Whole-file figures: everything the file holds.
-    Figures total;
-    std::uint64_t dataBytes = 0;
+// Whole-file figures: everything the file holds.
+void Writer::Impl::MeasureFile(Layout& layout) const {
+    Figures& total = layout.total;
     std::uint64_t payloadBytes = 0;
-    std::uint32_t packetCount = 0;
     std::map<std::uint32_t, std::uint64_t> perSecond;
     double endTime = 0;
     for (std::size_t i = 0; i < streams.size(); ++i) {
-        total.preroll = std::max(total.preroll, figures[i].preroll);
-        total.maxPacketSize = std::max(total.maxPacketSize, figures[i].maxPacketSize);
+        total.preroll = std::max(total.preroll, layout.figures[i].preroll);
+        total.maxPacketSize = std::max(total.maxPacketSize, layout.figures[i].maxPacketSize);
         endTime = std::max(endTime, streams[i].endTime);
         for (const PacketInfo& p : streams[i].packets) {
-            dataBytes += p.size;
             payloadBytes += p.size - kPacketHeaderSize;
             perSecond[p.timestamp / 1000] += p.size;
-            ++packetCount;
+            ++layout.packetCount;
         }
     }
     const double duration = std::max(1.0, std::ceil(endTime));
     total.duration = ClampU32(duration);
-    total.avgBitRate = ClampU32(dataBytes * 8.0 * 1000.0 / duration);
+    total.avgBitRate = ClampU32(layout.dataBytes * 8.0 * 1000.0 / duration);
     std::uint64_t busiest = 0;
     for (const auto& [second, bytes] : perSecond)
         busiest = std::max(busiest, bytes);
     total.maxBitRate = std::max(total.avgBitRate, ClampU32(busiest * 8.0));
-    total.avgPacketSize = packetCount ? static_cast<std::uint32_t>(payloadBytes / packetCount) : 0;
+    total.avgPacketSize =
+        layout.packetCount ? static_cast<std::uint32_t>(payloadBytes / layout.packetCount) : 0;
+}
 
-    // Logical streams of a multi-rate file: one per kind, its physical streams by rising audience.
-    struct Logical {
-        StreamKind kind;
-        std::vector<std::size_t> members;
-    };
-    std::vector<Logical> logicals;
-    if (multiRate)
-        for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
-            Logical l{kind, {}};
-            for (const std::size_t i : byNumber)
-                if (streams[i].desc.kind == kind)
-                    l.members.push_back(i);
-            if (!l.members.empty())
-                logicals.push_back(std::move(l));
+// Index records: keyframes of video, a point a second for audio; offsets from the file start.
+//
+// A multi-rate file with sound and picture is read by MPlayer from two positions, one per stream it
+// plays, switching whenever a packet passes its stream's next index record. With both streams in one
+// chunk, every switch goes back in the file and plays packets again, unless one of the two never passes
+// a record: the audio stream MPlayer plays therefore gets one record only, at its last packet and no
+// earlier than the last record of the video MPlayer plays. MPlayer then reads the chunk once, from its
+// start; other readers lose only that stream's seek points, and seek by the others'.
+void Writer::Impl::IndexPackets(Layout& layout) const {
+    layout.index.assign(streams.size(), {});
+    std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
+    std::vector<IndexRecord> lastPacket(streams.size());
+    std::uint64_t offset = std::uint64_t{layout.dataOffset} + kDataHeaderSize;
+    for (std::uint32_t n = 0; n < layout.order.size(); ++n) {
+        const PacketRef& r = layout.order[n];
+        const StreamState& s = streams[r.stream];
+        const PacketInfo& p = s.packets[r.packet];
+        const bool point =
+            s.desc.kind == StreamKind::Video
+                ? p.key && p.startsFrame
+                : static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
+        const IndexRecord record{p.timestamp, static_cast<std::uint32_t>(offset), n};
+        if (point) {
+            layout.index[r.stream].push_back(record);
+            lastIndexed[r.stream] = p.timestamp;
         }
+        lastPacket[r.stream] = record;
+        offset += p.size;
+    }
+    const std::size_t audio = TopStream(streams, layout, StreamKind::Audio);
+    const std::size_t video = TopStream(streams, layout, StreamKind::Video);
+    if (!multiRate || audio == streams.size() || video == streams.size() || streams[audio].packets.empty())
+        return;
+    IndexRecord only = lastPacket[audio];
+    if (!layout.index[video].empty())
+        only.timestamp = std::max(only.timestamp, layout.index[video].back().timestamp);
+    layout.index[audio] = {only};
+}
+
+std::vector<LogicalStream> Writer::Impl::LogicalStreams(const Layout& layout) const {
+    std::vector<LogicalStream> logicals;
+    if (!multiRate)
+        return logicals;
+    for (const StreamKind kind : {StreamKind::Audio, StreamKind::Video}) {
+        LogicalStream l{kind, {}};
+        for (const std::size_t i : layout.byNumber)
+            if (streams[i].desc.kind == kind)
+                l.members.push_back(i);
+        if (!l.members.empty())
+            logicals.push_back(std::move(l));
+    }
+    return logicals;
+}
+
+void Writer::Impl::PutPhysicalStream(ByteBuffer& h, const Layout& layout, std::size_t i) const {
+    const StreamState& s = streams[i];
+    if (s.desc.kind == StreamKind::Audio) {
+        const auto bytesPerMinute = ClampU32(s.codecBytes * 60000.0 / std::max(1.0, std::ceil(s.endTime)));
+        PutMediaProperties(
+            h, s.number, layout.figures[i], "Audio Stream",
+            multiRate ? "audio/x-pn-multirate-realaudio" : "audio/x-pn-realaudio",
+            AudioTypeSpecific(s.desc, bytesPerMinute, static_cast<std::uint32_t>(s.codecBytes)));
+    } else {
+        PutMediaProperties(h, s.number, layout.figures[i], "Video Stream",
+                           multiRate ? "video/x-pn-multirate-realvideo" : "video/x-pn-realvideo",
+                           VideoTypeSpecific(s.desc));
+    }
+}
+
+void Writer::Impl::PutLogicalStream(ByteBuffer& h, const Layout& layout, std::size_t l) const {
+    const LogicalStream& logical = layout.logicals[l];
+    std::vector<std::uint16_t> numbers;
+    std::vector<std::uint32_t> offsets;
+    std::vector<std::uint16_t> rules;
+    std::vector<const StreamState*> members;
+    std::vector<Figures> memberFigures;
+    Figures f;
+    for (const std::size_t i : logical.members) {
+        const Figures& m = layout.figures[i];
+        numbers.push_back(streams[i].number);
+        offsets.push_back(layout.dataOffset);
+        rules.push_back(streams[i].number);
+        rules.push_back(streams[i].number);
+        members.push_back(&streams[i]);
+        memberFigures.push_back(m);
+        f.maxBitRate = std::max(f.maxBitRate, m.maxBitRate);
+        f.avgBitRate = std::max(f.avgBitRate, m.avgBitRate);
+        f.maxPacketSize = std::max(f.maxPacketSize, m.maxPacketSize);
+        f.avgPacketSize = std::max(f.avgPacketSize, m.avgPacketSize);
+        f.preroll = std::max(f.preroll, m.preroll);
+        f.duration = std::max(f.duration, m.duration);
+    }
+    const bool video = logical.kind == StreamKind::Video;
+    const std::vector<Property> properties = {
+        {"ASMRuleBook", true, 0, RuleBook(members, memberFigures, video)}};
+    PutMediaProperties(
+        h, static_cast<std::uint16_t>(streams.size() + l), f, "",
+        video ? "logical-video/x-pn-multirate-realvideo" : "logical-audio/x-pn-multirate-realaudio",
+        LogicalStreamData(numbers, offsets, rules, properties));
+}
+
+// The headers before the data. A multi-rate file names its logical streams before the physical ones:
+// MPlayer knows a file is multi-rate only once it has read a logical stream, and picks the stream it
+// plays while it reads the physical ones.
+ByteBuffer Writer::Impl::Header(const Layout& layout) const {
     const auto physicalCount = static_cast<std::uint16_t>(streams.size());
-    const auto fileInfoNumber = static_cast<std::uint16_t>(physicalCount + logicals.size());
-    const auto headerCount =
-        static_cast<std::uint32_t>(2 + physicalCount + logicals.size() + 1 + chunks.size() + physicalCount);
-
-    auto buildHeader = [&]() {
-        ByteBuffer h;
-        PutFileHeader(h, headerCount);
-        FileProperties prop;
-        prop.figures = total;
-        prop.packetCount = packetCount;
-        prop.indexOffset = 0;
-        prop.dataOffset = chunks[primary].offset;
-        prop.streamCount = fileInfoNumber + 1;
-        prop.flags = kFlagSaveAllowed | kFlagPerfectPlay | kFlagDownloadAllowed;
-        PutProperties(h, prop);
-        PutContent(h, clip);
-        for (const std::size_t i : byNumber) {
-            const StreamState& s = streams[i];
-            if (s.desc.kind == StreamKind::Audio) {
-                const auto bytesPerMinute =
-                    ClampU32(s.codecBytes * 60000.0 / std::max(1.0, std::ceil(s.endTime)));
-                PutMediaProperties(
-                    h, s.number, figures[i], "Audio Stream",
-                    multiRate ? "audio/x-pn-multirate-realaudio" : "audio/x-pn-realaudio",
-                    AudioTypeSpecific(s.desc, bytesPerMinute, static_cast<std::uint32_t>(s.codecBytes)));
-            } else {
-                PutMediaProperties(h, s.number, figures[i], "Video Stream",
-                                   multiRate ? "video/x-pn-multirate-realvideo" : "video/x-pn-realvideo",
-                                   VideoTypeSpecific(s.desc));
-            }
-        }
-        for (std::size_t l = 0; l < logicals.size(); ++l) {
-            const Logical& logical = logicals[l];
-            std::vector<std::uint16_t> numbers;
-            std::vector<std::uint32_t> offsets;
-            std::vector<std::uint16_t> rules;
-            std::vector<const StreamState*> members;
-            std::vector<Figures> memberFigures;
-            Figures f;
-            for (const std::size_t i : logical.members) {
-                numbers.push_back(streams[i].number);
-                offsets.push_back(chunks[chunkOf[i]].offset);
-                rules.push_back(streams[i].number);
-                rules.push_back(streams[i].number);
-                members.push_back(&streams[i]);
-                memberFigures.push_back(figures[i]);
-                f.maxBitRate = std::max(f.maxBitRate, figures[i].maxBitRate);
-                f.avgBitRate = std::max(f.avgBitRate, figures[i].avgBitRate);
-                f.maxPacketSize = std::max(f.maxPacketSize, figures[i].maxPacketSize);
-                f.avgPacketSize = std::max(f.avgPacketSize, figures[i].avgPacketSize);
-                f.preroll = std::max(f.preroll, figures[i].preroll);
-                f.duration = std::max(f.duration, figures[i].duration);
-            }
-            const bool video = logical.kind == StreamKind::Video;
-            std::vector<Property> properties = {
-                {"ASMRuleBook", true, 0, RuleBook(members, memberFigures, video)}};
-            PutMediaProperties(
-                h, static_cast<std::uint16_t>(physicalCount + l), f, "",
-                video ? "logical-video/x-pn-multirate-realvideo" : "logical-audio/x-pn-multirate-realaudio",
-                LogicalStreamData(numbers, offsets, rules, properties));
-        }
+    const auto fileInfoNumber = static_cast<std::uint16_t>(physicalCount + layout.logicals.size());
+    // Properties, content, every stream header, the data chunk and one index per physical stream.
+    const auto headerCount = static_cast<std::uint32_t>(2 + fileInfoNumber + 1 + 1 + physicalCount);
+    ByteBuffer h;
+    PutFileHeader(h, headerCount);
+    FileProperties prop;
+    prop.figures = layout.total;
+    prop.packetCount = layout.packetCount;
+    prop.indexOffset = layout.indexOffset;
+    prop.dataOffset = layout.dataOffset;
+    prop.streamCount = fileInfoNumber + 1;
+    prop.flags = kFlagSaveAllowed | kFlagPerfectPlay | kFlagDownloadAllowed;
+    PutProperties(h, prop);
+    PutContent(h, clip);
+    auto putFileInfo = [&] {
         Figures infoFigures;
-        infoFigures.duration = total.duration;
+        infoFigures.duration = layout.total.duration;
         PutMediaProperties(h, fileInfoNumber, infoFigures, "", "logical-fileinfo",
                            LogicalStreamData({}, {}, {}, FileInfoProperties()));
-        return h;
     };
+    if (multiRate) {
+        putFileInfo();
+        for (std::size_t l = 0; l < layout.logicals.size(); ++l)
+            PutLogicalStream(h, layout, l);
+    }
+    for (const std::size_t i : layout.byNumber)
+        PutPhysicalStream(h, layout, i);
+    if (!multiRate)
+        putFileInfo();
+    return h;
+}
 
-    // Offsets: the header's size does not depend on the offsets written into it.
-    std::uint64_t position = buildHeader().Size();
-    for (DataPlan& chunk : chunks) {
-        if (position > 0xFFFFFFFFull)
-            break;
-        chunk.offset = static_cast<std::uint32_t>(position);
-        position += kDataHeaderSize + chunk.bytes;
+void Writer::Impl::LayOut() {
+    Layout layout;
+    layout.byNumber.resize(streams.size());
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        layout.byNumber[streams[i].number] = i;
+        layout.figures.push_back(MeasureStream(streams[i]));
     }
-    const std::uint64_t indexOffset = position;
-    // Index records: keyframes of video, a point a second for audio; offsets from the file start.
-    std::vector<std::vector<IndexRecord>> index(streams.size());
-    for (const DataPlan& chunk : chunks) {
-        std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
-        std::uint64_t offset = std::uint64_t{chunk.offset} + kDataHeaderSize;
-        for (std::uint32_t n = 0; n < chunk.order.size(); ++n) {
-            const DataPlan::Ref& r = chunk.order[n];
-            const StreamState& s = streams[r.stream];
-            const PacketInfo& p = s.packets[r.packet];
-            const bool point =
-                s.desc.kind == StreamKind::Video
-                    ? p.key && p.startsFrame
-                    : static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
-            if (point) {
-                index[r.stream].push_back({p.timestamp, static_cast<std::uint32_t>(offset), n});
-                lastIndexed[r.stream] = p.timestamp;
-            }
-            offset += p.size;
-        }
-    }
-    for (const auto& records : index)
-        position += IndexChunkSize(records.size());
-    if (position > 0xFFFFFFFFull)
+    PlanData(layout);
+    MeasureFile(layout);
+    layout.logicals = LogicalStreams(layout);
+
+    // The header's size does not depend on the offsets written into it.
+    const std::uint64_t dataOffset = Header(layout).Size();
+    const std::uint64_t indexOffset = dataOffset + kDataHeaderSize + layout.dataBytes;
+    if (indexOffset > 0xFFFFFFFFull)
+        throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
+    layout.dataOffset = static_cast<std::uint32_t>(dataOffset);
+    layout.indexOffset = static_cast<std::uint32_t>(indexOffset);
+    IndexPackets(layout);
+    std::uint64_t end = indexOffset;
+    for (const auto& records : layout.index)
+        end += IndexChunkSize(records.size());
+    if (end > 0xFFFFFFFFull)
         throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
 
-    ByteBuffer header = buildHeader();
-    header.PatchU32(18 + 10 + 28, static_cast<std::uint32_t>(indexOffset));  // PROP index offset
-    file->Write(header.Data());
+    file->Write(Header(layout).Data());
+    ByteBuffer dataHeader;
+    PutDataHeader(dataHeader, static_cast<std::uint32_t>(kDataHeaderSize + layout.dataBytes));
+    file->Write(dataHeader.Data());
     std::vector<Spool::Reader> readers;
     readers.reserve(streams.size());
     for (const StreamState& s : streams)
         readers.emplace_back(*s.spool);
-    for (std::size_t c = 0; c < chunks.size(); ++c) {
-        const DataPlan& chunk = chunks[c];
-        ByteBuffer dataHeader;
-        PutDataHeader(dataHeader, static_cast<std::uint32_t>(kDataHeaderSize + chunk.bytes),
-                      static_cast<std::uint32_t>(chunk.order.size()),
-                      c + 1 < chunks.size() ? chunks[c + 1].offset : 0);
-        file->Write(dataHeader.Data());
-        for (const DataPlan::Ref& r : chunk.order)
-            file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
-    }
-    auto next = static_cast<std::uint32_t>(indexOffset);
-    for (std::size_t n = 0; n < byNumber.size(); ++n) {
-        const std::size_t i = byNumber[n];
-        next += IndexChunkSize(index[i].size());
+    for (const PacketRef& r : layout.order)
+        file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
+    auto next = layout.indexOffset;
+    for (std::size_t n = 0; n < layout.byNumber.size(); ++n) {
+        const std::size_t i = layout.byNumber[n];
+        next += IndexChunkSize(layout.index[i].size());
         ByteBuffer chunk;
-        PutIndex(chunk, streams[i].number, index[i], n + 1 < byNumber.size() ? next : 0);
+        PutIndex(chunk, streams[i].number, layout.index[i], n + 1 < layout.byNumber.size() ? next : 0);
         file->Write(chunk.Data());
     }
 }

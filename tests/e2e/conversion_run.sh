@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the staged program, started under a virtual X display and driven with keystrokes as a user
 # would drive it, adds three real source files, converts them with the built-in encoder and exits. Every
-# result must be RealMedia that FFmpeg decodes without error, carrying the jobs' clip information.
+# result must be RealMedia that FFmpeg, GStreamer and MPlayer play whole, carrying the jobs' clip
+# information.
 # Nothing may sound or power off: both completion toggles start released, and the system bus is out of
 # reach besides.
 #
@@ -9,6 +10,7 @@
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
+readers=$(cd "$(dirname "$0")/../readers" && pwd)
 if [ "${2:-}" != "--on-display" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" --on-display
 fi
@@ -48,11 +50,11 @@ TempDirectory=$work/temp
 INI
 
 media="$work/media"
-ffmpeg -v error -f lavfi -i testsrc2=size=160x120:rate=15:duration=2 -f lavfi -i sine=frequency=440:duration=2 \
+ffmpeg -v error -f lavfi -i testsrc2=size=160x120:rate=15:duration=6 -f lavfi -i sine=frequency=440:duration=6 \
     -c:v mpeg4 -c:a pcm_s16le "$media/first.avi"
-ffmpeg -v error -f lavfi -i testsrc2=size=176x144:rate=12:duration=2 -f lavfi -i sine=frequency=660:duration=2 \
+ffmpeg -v error -f lavfi -i testsrc2=size=176x144:rate=12:duration=6 -f lavfi -i sine=frequency=660:duration=6 \
     "$media/second.mov"
-ffmpeg -v error -f lavfi -i sine=frequency=330:duration=2 -ar 22050 "$media/third.wav"
+ffmpeg -v error -f lavfi -i sine=frequency=330:duration=6 -ar 22050 "$media/third.wav"
 
 DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent QT_QPA_PLATFORM=xcb "$prog/quenzor" &
 pid=$!
@@ -94,6 +96,12 @@ for name in first second third; do
     [ -f "$out" ] || fail "$out was not written"
     errors=$(ffmpeg -v error -i "$out" -f null - 2>&1) || fail "ffmpeg cannot decode $out"
     [ -z "$errors" ] || fail "decoding $out reports: $errors"
+    # The default settings make SureStream files: FFmpeg, GStreamer and MPlayer must each play them whole.
+    want=av
+    [ "$name" = third ] && want=a
+    source=$(find "$media" -name "$name.*" ! -name '*.rm')
+    seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$source")
+    "$readers/check_readers.sh" "$out" "$seconds" "$want" || fail "a player cannot read $out whole"
     tags=$(ffprobe -v error -show_entries format=format_name:format_tags=title,author,copyright,comment \
         -of default=noprint_wrappers=1 "$out")
     for want in "format_name=rm" "TAG:title=Run Title" "TAG:author=Run Author" "TAG:copyright=Run Copyright" \

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "support/EncoderHarness.h"
 #include "encoder/BuiltinEncoder.h"
+#include "support/EncoderHarness.h"
 #include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"
 

@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "RmWriterFixtures.h"
-#include "support/FileHelpers.h"
 #include "encoder/rm/RmWriter.h"
+#include "support/FileHelpers.h"
 
 using namespace rmtest;
 using encoder::rm::WriteError;

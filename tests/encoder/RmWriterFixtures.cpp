@@ -111,7 +111,8 @@ EncodedStream EncodeAudio(AVCodecID id, AVSampleFormat format, int sampleRate, i
     }
     s.durationMs = s.frames.size() * 1000.0 * frameSize / sampleRate;
     s.desc.kind = encoder::rm::StreamKind::Audio;
-    s.desc.codec = id == AV_CODEC_ID_AC3 ? encoder::rm::Codec::RealAudioAc3 : encoder::rm::Codec::RealAudio144;
+    s.desc.codec =
+        id == AV_CODEC_ID_AC3 ? encoder::rm::Codec::RealAudioAc3 : encoder::rm::Codec::RealAudio144;
     s.desc.avgBitRate = s.desc.maxBitRate = static_cast<std::uint32_t>(ctx->bit_rate);
     s.desc.audio.sampleRate = static_cast<std::uint32_t>(sampleRate);
     s.desc.audio.channels = static_cast<std::uint16_t>(channels);

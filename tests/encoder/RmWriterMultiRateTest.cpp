@@ -1,4 +1,5 @@
-// Multi-rate (SureStream) files: one physical stream per audience, grouped into logical streams.
+// Multi-rate (SureStream) files: one physical stream per audience, grouped into logical streams, all in
+// one data chunk.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,8 +7,8 @@
 #include <set>
 
 #include "RmWriterFixtures.h"
-#include "support/FileHelpers.h"
 #include "encoder/rm/RmWriter.h"
+#include "support/FileHelpers.h"
 
 using namespace rmtest;
 
@@ -39,9 +40,8 @@ std::vector<EncodedStream> Physical(const std::vector<Audience>& audiences) {
 std::multiset<std::uint16_t> ChunkStreams(const std::vector<std::uint8_t>& b, std::size_t offset) {
     std::multiset<std::uint16_t> streams;
     EXPECT_EQ(std::string(b.begin() + offset, b.begin() + offset + 4), "DATA");
-    const std::uint32_t count = Be32(b, offset + 10);
     std::size_t at = offset + 18;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    while (at + 12 <= offset + Be32(b, offset + 4)) {
         streams.insert(Be16(b, at + 4));
         at += Be16(b, at + 2);
     }
@@ -133,7 +133,8 @@ class MultiRate : public ::testing::Test {
                 numbers.push_back(Be16(b, at + 2 * i));
             at += 2 * n;
             for (std::uint16_t i = 0; i < n; ++i) {
-                // Each physical stream's data offset leads to a data chunk holding its packets.
+                // Every physical stream's data offset leads to the one data chunk, which holds its packets.
+                EXPECT_EQ(Be32(b, at + 4 * i), Be32(b, 18 + 10 + 32));
                 const auto streams = ChunkStreams(b, Be32(b, at + 4 * i));
                 EXPECT_GT(streams.count(numbers[i]), 0u);
                 EXPECT_EQ(mimeOf[numbers[i]],
@@ -160,30 +161,53 @@ class MultiRate : public ::testing::Test {
         EXPECT_EQ(logicalCount, (lowest.audio ? 1u : 0u) + (lowest.video ? 1u : 0u));
         EXPECT_EQ(covered.size(), physical.size()) << "every physical stream belongs to a logical one";
 
-        // One index per physical stream; the data chunks chain from the first to the last, which the
-        // file properties point at.
+        // The logical streams come first, so that a reader knows the file is multi-rate before it meets
+        // the physical streams: fileinfo, audio, video, then the physical ones, lowest audience first.
+        std::vector<std::string> order;
+        for (const Mdpr& m : headers)
+            order.push_back(m.mime.substr(0, m.mime.find('/')));
+        std::vector<std::string> expected = {"logical-fileinfo"};
+        if (lowest.audio)
+            expected.push_back("logical-audio");
+        if (lowest.video)
+            expected.push_back("logical-video");
+        expected.resize(order.size(), "");
+        for (std::size_t i = 1 + logicalCount; i < order.size(); ++i)
+            expected[i] = order[i] == "audio" ? "audio" : "video";
+        EXPECT_EQ(order, expected);
+
+        // One index per physical stream, chained from the file properties' index offset. In a file with
+        // sound and picture, the sound a reader choosing by bit rate plays has one record only.
         std::set<std::uint16_t> indexed;
+        std::map<std::uint16_t, std::uint32_t> records;
         for (std::size_t at = Be32(b, 18 + 10 + 28); at != 0; at = Be32(b, at + 16)) {
             EXPECT_EQ(std::string(b.begin() + at, b.begin() + at + 4), "INDX");
             indexed.insert(Be16(b, at + 14));
+            records[Be16(b, at + 14)] = Be32(b, at + 10);
         }
         EXPECT_EQ(indexed, covered);
+        if (lowest.audio && lowest.video) {
+            const Mdpr* top = nullptr;
+            for (const Mdpr& m : headers)
+                if (m.mime == "audio/x-pn-multirate-realaudio" && (!top || m.avgBitRate > top->avgBitRate))
+                    top = &m;
+            EXPECT_NE(top, nullptr);
+            if (top) {
+                EXPECT_EQ(records[top->number], 1u);
+            }
+        }
+        // One data chunk holds every stream's packets; the file properties point at it.
         std::vector<std::size_t> data;
         for (const Chunk& c : HeaderChunks(b))
             if (c.tag == "DATA")
                 data.push_back(c.offset);
-        EXPECT_FALSE(data.empty());
+        EXPECT_EQ(data.size(), 1u);
         if (data.empty())
             return b;
-        std::vector<std::size_t> chained;
-        for (std::size_t at = data.front(); at != 0; at = Be32(b, at + 14))
-            chained.push_back(at);
-        EXPECT_EQ(chained, data);
-        EXPECT_EQ(Be32(b, 18 + 10 + 32), data.back());
-        const auto last = ChunkStreams(b, data.back());
-        EXPECT_EQ(std::set<std::uint16_t>(last.begin(), last.end()).size(),
-                  (lowest.audio ? 1u : 0u) + (lowest.video ? 1u : 0u))
-            << "the lowest audience shares the last chunk";
+        EXPECT_EQ(Be32(b, data.front() + 14), 0u) << "no next data chunk";
+        EXPECT_EQ(Be32(b, 18 + 10 + 32), data.front());
+        const auto all = ChunkStreams(b, data.front());
+        EXPECT_EQ(std::set<std::uint16_t>(all.begin(), all.end()), covered);
         return b;
     }
 

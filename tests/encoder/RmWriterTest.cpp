@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "RmWriterFixtures.h"
-#include "support/FileHelpers.h"
 #include "encoder/rm/RmWriter.h"
+#include "support/FileHelpers.h"
 
 using namespace rmtest;
 using encoder::rm::ClipInfo;

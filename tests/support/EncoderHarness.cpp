@@ -14,6 +14,7 @@ EncoderHarness::EncoderHarness()
       started_(control_.get(), &TProducerControl::EncodingStarted),
       errors_(control_.get(), &TProducerControl::ErrorOccurred),
       progress_(control_.get(), &TProducerControl::EncodingProgressChanged) {
+    encoder::QuietLibavLogging();  // as the program does at start
     auto note = [this] {
         if (QThread::currentThread() != owner_)
             offThread_ = true;

@@ -68,8 +68,7 @@ std::string MakeClip(const ClipRecipe& recipe) {
     // Each recipe has a folder of its own, named by the recipe, so the clip keeps its plain name. The clip
     // is made in a private folder that is then renamed into place, so processes running side by side never
     // see half a clip.
-    const std::string folder =
-        FixtureDir() + "/" + std::to_string(std::hash<std::string>{}(key.str()));
+    const std::string folder = FixtureDir() + "/" + std::to_string(std::hash<std::string>{}(key.str()));
     const std::string path = folder + "/" + recipe.name;
     if (QFileInfo::exists(QString::fromStdString(path))) {
         made[key.str()] = path;

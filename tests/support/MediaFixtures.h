@@ -15,7 +15,7 @@ struct ToolResult {
 };
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args, int timeoutMs = 120000);
 
-// A source clip. Clips are made once per test program, in its own temporary folder, and shared.
+// A source clip. Clips are made once and kept in the build folder, shared by every test process.
 struct ClipRecipe {
     std::string name = "clip.avi";  // the extension picks the container
     double seconds = 2;

@@ -1,12 +1,14 @@
-#include "app/WindowList.h"
-#include "app/Startup.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WindowList.h"
 #include "encoder/BuiltinEncoder.h"
+#include "encoder/SafeOutput.h"
 #include "platform/Application.h"
 
 int main(int argc, char** argv) {
     platform::Application application(argc, argv);
     encoder::QuietLibavLogging();
+    encoder::RemoveTemporaryFilesOnSignals();
     platform::Application::setApplicationName(QStringLiteral("Quenzor"));
     // The set-up prompt closes before any other window exists; that must not end the program.
     platform::Application::setQuitOnLastWindowClosed(false);

@@ -102,6 +102,10 @@ class BuiltinEncoder final : public IProducerDispatch {
                 if (!std::holds_alternative<std::u16string>(value))
                     throw ControlError(std::string("The property ") + p.name + " takes a text.");
                 values_[id] = value;
+                // The temporary folder is named at start and before every run: the time to remove what
+                // killed encodes of earlier runs left there.
+                if (id == DispId::TempDirectory)
+                    RemoveStaleTemporaryFiles(Text(DispId::TempDirectory));
                 break;
             case Kind::Enum: {
                 const auto* number = std::get_if<std::int32_t>(&value);

@@ -22,10 +22,21 @@ class TempOutput {
     void Commit();
 
   private:
+    void CopyAcross();
+
     std::string destination_;
     std::string path_;
+    int slot_ = -1;  // in the list of files a signal removes
     bool inTemporaryDirectory_ = false;
     bool committed_ = false;
 };
+
+// From now on SIGTERM, SIGINT and SIGHUP remove the temporary files of the encodes under way before the
+// program ends as the signal says (signals already ignored stay ignored). Called once at program start.
+void RemoveTemporaryFilesOnSignals();
+
+// Removes the temporary files that encodes of processes no longer running left in `folder` (a process
+// killed outright cannot clean up). Files of running processes are left alone.
+void RemoveStaleTemporaryFiles(const std::string& folder);
 
 }  // namespace encoder

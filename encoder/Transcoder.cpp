@@ -428,6 +428,10 @@ struct Transcoder::Impl {
         raw->interrupt_callback.callback = InterruptRead;
         raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
         int rc = avformat_open_input(&raw, job.source.c_str(), nullptr, nullptr);
+        // A demuxer chosen by the file's extension that finds no media in it says "Invalid argument",
+        // which tells a user nothing; the system's own reasons (missing, no access) are kept as they are.
+        if (rc == AVERROR(EINVAL))
+            throw SourceError("it is not a media file this program can read");
         if (rc < 0)
             throw SourceError(av::ErrorText(rc));
         input.reset(raw);

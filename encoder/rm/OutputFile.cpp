@@ -18,7 +18,7 @@ constexpr std::size_t kOutputBuffer = 256u << 10;
 
 }  // namespace
 
-std::string DescribeFileError(const std::string& action, const std::string& path, int err) {
+std::string FileErrorReason(int err) {
     std::string reason;
     switch (err) {
         case ENOSPC:
@@ -47,7 +47,11 @@ std::string DescribeFileError(const std::string& action, const std::string& path
                 reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
             break;
     }
-    return "Cannot " + action + " \"" + path + "\": " + reason + ".";
+    return reason;
+}
+
+std::string DescribeFileError(const std::string& action, const std::string& path, int err) {
+    return "Cannot " + action + " \"" + path + "\": " + FileErrorReason(err) + ".";
 }
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {

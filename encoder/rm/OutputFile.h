@@ -9,6 +9,8 @@
 
 namespace encoder::rm {
 
+// Why a file operation failed, in words for the user ("the disk is full"), from the error number.
+std::string FileErrorReason(int err);
 // A sentence for the user describing a failed file operation on `path` with error number `err`.
 std::string DescribeFileError(const std::string& action, const std::string& path, int err);
 

@@ -111,6 +111,10 @@ TEST(BadInput, UnreadableSourcesEndInAnErrorSentence) {
     testsupport::WriteBytes(dir + "text.wav", "This is a note about the concert, not a sound file.\n");
     EXPECT_EQ(EncodeOverExisting(dir + "text.wav"),
               "Cannot read the source file " + dir + "text.wav: Invalid data found when processing input.");
+    testsupport::WriteBytes(dir + "fake.mp3", "A text file that took a song's name.\n");
+    EXPECT_EQ(
+        EncodeOverExisting(dir + "fake.mp3"),
+        "Cannot read the source file " + dir + "fake.mp3: it is not a media file this program can read.");
     mkfifo((dir + "pipe.avi").c_str(), 0600);  // nobody writes: opening it would wait for ever
     EXPECT_EQ(EncodeOverExisting(dir + "pipe.avi"),
               "Cannot read the source file " + dir + "pipe.avi: it is not a file but a device or pipe.");
@@ -285,4 +289,20 @@ TEST(BadInput, ATemporaryFolderOnAnotherFileSystemStillReplacesTheDestinationWho
     EXPECT_EQ(testsupport::Probe(destination).formatName, "rm");
     EXPECT_TRUE(LeftoverTempFiles(temp).empty());
     EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+
+    // The destination's disk has no room for the finished file carried across: named as a full disk,
+    // the earlier file kept.
+    EncoderHarness g;
+    const std::string small = g.Dir() + "small";
+    ScratchMount tiny(small, "size=4k");
+    ASSERT_TRUE(tiny.Mounted());
+    const std::string cramped = small + "/out.rm";
+    testsupport::WriteBytes(cramped, kEarlier);
+    g.Set(Movie(), cramped);
+    g.Control().setTempDirectory(g.Dir());
+    ASSERT_TRUE(g.Encode());
+    EXPECT_EQ(g.LastError(), "Cannot write the destination file " + cramped + ": the disk is full.");
+    EXPECT_EQ(testsupport::ReadBytes(cramped), kEarlier);
+    EXPECT_TRUE(LeftoverTempFiles(small).empty());
+    EXPECT_TRUE(LeftoverTempFiles(g.Dir()).empty());
 }

@@ -91,7 +91,7 @@ TTempForm::TTempForm(QWidget* parent)
 TTempForm::~TTempForm() = default;
 
 void TTempForm::InstallButtonClick() {
-    platform::ShellOpen(platform::ProgramDirectory() + "real_basic.exe");
+    platform::RunProgram(platform::ProgramDirectory() + "real_basic.exe");
 }
 
 void TTempForm::Timer1Timer() {

@@ -1,9 +1,9 @@
 #include "extras/FixLauncher.h"
 
 #include "platform/Dialogs.h"
-#include "platform/core/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/core/Paths.h"
 
 namespace extras {
 
@@ -24,7 +24,7 @@ void RunFixCommand(const std::function<void()>& showPrompt) {
         return;
     }
     if (decision.action == FixDecision::Action::StartTool) {
-        platform::ShellOpen(decision.toolPath);
+        platform::RunProgram(decision.toolPath);
     } else if (showPrompt) {
         showPrompt();
     }

@@ -11,7 +11,7 @@ inline constexpr const char* MorbeckPathValue = "FilePath";
 struct FixDecision {
     enum class Action { StartTool, ShowPrompt };
     Action action = Action::ShowPrompt;
-    std::string toolPath;  // for StartTool: passed to the shell exactly as registered
+    std::string toolPath;  // for StartTool: run exactly as registered
 };
 
 // Reads the registry afresh. A registered path that names an existing file starts the tool; no key, no
@@ -19,7 +19,7 @@ struct FixDecision {
 // failing silently. A value that is not a string throws platform::RegistryError.
 FixDecision DecideFix();
 
-// The Fix command: starts the tool through the shell or calls showPrompt. A registry read error is
+// The Fix command: starts the tool as a program or calls showPrompt. A registry read error is
 // reported in an error box and neither happens.
 void RunFixCommand(const std::function<void()>& showPrompt);
 

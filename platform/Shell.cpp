@@ -1,9 +1,7 @@
 #include "platform/Shell.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QUrl>
@@ -22,19 +20,6 @@ bool HasScheme(const std::string& target) {
                                            QRegularExpression::CaseInsensitiveOption);
     return scheme.match(QString::fromStdString(target)).hasMatch();
 }
-// The execute bit alone proves little: on some mounted file systems every media file carries it. A program
-// is a binary or a script that names its interpreter.
-bool LooksLikeProgram(const std::string& path) {
-    char head[4] = {};
-    // Not blocking: a pipe under the name must not wait for a writer.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    ssize_t n = ::read(fd, head, sizeof head);
-    ::close(fd);
-    return (n >= 4 && head[0] == 0x7f && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
-           (n >= 2 && head[0] == '#' && head[1] == '!');
-}
 }  // namespace
 
 void SetShellOpenHandler(ShellOpenHandler handler) {
@@ -49,21 +34,29 @@ void ShellOpen(const std::string& target) {
     ShellOpenWithDesktop(target);
 }
 
+void RunProgram(const std::string& path) {
+    if (Handler()) {
+        Handler()(path);
+        return;
+    }
+    StartProgramDetached(path);
+}
+
 ShellAction ClassifyShellTarget(const std::string& target) {
     if (target.empty())
         return ShellAction::Nothing;
     if (HasScheme(target))
         return ShellAction::OpenUrl;
-    if (FileExists(target) && ::access(target.c_str(), X_OK) == 0 && LooksLikeProgram(target)) {
-        return ShellAction::StartProgram;
-    }
     if (FileExists(target) || DirectoryExists(target))
         return ShellAction::OpenLocal;
     return ShellAction::Nothing;
 }
 
 void StartProgramDetached(const std::string& path) {
-    QProcess::startDetached(QString::fromStdString(path), {});
+    if (path.empty())
+        return;
+    // A bare name would be looked up on the search path; the program meant is the file at this path.
+    QProcess::startDetached(QFileInfo(QString::fromStdString(path)).absoluteFilePath(), {});
 }
 
 void ShellOpenWithDesktop(const std::string& target) {
@@ -73,9 +66,6 @@ void ShellOpenWithDesktop(const std::string& target) {
             break;
         case ShellAction::OpenLocal:
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(target)));
-            break;
-        case ShellAction::StartProgram:
-            StartProgramDetached(target);
             break;
         case ShellAction::Nothing:
             break;

@@ -4,27 +4,31 @@
 
 namespace platform {
 
-// Hands a file, folder, program or address to the desktop's default action. Never through a command
-// line: the target is one argument whatever characters it holds. The result is ignored.
+// Hands a document to the desktop: an address goes to its handler, a file or folder opens in the desktop's
+// application for its type. Nothing handed over here is ever run, whatever its permission bits or content:
+// on some mounted file systems every media file carries the execute bit. The result is ignored.
 void ShellOpen(const std::string& target);
 
-// Test seam: replaces the real hand-off (an empty function restores it).
+// Runs a program: only the encoder's installer and the repair tool, each on the path it was given. Started
+// detached, with no arguments and never through a command line, so the path is one argument whatever
+// characters it holds. The result is ignored.
+void RunProgram(const std::string& path);
+
+// Test seam: replaces both real hand-offs, documents and programs alike (an empty function restores them),
+// so a test sees every target that leaves the program, in order.
 using ShellOpenHandler = std::function<void(const std::string&)>;
 void SetShellOpenHandler(ShellOpenHandler handler);
 
-// The real hand-off, for the seam's default.
+// The real hand-offs, for the seam's default.
 void ShellOpenWithDesktop(const std::string& target);
+void StartProgramDetached(const std::string& path);
 
-// How the real hand-off treats a target.
+// How the real document hand-off treats a target.
 enum class ShellAction {
-    Nothing,       // empty, or no such file or folder: ignored
-    OpenUrl,       // an address with a scheme (http:, https:, mailto:, file:)
-    OpenLocal,     // an existing file or folder: the desktop's default application
-    StartProgram,  // an executable program: started on its own, no arguments
+    Nothing,    // empty, or no such file or folder: ignored
+    OpenUrl,    // an address with a scheme (http:, https:, mailto:, file:)
+    OpenLocal,  // an existing file or folder: the desktop's default application, never run
 };
 ShellAction ClassifyShellTarget(const std::string& target);
-
-// Starts a program detached, with no arguments and no shell in between.
-void StartProgramDetached(const std::string& path);
 
 }  // namespace platform

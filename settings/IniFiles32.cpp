@@ -16,6 +16,22 @@ bool KeyMatches(std::string_view line, std::string_view key) {
     return line.find(Separator) != std::string_view::npos && TIniFile32::KeyOfLine(line) == key;
 }
 
+// The text as one line: each line break becomes one blank.
+std::string OneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
@@ -71,7 +87,7 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
 }
 
 std::vector<std::string> SplitIniText(std::string_view bytes) {
-    return platform::SplitTextLines(bytes.substr(0, bytes.find('\0')));
+    return platform::SplitTextLines(bytes);
 }
 
 std::string JoinIniText(const std::vector<std::string>& lines) {
@@ -158,17 +174,18 @@ bool TIniFile32::ReadBool(std::string_view section, std::string_view key, bool d
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void TIniFile32::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    std::string line;
-    line.reserve(key.size() + 1 + value.size());
-    line += key;
+void TIniFile32::WriteString(std::string_view rawSection, std::string_view rawKey, std::string_view value) {
+    // A folder name may hold a line break; written raw, it would add keys of its own to the file.
+    const std::string section = OneLine(rawSection);
+    const std::string key = OneLine(rawKey);
+    std::string line = key;
     line += Separator;
-    line += value;
+    line += OneLine(value);
 
     int header = FindSection(section);
     if (header < 0) {
         Lines.emplace_back();
-        Lines.push_back(std::string(1, SectionOpen) + std::string(section) + SectionClose);
+        Lines.push_back(SectionOpen + section + SectionClose);
         if (!key.empty())
             Lines.push_back(std::move(line));
     } else {
@@ -183,7 +200,8 @@ void TIniFile32::WriteString(std::string_view section, std::string_view key, std
             }
         }
     }
-    Save();
+    if (AutoSave)
+        Save();
 }
 
 void TIniFile32::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

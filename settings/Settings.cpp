@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/core/Files.h"
 #include "platform/core/Paths.h"
 #include "settings/IniFiles32.h"
 #include "settings/Settings.h"
@@ -30,20 +31,15 @@ TSettings DefaultSettings(const ClipDefaults& clip) {
     return s;
 }
 
-void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults) {
-    const bool exists = platform::FileExists(dataIniPath);
-    const ClipDefaults clip = exists ? ClipDefaults{} : defaults;
-    // Should a store fail to load, the fields keep these defaults rather than half-loaded values.
-    s = DefaultSettings(clip);
-    {
-        TIniFile32 ini(dataIniPath);
-        s.Title = ini.ReadString(Section, "Title", clip.title);
-        s.Auther = ini.ReadString(Section, "Auther", clip.title);
-        s.Copyright = ini.ReadString(Section, "Copyright", clip.copyright);
-        s.Keywords = ini.ReadString(Section, "Keywords", clip.title);
-        s.Description = ini.ReadString(Section, "Description", clip.title);
-    }
-    TIniFile32 ini(dataIniPath);
+void ReadClipInformation(TSettings& s, const TIniFile32& ini, const ClipDefaults& clip) {
+    s.Title = ini.ReadString(Section, "Title", clip.title);
+    s.Auther = ini.ReadString(Section, "Auther", clip.title);
+    s.Copyright = ini.ReadString(Section, "Copyright", clip.copyright);
+    s.Keywords = ini.ReadString(Section, "Keywords", clip.title);
+    s.Description = ini.ReadString(Section, "Description", clip.title);
+}
+
+void ReadConversionSettings(TSettings& s, const TIniFile32& ini) {
     s.filetype = ini.ReadInteger(Section, "filetype", 1);
     s.Modem28K = ini.ReadBool(Section, "28KModem", false);
     s.Modem56K = ini.ReadBool(Section, "56KModem", true);
@@ -59,8 +55,7 @@ void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaul
     s.MaxConverFile = ini.ReadInteger(Section, "MaxConverFile", 200);
 }
 
-void SaveSettings(const TSettings& s, const std::string& dataIniPath) {
-    TIniFile32 ini(dataIniPath);
+void WriteSettings(const TSettings& s, TIniFile32& ini) {
     ini.WriteInteger(Section, "filetype", s.filetype);
     ini.WriteBool(Section, "28KModem", s.Modem28K);
     ini.WriteBool(Section, "56KModem", s.Modem56K);
@@ -81,9 +76,30 @@ void SaveSettings(const TSettings& s, const std::string& dataIniPath) {
     ini.WriteInteger(Section, "MaxConverFile", s.MaxConverFile);
 }
 
+void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults) {
+    // A save that was killed left its temporary file; this is the first look at data.ini after a start.
+    platform::RemoveStaleTemporaryFiles(dataIniPath);
+    const bool exists = platform::FileExists(dataIniPath);
+    const ClipDefaults clip = exists ? ClipDefaults{} : defaults;
+    // Should a store fail to load, the fields keep these defaults rather than half-loaded values.
+    s = DefaultSettings(clip);
+    ReadClipInformation(s, TIniFile32(dataIniPath), clip);
+    ReadConversionSettings(s, TIniFile32(dataIniPath));
+}
+
+void SaveSettings(const TSettings& s, const std::string& dataIniPath) {
+    // One replacement of the file for all 18 keys: a save cut short leaves the old file or the new one,
+    // never a mix of old and new values.
+    TIniFile32 ini(dataIniPath);
+    ini.AutoSave = false;
+    WriteSettings(s, ini);
+    ini.Save();
+}
+
 void IncrementStartCounter(const std::string& counterPath) {
     if (!platform::FileExists(counterPath))
         return;
+    platform::RemoveStaleTemporaryFiles(counterPath);
     // The counter reports the system's input/output error alone, without the INI store's wording.
     std::string text;
     try {

@@ -52,10 +52,19 @@ class EInOutError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Fills `s` from the INI file at `dataIniPath` (two passes, clip information first).
+class TIniFile32;
+
+// Fills `s` from the INI file at `dataIniPath` (two passes, clip information first). Removes first what
+// saves killed earlier left beside the file.
 void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults);
-// Writes the 18 keys to section "option" in save order.
+// Writes the 18 keys to section "option" in save order, replacing the file once.
 void SaveSettings(const TSettings& s, const std::string& dataIniPath);
+
+// The two passes of a load and the writes of a save on a store already open; the clip information's
+// defaults are those of `clip`.
+void ReadClipInformation(TSettings& s, const TIniFile32& ini, const ClipDefaults& clip);
+void ReadConversionSettings(TSettings& s, const TIniFile32& ini);
+void WriteSettings(const TSettings& s, TIniFile32& ini);
 // Adds one to the number in the start counter file when it exists; never creates it.
 void IncrementStartCounter(const std::string& counterPath);
 

@@ -39,14 +39,11 @@ std::string ResolveLink(const std::string& path) {
     return out;
 }
 
-// Last resort for a writable file in a folder where no temporary file can be made.
-void RewriteInPlace(const std::string& path, const std::string& target, std::string_view bytes) {
-    UniqueFd fd(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (!fd.Valid())
-        FailCreate(path, errno);
-    if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || ::fsync(fd.Get()) != 0)
-        FailCreate(path, errno);
+// The temporary files of writes to `target`: beside it, named after it, hidden.
+std::string TemporaryPrefix(const std::string& target) {
+    return "." + ExtractFileName(target) + ".";
 }
+constexpr const char* TemporarySuffix = ".tmp";
 
 }  // namespace
 
@@ -90,14 +87,19 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         FailCreate(path, errno);
 
     // The new file's permissions start from 0666 less the umask, as for any file the program creates.
-    UniqueFile temp = CreateUniqueFile(ExtractFilePath(target) + "." + ExtractFileName(target) + ".", ".tmp", 0666);
+    UniqueFile temp =
+        CreateUniqueFile(ExtractFilePath(target) + TemporaryPrefix(target), TemporarySuffix, 0666);
     if (!temp.fd.Valid()) {
-        int error = errno;
-        if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
-            RewriteInPlace(path, target, bytes);
-            return;
-        }
-        FailCreate(path, error);
+        const int error = errno;
+        if (!exists)
+            FailCreate(path, error);
+        // Rewriting the file where it stands could leave it cut short or empty; it stays as it is.
+        const std::string folder = ExtractFilePath(target);
+        throw EFileError("Cannot create file \"" + path + "\". " + SystemReason(error) +
+                             ": no new file can be made in \"" +
+                             (folder.empty() ? std::string(".") : folder) +
+                             "\" to replace it safely, so it was left as it was.",
+                         error);
     }
     const int fd = temp.fd.Get();
     const std::string& tempPath = temp.path;
@@ -120,6 +122,11 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(tempPath.c_str());
         FailCreate(path, error);
     }
+}
+
+void RemoveStaleTemporaryFiles(const std::string& path) {
+    const std::string target = ResolveLink(path);
+    RemoveStaleUniqueFiles(ExtractFilePath(target), TemporaryPrefix(target), TemporarySuffix);
 }
 
 }  // namespace platform

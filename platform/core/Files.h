@@ -16,7 +16,11 @@ class EFileError : public std::runtime_error {
 std::string ReadFileBytes(const std::string& path);
 // Replaces a file's content as one step: the bytes go to a temporary file in the same folder, which is
 // then renamed over the target, so that an interrupted write never leaves a truncated file behind.
-// Raises EFileError "Cannot create file ..." when the file cannot be written.
+// Raises EFileError "Cannot create file ..." when the file cannot be written; the file is then left as
+// it was, also when no temporary file can be made beside it.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Removes the temporary files that writes of `path` by processes that have since ended (killed, or cut off
+// by a power failure) left in its folder. Failures are ignored.
+void RemoveStaleTemporaryFiles(const std::string& path);
 
 }  // namespace platform

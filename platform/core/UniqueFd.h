@@ -54,4 +54,10 @@ struct UniqueFile {
 };
 UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix, unsigned mode = 0600);
 
+// Removes the files CreateUniqueFile made in `folder` with the name prefix `namePrefix` (no folder part)
+// and `suffix` whose process has ended: what a killed process left behind. A file of a process still
+// running, or of another form, is left alone. Returns how many were removed; failures are ignored.
+int RemoveStaleUniqueFiles(const std::string& folder, const std::string& namePrefix,
+                           const std::string& suffix);
+
 }  // namespace platform

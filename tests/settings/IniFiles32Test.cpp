@@ -12,6 +12,7 @@
 #include "support/FileHelpers.h"
 
 using settings::TIniFile32;
+using namespace std::string_literals;
 using testsupport::ReadBytes;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
@@ -140,7 +141,7 @@ TEST(IniFile, LineEndsCrLfAndCrLfAndTheLastUnendedLine) {
     EXPECT_EQ(SplitIniText("a\r\n"), (V{"a"}));
     EXPECT_EQ(SplitIniText("\r\n\r\n"), (V{"", ""}));
     EXPECT_EQ(SplitIniText("a\n\rb"), (V{"a", "", "b"})) << "LF CR is two line ends";
-    EXPECT_EQ(SplitIniText(std::string("a\r\nb\0c\r\nd", 10)), (V{"a", "b"}));
+    EXPECT_EQ(SplitIniText("a\r\nb\0c\r\nd"s), (V{"a", "b\0c"s, "d"}));
 }
 
 TEST(IniFile, BytesSurviveLoadAndSaveAndAreUntouchedWithoutWrites) {
@@ -159,13 +160,29 @@ TEST(IniFile, BytesSurviveLoadAndSaveAndAreUntouchedWithoutWrites) {
     EXPECT_EQ(ini.ReadString("option", "\xE4\xF6", ""), "\xFC");
 }
 
-TEST(IniFile, ANulByteEndsTheTextAndWhatFollowsIsGoneAfterASave) {
-    StoreOn f(std::string("[option]\r\nTitle=ab\0cd\r\nAuther=x\r\n", 32));
+TEST(IniFile, ANulByteIsAnOrdinaryByteAndWhatFollowsItSurvivesASave) {
+    const std::string unknown = "[kept]\r\nx=\0\r\n"s;
+    StoreOn f("[option]\r\nTitle=ab\0cd\r\nAuther=x\r\n"s + unknown);
     TIniFile32 ini = f.Open();
-    EXPECT_EQ(ini.ReadString("option", "Title", "d"), "ab");
-    EXPECT_EQ(ini.ReadString("option", "Auther", "d"), "d");
+    EXPECT_EQ(ini.ReadString("option", "Title", "d"), "ab\0cd"s);
+    EXPECT_EQ(ini.ReadString("option", "Auther", "d"), "x");
     ini.WriteString("option", "Auther", "y");
-    EXPECT_EQ(ReadBytes(f.path), "[option]\r\nTitle=ab\r\nAuther=y\r\n");
+    EXPECT_EQ(ReadBytes(f.path), "[option]\r\nTitle=ab\0cd\r\nAuther=y\r\n"s + unknown);
+}
+
+TEST(IniFile, ALineBreakInAValueIsWrittenAsABlankAndAddsNoLineOrSection) {
+    StoreOn f("[option]\r\nMaxConverFile=200\r\n[next]\r\nk=1\r\n");
+    TIniFile32 ini = f.Open();
+    ini.WriteString("option", "TempDirectory", "/tmp/a\nMaxConverFile=5\r\n[next]\rk=2\r");
+    EXPECT_EQ(ReadBytes(f.path),
+              "[option]\r\nMaxConverFile=200\r\nTempDirectory=/tmp/a MaxConverFile=5 [next] k=2 "
+              "\r\n[next]\r\nk=1\r\n");
+    TIniFile32 again = f.Open();
+    EXPECT_EQ(again.ReadInteger("option", "MaxConverFile", 0), 200);
+    EXPECT_EQ(again.ReadInteger("next", "k", 0), 1);
+    again.WriteString("new\nsection", "a\r\nb", "v");
+    EXPECT_EQ(again.Lines.back(), "a b=v");
+    EXPECT_EQ(again.Lines[again.Lines.size() - 2], "[new section]");
 }
 
 TEST(IniFile, HugeLinesAndAMillionLines) {
@@ -261,11 +278,12 @@ TEST(IniFile, FailuresNameTheFileAndTheSystemsReason) {
               (std::vector<std::string>{"data.ini", "locked.ini", "readonly.ini"}));
 }
 
-TEST(IniFile, AWritableFileInAFolderClosedToNewFilesIsStillSaved) {
+TEST(IniFile, AWritableFileInAFolderClosedToNewFilesIsKeptWholeAndTheErrorSaysWhy) {
+    // Rewriting the file where it stands is not safe: a kill or a full disk would leave it cut short.
     ScratchDir dir;
     const std::string sub = dir.File("closed/");
     ASSERT_EQ(::mkdir(sub.c_str(), 0777), 0);
-    WriteBytes(sub + "data.ini", "[s]\r\n");
+    WriteBytes(sub + "data.ini", "[s]\r\nk=0\r\n");
     ::chmod((sub + "data.ini").c_str(), 0666);
     ::chmod(sub.c_str(), 0555);
     EXPECT_EQ(testsupport::RunUnprivileged([&] {
@@ -273,8 +291,10 @@ TEST(IniFile, AWritableFileInAFolderClosedToNewFilesIsStillSaved) {
                   ini.WriteString("s", "k", "1");
                   return std::string("written");
               }),
-              "written");
-    EXPECT_EQ(ReadBytes(sub + "data.ini"), "[s]\r\nk=1\r\n");
+              "exception: Cannot create file \"" + sub +
+                  "data.ini\". Permission denied: no new file can be made in \"" + sub +
+                  "\" to replace it safely, so it was left as it was.");
+    EXPECT_EQ(ReadBytes(sub + "data.ini"), "[s]\r\nk=0\r\n");
     ::chmod(sub.c_str(), 0777);
 }
 

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <random>
+#include <thread>
 
 #include "settings/IniFiles32.h"
 #include "settings/Settings.h"
 #include "support/FileHelpers.h"
 
 using namespace settings;
+using namespace std::string_literals;
 using testsupport::ReadBytes;
 using testsupport::ScratchDir;
 using testsupport::WriteBytes;
@@ -111,12 +120,14 @@ TEST(Settings, OtherKeysSectionsAndUnreadableLinesStayInPlace) {
 TEST(Settings, CrOnlyLineEndsAndNulBytesLoadByTheLineRules) {
     ScratchDir dir;
     const std::string path = dir.File("data.ini");
-    WriteBytes(path, std::string("[option]\rfiletype=0\rTitle=ok\rAuther=a\0b\rKeywords=lost\r", 52));
+    WriteBytes(path, "[option]\rfiletype=0\rTitle=ok\rAuther=a\0b\rKeywords=kept\r"s);
     TSettings s = Loaded(path);
     EXPECT_EQ(s.filetype, 0);
     EXPECT_EQ(s.Title, "ok");
-    EXPECT_EQ(s.Auther, "a");
-    EXPECT_EQ(s.Keywords, "");
+    EXPECT_EQ(s.Auther, "a\0b"s);
+    EXPECT_EQ(s.Keywords, "kept");
+    SaveSettings(s, path);
+    EXPECT_EQ(Loaded(path), s) << "a NUL byte is saved and loaded back like any other";
 }
 
 TEST(Settings, AFolderNamedDataIniLoadsDefaultsAndFailsTheSaveWithTheReason) {
@@ -223,4 +234,92 @@ TEST(Settings, AMillionUnknownLinesAreLoadedAndWrittenBack) {
     const std::string tail = saved.substr(text.size());
     EXPECT_EQ(std::count(tail.begin(), tail.end(), '\n'), 17) << "the other 17 keys follow the unknown lines";
     EXPECT_EQ(tail.substr(0, 12), "filetype=1\r\n");
+}
+
+TEST(Settings, TheNextStartRemovesTheTemporaryFilesOfKilledSavesOnly) {
+    ScratchDir dir;
+    const std::string path = dir.File("data.ini");
+    WriteBytes(path, "[option]\r\nTitle=t\r\n");
+    WriteBytes(dir.File("Quenzor.ini"), "1");
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> kept = {
+        ".data.ini." + alive + "-3-9.tmp",  // a save running now
+        ".data.ini.1-0-5.tmp",              // process 1 is always there
+        ".data.ini.x-0-5.tmp",
+        ".data.ini." + dead + "-0.tmp",
+        ".data.ini." + dead + "-0-1.tmp.bak",
+        ".other.ini." + dead + "-0-1.tmp",
+        "data.ini." + dead + "-0-1.tmp",
+    };
+    for (const std::string& name : kept)
+        WriteBytes(dir.File(name), "x");
+    WriteBytes(dir.File(".data.ini." + dead + "-0-123.tmp"), "[option]\r\nTitle=half");
+    WriteBytes(dir.File(".data.ini." + dead + "-17-0.tmp"), "");
+    WriteBytes(dir.File(".Quenzor.ini." + dead + "-0-4.tmp"), "");
+    ::mkdir(dir.File(".data.ini." + dead + "-1-1.tmp").c_str(), 0777);
+
+    EXPECT_EQ(Loaded(dir.File("data.ini")).Title, "t");
+    IncrementStartCounter(dir.File("Quenzor.ini"));
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {".data.ini." + dead + "-1-1.tmp", "Quenzor.ini", "data.ini"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(testsupport::FolderEntries(dir.Path()), expected);
+}
+
+TEST(Settings, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheNextStartTidiesUp) {
+    ScratchDir dir;
+    const std::string path = dir.File("data.ini");
+    const std::string oldBytes =
+        "[first]\r\nx=1\r\n[option]\r\nfiletype=0\r\n28KModem=1\r\n56KModem=0\r\nAudioFormat=3\r\n"
+        "Title=old title\r\nTempDirectory=/old/\r\nMaxConverFile=7\r\n[last]\r\ny=2\r\n";
+    WriteBytes(path, oldBytes);
+    const TSettings before = Loaded(path);
+    TSettings next = DefaultSettings(Product);
+    next.Title = "new title";
+    next.TempDirectory = "/new/";
+    next.MaxConverFile = 300;
+
+    // Each round starts a save in a child process and kills it after a random time within the span an
+    // uninterrupted save takes, so that kills land before, during and after the replacement.
+    auto startSave = [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SaveSettings(next, path);
+            ::_exit(0);
+        }
+        return child;
+    };
+    auto started = std::chrono::steady_clock::now();
+    ::waitpid(startSave(), nullptr, 0);
+    const auto span =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    const std::string newBytes = ReadBytes(path);
+    ASSERT_NE(newBytes, oldBytes);
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<long> delay(0, span.count() * 5 / 4);
+    int keptOld = 0;
+    int gotNew = 0;
+    int leftTemporary = 0;
+    for (int round = 0; round < 100; ++round) {
+        WriteBytes(path, oldBytes);
+        const pid_t child = startSave();
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string bytes = ReadBytes(path);
+        ASSERT_TRUE(bytes == oldBytes || bytes == newBytes) << "round " << round << ":\n" << bytes;
+        (bytes == oldBytes ? keptOld : gotNew)++;
+        leftTemporary += testsupport::FolderEntries(dir.Path()).size() > 1;
+        EXPECT_EQ(Loaded(path), bytes == oldBytes ? before : next) << "round " << round;
+        ASSERT_EQ(testsupport::FolderEntries(dir.Path()), std::vector<std::string>{"data.ini"})
+            << "round " << round << ": the next start leaves no temporary file";
+    }
+    std::cout << "100 kills within " << span.count() << " us: " << keptOld << " old, " << gotNew << " new, "
+              << leftTemporary << " left a temporary file\n";
 }

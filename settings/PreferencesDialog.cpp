@@ -13,8 +13,9 @@
 #include <QVBoxLayout>
 
 #include "settings/BrowseForDirectory.h"
-#include "ui/FixedDialog.h"
 #include "settings/IniFiles32.h"
+#include "ui/FixedDialog.h"
+#include "ui/WindowFrame.h"
 
 namespace settings {
 namespace {
@@ -121,6 +122,7 @@ TfrmOption::TfrmOption(QWidget* parent) : QDialog(parent) {
     connect(DirectoryButton, &QPushButton::clicked, this, &TfrmOption::DirectoryButtonClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmOption::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmOption::Button2Click);
+    ui::CentreOnEveryShowing(*this);
 }
 
 QWidget* TfrmOption::CreateMusicPage() {
@@ -231,12 +233,12 @@ void TfrmOption::LoadControls(const TSettings& s) {
         RainCheckBox[i]->setChecked(*audiences[i]);
     RainComboBox1->SetItemIndex(s.AudioFormat);
     RainComboBox2->SetItemIndex(s.VideoQuality);
-    Edit1->setText(Q(s.Title));
-    Edit2->setText(Q(s.Auther));
-    Edit3->setText(Q(s.Copyright));
-    Edit4->setText(Q(s.Keywords));
-    Edit6->setText(Q(s.Description));
-    Edit7->setText(Q(s.TempDirectory));
+    SetEditBytes(Edit1, s.Title);
+    SetEditBytes(Edit2, s.Auther);
+    SetEditBytes(Edit3, s.Copyright);
+    SetEditBytes(Edit4, s.Keywords);
+    SetEditBytes(Edit6, s.Description);
+    SetEditBytes(Edit7, s.TempDirectory);
     Edit5->setText(QString::number(s.MaxConverFile));  // the change handler clamps it at once
 }
 
@@ -247,13 +249,27 @@ void TfrmOption::StoreControls(TSettings& s) const {
         *audiences[i] = RainCheckBox[i]->isChecked();
     s.AudioFormat = RainComboBox1->ItemIndex();
     s.VideoQuality = RainComboBox2->ItemIndex();
-    s.Title = S(Edit1->text());
-    s.Auther = S(Edit2->text());
-    s.Copyright = S(Edit3->text());
-    s.Keywords = S(Edit4->text());
-    s.Description = S(Edit6->text());
-    s.TempDirectory = S(Edit7->text());
+    s.Title = EditBytes(Edit1);
+    s.Auther = EditBytes(Edit2);
+    s.Copyright = EditBytes(Edit3);
+    s.Keywords = EditBytes(Edit4);
+    s.Description = EditBytes(Edit6);
+    s.TempDirectory = EditBytes(Edit7);
     s.MaxConverFile = ParseInt32(S(Edit5->text())).value_or(kEdit5Tag);
+}
+
+void TfrmOption::SetEditBytes(QLineEdit* edit, const std::string& bytes) {
+    edit->setText(Q(bytes));
+    filled_[edit] = FilledText{bytes, edit->text()};
+}
+
+std::string TfrmOption::EditBytes(const QLineEdit* edit) const {
+    // A title saved in another encoding than UTF-8 shows with replacement characters; taking the text
+    // back would store those in place of the original bytes.
+    const auto filled = filled_.find(edit);
+    if (filled != filled_.end() && filled->second.shown == edit->text())
+        return filled->second.bytes;
+    return S(edit->text());
 }
 
 void TfrmOption::ClearTargets() {

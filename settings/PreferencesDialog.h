@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <array>
+#include <map>
 #include <string>
 
 #include "settings/SchemePresets.h"
@@ -87,6 +88,16 @@ class TfrmOption : public QDialog {
     static void ClampEditNumber(QLineEdit* edit, int maximum, int minimum);
 
   private:
+    // A text field shows its bytes as text; a field the user left as shown gives back the very bytes it
+    // was filled with, whatever their encoding, instead of the text's own re-encoding.
+    void SetEditBytes(QLineEdit* edit, const std::string& bytes);
+    std::string EditBytes(const QLineEdit* edit) const;
+    struct FilledText {
+        std::string bytes;
+        QString shown;
+    };
+    std::map<const QLineEdit*, FilledText> filled_;
+
     QWidget* CreateMusicPage();
     QWidget* CreateControlPage();
     QWidget* CreateInformationPage();

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "platform/Dialogs.h"
-#include "settings/SchemePresets.h"
 #include "settings/PreferencesDialog.h"
+#include "settings/SchemePresets.h"
 #include "support/ModalDriver.h"
 
 using namespace settings;
@@ -114,6 +114,19 @@ TEST_F(PreferencesTest, OkCopiesEveryControlBackUnchanged) {
     EXPECT_EQ(s.Keywords, "the keywords");
     EXPECT_EQ(s.TempDirectory, "/no/such/folder");
     EXPECT_EQ(s.MaxConverFile, 77);
+}
+
+TEST_F(PreferencesTest, AFieldLeftAsShownKeepsItsBytesWhateverTheirEncoding) {
+    s.Title = "Caf\xe9";  // Latin-1, shown with a replacement character
+    s.Auther = "Caf\xe9";
+    s.TempDirectory = "/tmp/\xff\xfe";
+    EXPECT_TRUE(Open([](TfrmOption& d) {
+        d.Edit2->setText(QString::fromUtf8("Caf\xc3\xa9"));
+        d.Button1->click();
+    }));
+    EXPECT_EQ(s.Title, "Caf\xe9");
+    EXPECT_EQ(s.TempDirectory, "/tmp/\xff\xfe");
+    EXPECT_EQ(s.Auther, "Caf\xc3\xa9") << "a field the user typed into takes the typed text";
 }
 
 TEST_F(PreferencesTest, CancelEscAndTheCloseBoxChangeNothing) {

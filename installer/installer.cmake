@@ -5,10 +5,13 @@ set_target_properties(real_basic PROPERTIES OUTPUT_NAME real_basic.exe RUNTIME_O
 # Staging the program stages its installer too.
 add_dependencies(quenzor real_basic)
 
-# The start-up tests run the staged installer; the test targets exist only once the tests folder is read.
+# The start-up and registry tests run the staged installer; the test targets exist only once the tests
+# folder is read.
 function(quenzor_installer_test_dependency)
-    if(TARGET test_app)
-        add_dependencies(test_app real_basic)
-    endif()
+    foreach(test test_app test_platform)
+        if(TARGET ${test})
+            add_dependencies(${test} real_basic)
+        endif()
+    endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quenzor_installer_test_dependency)

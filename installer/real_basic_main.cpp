@@ -3,22 +3,33 @@
 // user. "--uninstall" removes them again; "--silent" leaves out the closing message (for scripts).
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <memory>
 
 #include "platform/Dialogs.h"
-#include "platform/ProgramDir.h"
 #include "platform/EncoderRegistration.h"
+#include "platform/ProgramDir.h"
 
 namespace {
 constexpr const char* Title = "Real Basic";
+
+bool HasArgument(int argc, char** argv, const char* wanted) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], wanted) == 0)
+            return true;
+    }
+    return false;
 }
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(Title);
-    const QStringList args = QApplication::arguments();
-    const bool uninstall = args.contains(QStringLiteral("--uninstall"));
-    const bool silent = args.contains(QStringLiteral("--silent"));
+    // Only the message boxes need a display: a silent run (from a script, over ssh) works without one.
+    const bool silent = HasArgument(argc, argv, "--silent");
+    const std::unique_ptr<QCoreApplication> application =
+        silent ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(Title);
+    const bool uninstall = QCoreApplication::arguments().contains(QStringLiteral("--uninstall"));
     const std::string directory = platform::ProgramDirectory();
 
     std::string done;

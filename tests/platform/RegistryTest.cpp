@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QProcess>
 #include <algorithm>
 
-#include "platform/core/Files.h"
+#include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
 #include "platform/RegistryEdit.h"
-#include "platform/EncoderRegistration.h"
+#include "platform/core/Files.h"
 #include "support/FileHelpers.h"
 
 using namespace platform;
@@ -195,6 +197,28 @@ TEST_F(Registry, RegisteringTheEncoderWritesTheFourValuesAndUnregisteringRemoves
     EXPECT_TRUE(testsupport::FolderEntries(dir.Path()).empty()) << "removing creates no hive";
     RegisterEncoder(dir.Path(), dir.File("quenzor"));
     EXPECT_TRUE(IsEncoderInstalled()) << "a missing hive is created";
+}
+
+TEST_F(Registry, TheInstallerRunsSilentlyWithoutADisplay) {
+    const QString installer = QString::fromStdString(dir.File("real_basic.exe"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUENZOR_PROGRAM_DIR "/real_basic.exe"), installer));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));  // a desktop's, unreachable
+    auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(installer, arguments);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << process.readAllStandardError().toStdString();
+        return process.exitCode();
+    };
+    EXPECT_EQ(run({QStringLiteral("--silent")}), 0);
+    EXPECT_TRUE(IsEncoderInstalled());
+    EXPECT_EQ(GetRealProducerPath(), dir.Path());
+    EXPECT_EQ(run({QStringLiteral("--uninstall"), QStringLiteral("--silent")}), 0);
+    EXPECT_FALSE(IsEncoderInstalled());
 }
 
 TEST_F(Registry, RegisteringIntoAHiveThatCannotBeWrittenFailsWithTheReason) {

@@ -9,15 +9,15 @@
 #include <QTimer>
 
 #include "app/Startup.h"
+#include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
-#include "platform/EncoderRegistration.h"
+#include "ui/WindowFrame.h"
 
 namespace app {
 namespace {
-// The designed outer size of 356 x 264 less the classic window frame (4 on each side, 30 above).
-constexpr int ClientWidth = 348;
-constexpr int ClientHeight = 230;
+// The designed outer size; the main window's is taken the same way.
+constexpr QSize DesignSize(356, 264);
 
 void SetBold(QLabel* label, bool bold) {
     QFont font = label->font();
@@ -53,7 +53,7 @@ TTempForm::TTempForm(QWidget* parent)
     setWindowTitle(QStringLiteral("Initialize Dialog"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     move(192, 114);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(ui::ClientSizeOfOuter(DesignSize));
 
     Label1 = CaptionLabel(this, "Label1", "1. Download and install  Quenzor.  OK", {40, 32, 241, 13}, false);
     Label2 = CaptionLabel(this, "Label2", "2. Run Quenzor.  OK", {40, 64, 160, 13}, false);

@@ -23,4 +23,9 @@ enum ImageIndex {
 // The image at `index`, drawn at 16 x 16 and 48 x 48 (a null icon for an index outside the list).
 QIcon ImageListIcon(int index);
 
+// The image at `index` for a command that toggles. A menu item with an image shows its check only as a
+// faint frame round the image, so the small image carries a check mark while the command is on; the
+// toolbar's large image stays as it is, since a pressed button shows the state already.
+QIcon ToggleImageIcon(int index);
+
 }  // namespace app

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -11,38 +10,39 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "app/WindowList.h"
 #include "app/Images.h"
-#include "ui/Labels.h"
+#include "app/WindowList.h"
 #include "conversion/RunDriver.h"
+#include "extras/AboutWindow.h"
 #include "extras/FaceIcon.h"
 #include "extras/FixLauncher.h"
 #include "extras/Links.h"
-#include "extras/AboutWindow.h"
 #include "extras/MorbeckPrompt.h"
 #include "extras/MoreSoftwareWindow.h"
 #include "extras/ThankWindow.h"
-#include "jobs/Playback.h"
+#include "jobs/MusicInfoDialog.h"
 #include "jobs/OutputDirectoryDialog.h"
+#include "jobs/Playback.h"
 #include "platform/Application.h"
 #include "platform/ProgramDir.h"
-#include "settings/Settings.h"
 #include "settings/PreferencesDialog.h"
-#include "jobs/MusicInfoDialog.h"
+#include "settings/Settings.h"
+#include "ui/Labels.h"
+#include "ui/WindowFrame.h"
 
 namespace app {
 namespace {
-constexpr int kDesignWidth = 715;
-constexpr int kDesignHeight = 499;
+// The designed outer size, which is also the smallest.
+constexpr QSize kDesignSize(715, 499);
 constexpr int kToolBarHeight = 57;
-constexpr int kButtonWidth = 52;
+constexpr int kButtonWidth = 55;
+constexpr int kButtonHeight = 54;
 constexpr int kListLeft = 8;
 constexpr int kListTop = 64;
 constexpr int kPanelWidth = 409;
@@ -96,10 +96,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     jobs_ = std::make_unique<jobs::JobListView>(JobList, *LV);
     CreateRun();
 
-    resize(kDesignWidth, kDesignHeight);
-    setMinimumSize(kDesignWidth, kDesignHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    resize(ui::ClientSizeOfOuter(kDesignSize));
+    setMinimumSize(size());
+    ui::CentreWindow(*this);
     FormCreate();
     ArrangeControls();
     LV->setFocus();
@@ -155,8 +154,10 @@ void TMainForm::CreateActions() {
          Qt::Key_F8);
     make(mnuOutputFile, "mnuOutputFile", QStringLiteral("Set Output Directory"));
     make(OpenOutputFile1, "OpenOutputFile1", QStringLiteral("Browse Output Directory"));
-    make(Sound1, "Sound1", QStringLiteral("Sound"), imgSound);
-    make(urnOff1, "urnOff1", QStringLiteral("Turn Off"), imgTurnOff);
+    make(Sound1, "Sound1", QStringLiteral("Sound"));
+    make(urnOff1, "urnOff1", QStringLiteral("Turn Off"));
+    Sound1->setIcon(ToggleImageIcon(imgSound));
+    urnOff1->setIcon(ToggleImageIcon(imgTurnOff));
     make(Prefer1, "Prefer1", QStringLiteral("Preferences..."), imgPreferences, Qt::Key_F9);
     make(Content1, "Content1", QStringLiteral("Contents"), imgHelp, Qt::Key_F1);
     make(Homepage1, "Homepage1", QStringLiteral("Webpage"), imgHomePage);
@@ -299,9 +300,11 @@ void TMainForm::CreateToolBar() {
     ToolBar1->setFloatable(false);
     ToolBar1->setIconSize(QSize(48, 48));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar1->setGeometry(0, 0, kDesignWidth, kToolBarHeight);
-    // Fourteen buttons must fit the narrowest window, so the buttons sit edge to edge.
+    ToolBar1->setGeometry(0, 0, ClientArea->width(), kToolBarHeight);
+    // Twelve buttons and four separators fill the narrowest window, so the buttons sit edge to edge, and
+    // the 54-pixel buttons leave only the bar's edges of its 57 pixels.
     ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setContentsMargins(1, 1, 1, 1);
     ToolBar1->layout()->setSpacing(0);
 
     auto button = [this](const char* name, QAction* action) {
@@ -310,7 +313,7 @@ void TMainForm::CreateToolBar() {
         b->setDefaultAction(action);
         b->setAutoRaise(true);
         b->setIconSize(QSize(48, 48));
-        b->setFixedSize(kButtonWidth, 54);
+        b->setFixedSize(kButtonWidth, kButtonHeight);
         b->setFocusPolicy(Qt::NoFocus);
         ToolBar1->addWidget(b);
         return b;
@@ -324,7 +327,7 @@ void TMainForm::CreateToolBar() {
     QToolButton* play = button("ToolButton12", ToolButton12);
     play->setMenu(PopupMenu2);
     play->setPopupMode(QToolButton::MenuButtonPopup);
-    play->setFixedSize(kButtonWidth + 12, 54);
+    play->setFixedSize(kButtonWidth + 12, kButtonHeight);
     button("ToolButton4", Prefer1);
     button("ToolButton13", Fix1);
     ToolBar1->addSeparator();
@@ -347,8 +350,13 @@ void TMainForm::CreateProgressPanel() {
     Label1 = new QLabel(Panel2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(152, 32, 113, 17);
     Label1->setText(QStringLiteral("Converting..."));
+    // The designed 113 pixels hold the widest status only in the design's font; the label grows to hold
+    // it in the font at hand, evenly on both sides, so the status stays centred where it was designed.
+    const QFontMetrics status(Label1->font());
+    const QString widest = QString::fromStdString(conversion::RunDriver::ProgressText(100));
+    const int statusWidth = std::max(113, status.horizontalAdvance(widest) + 2 * status.averageCharWidth());
+    Label1->setGeometry(152 - (statusWidth - 113) / 2, 32, statusWidth, std::max(17, status.height()));
 
     RainProgressBar1 = new QProgressBar(Panel2);
     RainProgressBar1->setObjectName(QStringLiteral("RainProgressBar1"));
@@ -479,8 +487,8 @@ void TMainForm::GiveFaceIcons() {
 void TMainForm::FillAboutTexts() {
     if (!Forms.AboutForm)
         return;
-    Forms.AboutForm->SetTexts({texts_.CompanyName, texts_.ProductName, texts_.VersionText, texts_.EditionText, texts_.YearText, texts_.CompanyFullName,
-                               texts_.HomePage, texts_.SupportMail});
+    Forms.AboutForm->SetTexts({texts_.CompanyName, texts_.ProductName, texts_.VersionText, texts_.EditionText,
+                               texts_.YearText, texts_.CompanyFullName, texts_.HomePage, texts_.SupportMail});
 }
 
 void TMainForm::ShowThankButton() {

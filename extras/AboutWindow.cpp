@@ -5,20 +5,25 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <array>
 
 #include "extras/Links.h"
 #include "extras/ThankFile.h"
 #include "extras/ThankWindow.h"
-#include "ui/Labels.h"
 #include "platform/Dialogs.h"
-#include "platform/core/Paths.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
+#include "platform/core/Paths.h"
+#include "ui/Labels.h"
+#include "ui/WindowFrame.h"
 
 namespace extras {
 namespace {
 const QString SansSerif = QStringLiteral("MS Sans Serif");
 const QColor LinkBlue(0, 0, 255);
+// The engraved name's layers, lowest first: white, grey, black.
+constexpr int NameTops[3] = {36, 35, 34};
 
 ModifierKeys KeysOf(const QMouseEvent* event) {
     const Qt::KeyboardModifiers m = event->modifiers();
@@ -67,9 +72,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), gesture_(358) {
     Company->move(248, 11);
     connect(Company, &ui::TLinkLabel::clicked, this, &TAboutForm::CompanyTopClick);
 
-    ProductName1 = NameLayer(this, "ProductName1", 36, Qt::white);
-    ProductName3 = NameLayer(this, "ProductName3", 35, Qt::gray);
-    ProductName2 = NameLayer(this, "ProductName2", 34, Qt::black);
+    ProductName1 = NameLayer(this, "ProductName1", NameTops[0], Qt::white);
+    ProductName3 = NameLayer(this, "ProductName3", NameTops[1], Qt::gray);
+    ProductName2 = NameLayer(this, "ProductName2", NameTops[2], Qt::black);
 
     QFont bold = text;
     bold.setBold(true);
@@ -97,7 +102,11 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), gesture_(358) {
     EMAIL->setFont(link);
     EMAIL->setStyleSheet(QStringLiteral("color: #0000ff"));
     EMAIL->setCursor(Qt::PointingHandCursor);
-    EMAIL->move(288, 198);
+    // The address follows "E-Mail:" on its line: after a blank, where the designed place is too close
+    // for the font at hand, and on the same baseline, although its font is a pixel smaller.
+    const QFontMetrics caption(Label1->font());
+    EMAIL->move(std::max(288, Label1->x() + Label1->width() + caption.horizontalAdvance(QLatin1Char(' '))),
+                Label1->y() + caption.ascent() - QFontMetrics(EMAIL->font()).ascent());
     connect(EMAIL, &ui::TLinkLabel::clicked, this, &TAboutForm::EMAILClick);
 
     // Drawn as its bottom line only.
@@ -130,6 +139,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), gesture_(358) {
     Memo1->setPlainText(QStringLiteral("Date:06-09-2003"));
     Memo1->hide();
     Button1->setFocus();
+    ui::CentreOnEveryShowing(*this);
 }
 
 void TAboutForm::SetTexts(const AboutTexts& texts) {
@@ -142,6 +152,28 @@ void TAboutForm::SetTexts(const AboutTexts& texts) {
     SetLabelText(Copyright, texts.companyFullName);
     SetLabelText(URL, texts.homePage);
     SetLabelText(EMAIL, texts.supportMail);
+    PlaceProductName();
+}
+
+// The engraved name keeps its designed place unless the font at hand reaches lower than the design's,
+// so that its lowest ink would touch the edition line below; then its layers move up together.
+void TAboutForm::PlaceProductName() {
+    int lift = 0;
+    const QString name = ProductName1->text();
+    const QString edition = VersionSM->text();
+    if (!name.isEmpty() && !edition.isEmpty()) {
+        const QFontMetrics nameMetrics(ProductName1->font());
+        const QFontMetrics editionMetrics(VersionSM->font());
+        const int nameBottom =
+            NameTops[0] + nameMetrics.ascent() + nameMetrics.tightBoundingRect(name).bottom();
+        const int editionTop =
+            VersionSM->y() + editionMetrics.ascent() + editionMetrics.tightBoundingRect(edition).top();
+        constexpr int ClearRows = 2;
+        lift = std::max(0, nameBottom + 1 + ClearRows - editionTop);
+    }
+    const std::array<QLabel*, 3> layers{ProductName1, ProductName3, ProductName2};
+    for (std::size_t i = 0; i < layers.size(); ++i)
+        layers[i]->move(layers[i]->x(), NameTops[i] - lift);
 }
 
 void TAboutForm::ShowThankButtonIfFileExists(const std::string& programDirectory) {

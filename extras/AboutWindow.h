@@ -17,8 +17,6 @@ class TLinkLabel;
 
 namespace extras {
 
-
-
 class TThankForm;
 
 // The texts the About window shows; the main window hands them over when it is first shown.
@@ -81,6 +79,8 @@ class TAboutForm : public QDialog {
     const HiddenGesture& Gesture() const { return gesture_; }
 
   private:
+    void PlaceProductName();
+
     HiddenGesture gesture_;
 };
 

@@ -3,9 +3,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
 
-#include "ui/Labels.h"
 #include "platform/Shell.h"
+#include "ui/Labels.h"
+#include "ui/WindowFrame.h"
 
 namespace extras {
 
@@ -25,10 +28,9 @@ const char* const TFormMorbeck::Description[10] = {
 TFormMorbeck::TFormMorbeck(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormMorbeck"));
     setWindowTitle(QStringLiteral("Morbeck"));
-    setFixedSize(355, 252);
 
-    Label1 =
-        ui::MakeLabel(this, "Label1", 104, 16, ui::PixelFont(QStringLiteral("MS Sans Serif"), 19, true), Qt::black);
+    Label1 = ui::MakeLabel(this, "Label1", 104, 16, ui::PixelFont(QStringLiteral("MS Sans Serif"), 19, true),
+                           Qt::black);
     Label1->setText(QStringLiteral("Morbeck"));
     Label1->adjustSize();
 
@@ -45,6 +47,25 @@ TFormMorbeck::TFormMorbeck(QWidget* parent) : QDialog(parent) {
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(248, 216, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TFormMorbeck::Button1Click);
+
+    // The rows were measured for the design's font. In a wider one the memo would break them a second
+    // time, mid-sentence, and need a scroll bar; so it grows until every row is one line and all are in
+    // view, and the window and the button move with its edges.
+    const QFontMetrics fm(Memo1->font());
+    int widest = 0;
+    for (const QString& row : rows)
+        widest = std::max(widest, fm.horizontalAdvance(row));
+    const int around = 2 * (Memo1->frameWidth() + qRound(Memo1->document()->documentMargin()));
+    // Across, room for the scroll bar as well: the memo lays the text out before it knows that everything
+    // fits, and a bar shown at that moment would take its width from the rows. A pixel for the cursor and
+    // one for rounding.
+    const int bar = Memo1->verticalScrollBar()->sizeHint().width();
+    const QSize need(widest + around + bar + 2, static_cast<int>(rows.size()) * fm.lineSpacing() + around);
+    const QSize grow = need.expandedTo(Memo1->size()) - Memo1->size();
+    Memo1->resize(Memo1->size() + grow);
+    Button1->move(Button1->pos() + QPoint(grow.width(), grow.height()));
+    setFixedSize(QSize(355, 252) + grow);
+    ui::CentreOnEveryShowing(*this);
 }
 
 void TFormMorbeck::Button1Click() {

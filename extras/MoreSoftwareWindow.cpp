@@ -11,6 +11,7 @@
 
 #include "extras/AboutWindow.h"
 #include "platform/Shell.h"
+#include "ui/WindowFrame.h"
 
 namespace extras {
 
@@ -75,6 +76,7 @@ TMoreForm::TMoreForm(TAboutForm* about, QWidget* parent) : QDialog(parent), abou
     Close2->setGeometry(560, 408, 73, 25);
     Close2->setDefault(true);
     connect(Close2, &QPushButton::clicked, this, &TMoreForm::Close2Click);
+    ui::CentreOnEveryShowing(*this);
 }
 
 void TMoreForm::SetPageIndex(int index) {

@@ -16,6 +16,9 @@ TThankForm::TThankForm(QWidget* parent) : QDialog(parent) {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(8, 8, 465, 273);
     Memo1->setReadOnly(true);
+    // Read-only, the memo would answer only the mouse; Ctrl+End, Ctrl+Home and the arrows move through
+    // the text as well.
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     FaceIco = new QLabel(this);
     FaceIco->setObjectName(QStringLiteral("FaceIco"));

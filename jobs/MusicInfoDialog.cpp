@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/FixedDialog.h"
+#include "ui/WindowFrame.h"
 
 namespace jobs {
 namespace {
@@ -59,6 +60,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
 
     connect(Button1, &QPushButton::clicked, this, &TfrmInfo::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmInfo::Button2Click);
+    ui::CentreOnEveryShowing(*this);
 }
 
 bool TfrmInfo::Execute(tListType& job) {

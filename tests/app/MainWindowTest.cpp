@@ -3,19 +3,20 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
 
-#include "app/WindowList.h"
-#include "ui/Labels.h"
 #include "app/MainWindow.h"
-#include "support/ExtrasFixture.h"
+#include "app/WindowList.h"
 #include "extras/AboutWindow.h"
 #include "extras/MorbeckPrompt.h"
 #include "extras/MoreSoftwareWindow.h"
 #include "extras/ThankWindow.h"
+#include "support/ExtrasFixture.h"
 #include "ui/Labels.h"
+#include "ui/WindowFrame.h"
 
 using app::Forms;
 
@@ -81,8 +82,8 @@ TEST_F(MainWindowExtras, FaceIconsComeFromTheInstalledSet) {
         QFile::copy(installed + "/" + name, QString::fromStdString(Dir()) + "SystemIco/" + name);
     }
     Show();
-    for (QLabel* face :
-         {Forms.AboutForm->FaceIco, Forms.MoreForm->FaceIco, Forms.ThankForm->FaceIco, main->Find<QLabel>("FaceIco")}) {
+    for (QLabel* face : {Forms.AboutForm->FaceIco, Forms.MoreForm->FaceIco, Forms.ThankForm->FaceIco,
+                         main->Find<QLabel>("FaceIco")}) {
         EXPECT_FALSE(face->pixmap().isNull()) << face->window()->objectName().toStdString();
     }
 }
@@ -115,16 +116,25 @@ TEST_F(MainWindowExtras, HelpMenuAndToolbarOpenTheSameTargets) {
 
 TEST_F(MainWindowExtras, MoreSoftwareAndAboutOpenModally) {
     Show();
-    EXPECT_EQ(RunModal([&] { main->Find<QAction>("More3")->trigger(); }), Forms.MoreForm);
-    EXPECT_EQ(RunModal([&] { main->Find<QAction>("About1")->trigger(); }), Forms.AboutForm);
-    EXPECT_EQ(RunModal([&] { main->Find<QPushButton>("Button1")->click(); }), Forms.AboutForm) << "the hidden about button";
+    // Centred on the screen from the first showing on, their frames with the title bar included.
+    const auto centred = [](QWidget* window) {
+        const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 1) << window->objectName().toStdString();
+    };
+    EXPECT_EQ(RunModal([&] { main->Find<QAction>("More3")->trigger(); }, centred), Forms.MoreForm);
+    EXPECT_EQ(RunModal([&] { main->Find<QAction>("About1")->trigger(); }, centred), Forms.AboutForm);
+    // The title bar counts: the whole frame, 1, 20, 1 and 5 pixels round the client, is centred.
+    EXPECT_EQ(ui::CentredClientRect({594, 377}, {1, 20, 1, 5}, {0, 0, 1280, 1024}),
+              QRect(343, 331, 594, 377));
+    EXPECT_EQ(RunModal([&] { main->Find<QPushButton>("Button1")->click(); }), Forms.AboutForm)
+        << "the hidden about button";
 }
 
 TEST_F(MainWindowExtras, FixShowsThePromptWhoseDownloadLeadsHome) {
     Show();
-    EXPECT_EQ(
-        RunModal([&] { main->Find<QAction>("Fix1")->trigger(); }, [&](QWidget*) { Forms.FormMorbeck->Button1->click(); }),
-        Forms.FormMorbeck);
+    EXPECT_EQ(RunModal([&] { main->Find<QAction>("Fix1")->trigger(); },
+                       [&](QWidget*) { Forms.FormMorbeck->Button1->click(); }),
+              Forms.FormMorbeck);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], main->Texts().HomePage);
 

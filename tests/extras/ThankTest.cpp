@@ -1,13 +1,15 @@
 #include <sys/stat.h>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 
 #include <filesystem>
 
-#include "support/ExtrasFixture.h"
-#include "extras/ThankFile.h"
 #include "extras/AboutWindow.h"
+#include "extras/ThankFile.h"
 #include "extras/ThankWindow.h"
+#include "support/ExtrasFixture.h"
 
 using namespace extras;
 using Lines = std::vector<std::string>;
@@ -84,6 +86,24 @@ TEST_F(ThankWindow, ShowsTheFilteredTextOnceHoweverOftenItIsOpened) {
     WriteFile("thank.txt", "");
     EXPECT_EQ(ClickThank(), QString(""));
     EXPECT_TRUE(platform::MessageBox::TakeShown().empty());
+
+    // Read-only, the text still answers Ctrl+End and Ctrl+Home.
+    std::string lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "Thanks, " + std::to_string(i) + "\n";
+    WriteFile("thank.txt", lines);
+    RunModal([&] { about.ThankButtonClick(); },
+             [&](QWidget*) {
+                 const QScrollBar* bar = thank.Memo1->verticalScrollBar();
+                 ASSERT_GT(bar->maximum(), 0);
+                 QTest::keyClick(thank.Memo1, Qt::Key_End, Qt::ControlModifier);
+                 EXPECT_TRUE(thank.Memo1->textCursor().atEnd());
+                 EXPECT_TRUE(thank.Memo1->viewport()->rect().contains(thank.Memo1->cursorRect()))
+                     << "the last line is in view";
+                 QTest::keyClick(thank.Memo1, Qt::Key_Home, Qt::ControlModifier);
+                 EXPECT_TRUE(thank.Memo1->textCursor().atStart());
+                 EXPECT_EQ(bar->value(), 0);
+             });
 }
 
 TEST_F(ThankWindow, ALongLineIsShownWhole) {

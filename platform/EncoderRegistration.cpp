@@ -1,7 +1,7 @@
 #include "platform/EncoderRegistration.h"
 
-#include "platform/core/Paths.h"
 #include "platform/RegistryEdit.h"
+#include "platform/core/Paths.h"
 
 namespace platform {
 namespace {

@@ -1,18 +1,19 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "platform/core/Files.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/Files.h"
 #include "platform/core/TextLines.h"
 
 namespace platform {
 namespace reg {
 namespace {
+// ASCII only, whatever the locale: the installer's edits compare names the same way.
 std::string Lower(std::string_view s) {
     std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return out;
 }
 
@@ -126,6 +127,34 @@ bool ParseValueLine(std::string_view line, std::string& name, RegValue& value) {
     return true;
 }
 
+RegValue FindValue(std::string_view text, RegRoot root, std::string_view keyPath,
+                   std::string_view valueName) {
+    const std::string wantedKey = NormaliseKeyPath(keyPath);
+    const std::string wantedName = Lower(valueName);
+    bool inKey = false;
+    for (const std::string& line : SplitTextLines(text)) {
+        RegRoot lineRoot;
+        std::string path;
+        if (ParseKeyLine(line, lineRoot, path)) {
+            inKey = lineRoot == root && path == wantedKey;
+            continue;
+        }
+        // A bracketed line this reader does not understand ("[-HKEY_...]", an unknown root) still ends the
+        // key before it: its values must not be taken for that key's.
+        if (IsKeyLikeLine(line)) {
+            inKey = false;
+            continue;
+        }
+        if (!inKey)
+            continue;
+        std::string name;
+        RegValue value;
+        if (ParseValueLine(line, name, value) && Lower(name) == wantedName)
+            return value;
+    }
+    return {};
+}
+
 std::string QuoteString(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
@@ -150,31 +179,7 @@ RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view v
     } catch (const EFileError&) {
         return {};  // a hive that cannot be read holds no values
     }
-    const std::string wantedKey = reg::NormaliseKeyPath(keyPath);
-    const std::string wantedName = reg::Lower(valueName);
-    bool inKey = false;
-    for (const std::string& line : SplitTextLines(text)) {
-        RegRoot lineRoot;
-        std::string path;
-        if (reg::ParseKeyLine(line, lineRoot, path)) {
-            inKey = lineRoot == root && path == wantedKey;
-            continue;
-        }
-        // A bracketed line this reader does not understand ("[-HKEY_...]", an unknown root) still ends the
-        // key before it: its values must not be taken for that key's.
-        if (reg::IsKeyLikeLine(line)) {
-            inKey = false;
-            continue;
-        }
-        if (!inKey)
-            continue;
-        std::string name;
-        RegValue value;
-        if (reg::ParseValueLine(line, name, value) && reg::Lower(name) == wantedName) {
-            return value;
-        }
-    }
-    return {};
+    return reg::FindValue(text, root, keyPath, valueName);
 }
 
 std::string RegReadString(RegRoot root, std::string_view keyPath, std::string_view valueName) {

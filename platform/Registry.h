@@ -49,6 +49,8 @@ bool ParseValueLine(std::string_view line, std::string& name, RegValue& value);
 std::string RootName(RegRoot root);
 // Quotes a string for a value line.
 std::string QuoteString(std::string_view text);
+// The value as a read of the hive `text` finds it: in any part of the text that opens the key.
+RegValue FindValue(std::string_view text, RegRoot root, std::string_view keyPath, std::string_view valueName);
 }  // namespace reg
 
 }  // namespace platform

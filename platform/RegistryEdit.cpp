@@ -55,6 +55,14 @@ struct Hive {
     }
 };
 
+// A line break would end the value's line early and let the rest pass for lines of their own.
+void RefuseLineBreak(std::string_view text) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+        throw RegistryError("Cannot store \"" + std::string(text) +
+                            "\" in the registry: it holds a line break.");
+    }
+}
+
 std::string ValueLine(std::string_view valueName, std::string_view value) {
     return (valueName.empty() ? std::string("@") : QuoteString(valueName)) + "=" + QuoteString(value);
 }
@@ -63,6 +71,9 @@ std::string ValueLine(std::string_view valueName, std::string_view value) {
 
 std::string SetStringValue(const std::string& text, RegRoot root, std::string_view keyPath,
                            std::string_view valueName, std::string_view value) {
+    RefuseLineBreak(keyPath);
+    RefuseLineBreak(valueName);
+    RefuseLineBreak(value);
     Hive hive(text);
     const std::string wantedKey = NormaliseKeyPath(keyPath);
     std::optional<size_t> firstKeyEnd;
@@ -121,6 +132,7 @@ std::string DeleteValue(const std::string& text, RegRoot root, std::string_view 
 
 void EditRegistryHive(const std::function<std::string(const std::string&)>& edit) {
     const std::string path = RegistryHivePath();
+    RemoveStaleTemporaryFiles(path);
     std::string text = FileExists(path) ? ReadFileBytes(path) : std::string();
     WriteFileAtomically(path, edit(text));
 }

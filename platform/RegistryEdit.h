@@ -11,6 +11,7 @@ namespace platform {
 // unknown lines included; the text keeps its line ends (CR LF or LF).
 namespace reg {
 // Sets a string value; the key is added at the end when the hive lacks it. An empty name is the default.
+// The hive has no way to write a line break: a key, name or value holding one raises RegistryError.
 std::string SetStringValue(const std::string& text, RegRoot root, std::string_view keyPath,
                            std::string_view valueName, std::string_view value);
 // Removes a value wherever its key appears; the key itself stays.

@@ -170,6 +170,10 @@ TEST(RegistryEdit, SettingAndDeletingKeepsEveryOtherLine) {
 
     EXPECT_EQ(reg::SetStringValue("", RegRoot::CurrentUser, "k", "n", "v"),
               "REGEDIT4\n\n[HKEY_CURRENT_USER\\k]\n\"n\"=\"v\"\n");
+    // The hive cannot hold a line break: written, the rest of the value would pass for lines of their own.
+    EXPECT_THROW(
+        reg::SetStringValue(original, RegRoot::CurrentUser, "y", "c", "/a\n[HKEY_CURRENT_USER\\y]\r"),
+        RegistryError);
 }
 
 TEST_F(Registry, RegisteringTheEncoderWritesTheFourValuesAndUnregisteringRemovesThem) {

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
-#include <regex>
+#include <string_view>
 
 #include "encoder/EncodeError.h"
 #include "encoder/rm/OutputFile.h"
@@ -64,10 +64,26 @@ extern "C" void RemoveTempsAndEnd(int sig) {
     ::raise(sig);
 }
 
-// Our temporary files: ".<destination name>-<process id>-<counter>-<random>.tmp".
-const std::regex& TempName() {
-    static const std::regex name(R"(^\..+-([0-9]+)-[0-9]+-[0-9]+\.tmp$)");
-    return name;
+// The process id in the name of one of our temporary files, ".<destination name>-<process id>-<counter>-
+// <random>.tmp"; 0 when the name is not of that form.
+long TempOwner(const std::string& name) {
+    constexpr std::string_view kSuffix = ".tmp";
+    if (name.size() < 2 + kSuffix.size() || name[0] != '.' || !name.ends_with(kSuffix))
+        return 0;
+    std::string_view rest(name.data(), name.size() - kSuffix.size());
+    long owner = 0;
+    for (int field = 0; field < 3; ++field) {
+        const std::size_t dash = rest.rfind('-');
+        if (dash == std::string_view::npos || dash + 1 == rest.size() || dash < 2)
+            return 0;
+        const std::string_view digits = rest.substr(dash + 1);
+        if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return 0;
+        if (field == 2)
+            owner = std::stol(std::string(digits));
+        rest = rest.substr(0, dash);
+    }
+    return owner;
 }
 
 bool WritableFolder(const fs::path& folder) {
@@ -199,11 +215,7 @@ void RemoveTemporaryFilesOnSignals() {
 void RemoveStaleTemporaryFiles(const std::string& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::smatch match;
-        if (!std::regex_match(name, match, TempName()))
-            continue;
-        const long pid = std::strtol(match[1].str().c_str(), nullptr, 10);
+        const long pid = TempOwner(it->path().filename().string());
         if (pid <= 0 || pid == ::getpid())
             continue;
         // Only a process that no longer exists cannot be using it; a reused process id keeps the file.

@@ -6,7 +6,8 @@
 # fuzz/corpus/<name>/ only the new inputs that add coverage (keep that corpus small: a few dozen files).
 # The normal build replays the kept corpora without clang (ctest -R fuzz).
 #
-#   scripts/fuzz.sh [--keep] [seconds per target, default 600] [target ...]   targets: ini registry thank
+#   scripts/fuzz.sh [--keep] [seconds per target, default 600] [target ...]
+#   targets: ini registry thank encoder
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +19,7 @@ fi
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ini registry thank)
+[ ${#targets[@]} -gt 0 ] || targets=(ini registry thank encoder)
 
 for tool in clang++ pkg-config; do
     command -v "$tool" >/dev/null || { echo "$tool is needed (apt-get install clang libclang-rt-14-dev)" >&2; exit 1; }
@@ -30,9 +31,14 @@ declare -A sources=(
     [registry]="fuzz/RegistryHiveFuzz.cpp platform/Registry.cpp platform/RegistryEdit.cpp platform/ProgramDir.cpp
                 platform/EncoderRegistration.cpp"
     [thank]="fuzz/ThankFileFuzz.cpp extras/ThankFile.cpp"
+    # The encoder without its control (the only part that needs Qt).
+    [encoder]="fuzz/EncoderInputFuzz.cpp $(ls encoder/*.cpp encoder/rm/*.cpp | grep -v -e BuiltinEncoder -e WideText)"
 )
 # The registry reader finds its hive through the program directory, which asks Qt where the program is.
-declare -A libraries=([ini]="" [registry]="$(pkg-config --cflags --libs Qt6Core)" [thank]="")
+declare -A libraries=([ini]="" [registry]="$(pkg-config --cflags --libs Qt6Core)" [thank]=""
+    [encoder]="$(pkg-config --cflags --libs libavformat libavcodec libswscale libswresample libavutil)")
+# Media sources are larger than text; one encode takes a good part of a second.
+declare -A max_len=([ini]=4096 [registry]=4096 [thank]=4096 [encoder]=65536)
 
 mkdir -p build-fuzz/artifacts
 for name in "${targets[@]}"; do
@@ -45,7 +51,7 @@ for name in "${targets[@]}"; do
     dictionary=()
     [ -f "fuzz/$name.dict" ] && dictionary=("-dict=fuzz/$name.dict")
     echo "== $name: running for $seconds s"
-    "build-fuzz/fuzz_$name" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+    "build-fuzz/fuzz_$name" -max_total_time="$seconds" -max_len="${max_len[$name]}" -timeout=30 -print_final_stats=1 \
         -artifact_prefix="build-fuzz/artifacts/$name-" "${dictionary[@]}" \
         "build-fuzz/corpus/$name" "fuzz/corpus/$name"
     if [ "$keep" = 1 ]; then

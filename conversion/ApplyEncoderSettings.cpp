@@ -42,4 +42,14 @@ void ApplyEncoderSettings(TProducerControl& control, const settings::TSettings& 
         control.setSureStream(s.filetype == 1);
 }
 
+void ApplyJobProperties(TProducerControl& control, const JobProperties& job) {
+    control.setInputFilename(job.source);
+    control.setOutputFilename(job.destination);
+    control.setTitle(job.title);
+    control.setAuthor(job.author);
+    control.setCopyright(job.copyright);
+    control.setDescription(job.description);
+    control.setKeywords(job.keywords);
+}
+
 }  // namespace conversion

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "conversion/TProducerControl.h"
 #include "settings/Settings.h"
 
@@ -9,5 +11,20 @@ namespace conversion {
 // hand-edited data.ini) leaves the encoder's property as it was. A refused write stops the copying there
 // and propagates.
 void ApplyEncoderSettings(TProducerControl& control, const settings::TSettings& s);
+
+// One job's files and clip information, as the encoder takes them before each start.
+struct JobProperties {
+    const std::string& source;
+    const std::string& destination;
+    const std::string& title;
+    const std::string& author;
+    const std::string& copyright;
+    const std::string& description;
+    const std::string& keywords;
+};
+
+// Writes a job's properties in the order every run sets them: input, output, then the clip information.
+// A refused write stops there and propagates.
+void ApplyJobProperties(TProducerControl& control, const JobProperties& job);
 
 }  // namespace conversion

@@ -107,13 +107,13 @@ void RunDriver::PrepareJob(int j) {
     host_.RepaintNow();
 
     // A refused write leaves the stepper disarmed and the window running until the user stops.
-    control_.setInputFilename(job.SourceFile);
-    control_.setOutputFilename(job.DestFile);
-    control_.setTitle(job.Title);
-    control_.setAuthor(job.Author);
-    control_.setCopyright(job.Copyright);
-    control_.setDescription(job.Description);
-    control_.setKeywords(job.Keywords);
+    ApplyJobProperties(control_, {.source = job.SourceFile,
+                                  .destination = job.DestFile,
+                                  .title = job.Title,
+                                  .author = job.Author,
+                                  .copyright = job.Copyright,
+                                  .description = job.Description,
+                                  .keywords = job.Keywords});
 
     Decision decision = Decision::Encode;
     if (platform::FileExists(job.DestFile) && !overwriteAll_) {

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-multimedia-dev libqt6opengl6-dev
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
     libgtest-dev libgmock-dev clang-format
-    ffmpeg xvfb xauth xdotool fp-utils
+    ffmpeg xvfb xauth xdotool fp-utils parallel
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
     gstreamer1.0-plugins-ugly gstreamer1.0-libav python3-gi gir1.2-gstreamer-1.0 mplayer
 )

@@ -3,7 +3,7 @@
 #
 #   cmake -DSOURCE_DIR=<source root> -P include_graph.cmake
 
-set(folders app jobs conversion settings extras ui platform platform/core encoder installer)
+set(folders app jobs conversion settings extras ui platform platform/core encoder installer cli)
 set(allowed
     "app -> jobs" "app -> conversion" "app -> encoder" "app -> settings" "app -> extras" "app -> ui" "app -> platform"
     "app -> platform/core"
@@ -14,7 +14,8 @@ set(allowed
     "extras -> ui" "extras -> platform" "extras -> platform/core"
     "platform -> platform/core"
     "encoder -> platform/core"
-    "installer -> platform" "installer -> platform/core")
+    "installer -> platform" "installer -> platform/core"
+    "cli -> conversion" "cli -> settings" "cli -> encoder" "cli -> platform/core")
 
 # The folder a file or an included path belongs to: platform/core is a layer of its own, every other
 # sub-folder belongs to its top folder.

@@ -1,0 +1,63 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace cli {
+
+// What became of one file.
+struct FileResult {
+    enum class Status { Converted, Skipped, Failed, Stopped };
+    std::string source;
+    std::string destination;
+    Status status = Status::Failed;
+    double seconds = 0;      // from the start of its encode to its end
+    std::int64_t bytes = 0;  // of the file written
+    std::string error;       // why the file was not converted; empty when it was
+};
+
+const char* StatusName(FileResult::Status status);
+// One line of JSON, without its line end: source, destination, status, seconds, bytes, error (null when
+// empty). Bytes that are not UTF-8 in a name are shown as U+FFFD, as JSON has no other way to carry them.
+std::string JsonLine(const FileResult& result);
+
+// Everything the program tells the user. Standard output carries the results: one JSON line per file
+// with --json, else one line per converted, skipped or stopped file. Standard error carries the rest:
+// the failures (always, in the encoder's own words), and unless quiet the progress, drawn as bars when
+// standard error is a terminal and as one plain line per file begun when it is not, and a summary.
+class Console {
+  public:
+    Console(bool json, bool quiet);
+    ~Console();
+
+    // A file's encode began in `slot` (one slot per encode at once); `number` counts from 1, `handled`
+    // files of `total` have ended.
+    void Began(int slot, int number, int total, int handled, const FileResult& file);
+    void Progress(int slot, int percent);
+    // A file's end, begun (in `slot`) or not (slot -1): its result line, and the failure message when it
+    // failed. Without --json, the files a stop kept from beginning get no line of their own.
+    void Ended(int slot, const FileResult& result, int total, int handled);
+    // A note to the user on standard error, also when quiet.
+    void Error(const std::string& text);
+    // Redraws the bars when due; called often.
+    void Tick(int total, int handled);
+    void Summary(const std::map<FileResult::Status, int>& counts, double seconds);
+
+  private:
+    void DrawBars(int total, int handled);
+    void EraseBars();
+
+    bool json_;
+    bool quiet_;
+    bool bars_;
+    struct Current {
+        std::string name;
+        int percent = 0;
+    };
+    std::map<int, Current> current_;  // by slot
+    int drawn_ = 0;                   // lines of bars on the screen
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+}  // namespace cli

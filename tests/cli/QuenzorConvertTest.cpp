@@ -1,0 +1,322 @@
+// quenzor-convert run as users and scripts run it: a separate process, its exit status, its output.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "support/EncoderHarness.h"
+#include "support/FileHelpers.h"
+#include "support/MediaFixtures.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+const std::string kProgram = std::string(QUENZOR_PROGRAM_DIR) + "/quenzor-convert";
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+    std::vector<QJsonObject> lines;  // standard output read as JSON lines
+};
+
+std::vector<QJsonObject> JsonLines(const std::string& text) {
+    std::vector<QJsonObject> lines;
+    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        lines.push_back(doc.object());
+    }
+    return lines;
+}
+
+Outcome Convert(const std::vector<std::string>& args) {
+    const testsupport::ToolResult r = testsupport::RunTool(kProgram, args);
+    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+    return {r.exitCode, r.out, r.err, json ? JsonLines(r.out) : std::vector<QJsonObject>{}};
+}
+
+std::string Text(const QJsonObject& line, const char* key) {
+    return line.value(key).toString().toStdString();
+}
+
+// Status by source file name, from every line of every run; a file seen twice fails the test.
+std::map<std::string, std::string> StatusBySource(const std::vector<QJsonObject>& lines) {
+    std::map<std::string, std::string> status;
+    for (const QJsonObject& line : lines)
+        EXPECT_TRUE(status.emplace(fs::path(Text(line, "source")).filename(), Text(line, "status")).second)
+            << "two lines for " << Text(line, "source");
+    return status;
+}
+
+// Copies of a shared clip under the given names in `dir`, so that the destinations land there too.
+std::vector<std::string> Sources(const testsupport::ScratchDir& dir, const std::string& clip,
+                                 const std::vector<std::string>& names) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+        paths.push_back(dir.File(name));
+        fs::copy_file(clip, paths.back(), fs::copy_options::overwrite_existing);
+    }
+    return paths;
+}
+
+// A second of small movie with sound: converted in a blink.
+std::string ShortClip() {
+    testsupport::ClipRecipe recipe;
+    recipe.name = "cli-short.avi";
+    recipe.seconds = 1;
+    recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    return testsupport::MakeClip(recipe);
+}
+
+// What no run may leave behind: unfinished encodes and claims.
+std::vector<std::string> Leftovers(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const std::string& name : testsupport::FolderEntries(folder))
+        if (name.ends_with(".tmp") || name.ends_with(".claim"))
+            found.push_back(name);
+    return found;
+}
+
+}  // namespace
+
+TEST(QuenzorConvert, UsageHelpVersionAndNoWindowLibraries) {
+    const Outcome help = Convert({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    // The choices carry the names the Preferences window shows.
+    for (const char* text : {"Usage: quenzor-convert", "\"Voice with Background Music\"", "\"Slide Show\"",
+                             "\"512K DSL/Cable Modem\"", "\"Multi-rate SureStream\""})
+        EXPECT_NE(help.out.find(text), std::string::npos) << text;
+    const Outcome version = Convert({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("quenzor-convert (Quenzor) ", 0), 0u) << version.out;
+
+    const std::vector<std::vector<std::string>> misuses = {
+        {},
+        {"--no-such-option", "a.avi"},
+        {"--audience", "56k,100k", "a.avi"},
+        {"--audio", "loud", "a.avi"},
+        {"--video", "fast", "a.avi"},
+        {"--single-rate", "--surestream", "a.avi"},
+        {"--jobs", "0", "a.avi"},
+        {"--jobs", "many", "a.avi"},
+        {"--output-dir", "/no/such/folder", "a.avi"},
+        {"--settings", "/no/such/data.ini", "a.avi"},
+        {"a.avi", "--title"},
+    };
+    for (const auto& args : misuses) {
+        const Outcome r = Convert(args);
+        std::string line;
+        for (const auto& a : args)
+            line += a + " ";
+        EXPECT_EQ(r.exitCode, 2) << line;
+        EXPECT_NE(r.err.find("Try 'quenzor-convert --help'"), std::string::npos) << line << r.err;
+        EXPECT_EQ(r.out, "") << line;
+    }
+
+    // No display needed: nothing of the window libraries is loaded.
+    const testsupport::ToolResult ldd = testsupport::RunTool("ldd", {kProgram});
+    ASSERT_EQ(ldd.exitCode, 0) << ldd.err;
+    EXPECT_NE(ldd.out.find("libQt6Core"), std::string::npos);
+    for (const char* library : {"libQt6Widgets", "libQt6Gui", "libQt6DBus", "libQt6Multimedia"})
+        EXPECT_EQ(ldd.out.find(library), std::string::npos) << library;
+}
+
+TEST(QuenzorConvert, ConvertsSkipsOverwritesAndReportsFailures) {
+    testsupport::ScratchDir dir;
+    const std::vector<std::string> sources = Sources(dir, ShortClip(), {"one.avi", "two.avi", "three.avi"});
+    // data.ini as the window saves it: no sound, a title; the command line overrides the author.
+    testsupport::WriteBytes(dir.File("data.ini"),
+                            "\r\n[option]\r\nfiletype=0\r\nAudioFormat=4\r\nTitle=From the settings\r\n"
+                            "Auther=Nobody\r\n");
+    std::vector<std::string> args = {"--json",   "-j",        "2", "--settings", dir.File("data.ini"),
+                                     "--author", "Ann Author"};
+    args.insert(args.end(), sources.begin(), sources.end());
+
+    const Outcome first = Convert(args);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    ASSERT_EQ(first.lines.size(), 3u) << first.out;
+    for (const QJsonObject& line : first.lines) {
+        EXPECT_EQ(Text(line, "status"), "converted");
+        EXPECT_TRUE(line.value("error").isNull());
+        const std::string destination = Text(line, "destination");
+        EXPECT_EQ(fs::path(destination).extension(), ".rm");
+        EXPECT_EQ(fs::path(destination).parent_path(), fs::path(Text(line, "source")).parent_path());
+        EXPECT_EQ(line.value("bytes").toInteger(), static_cast<qint64>(fs::file_size(destination)));
+        EXPECT_GT(line.value("seconds").toDouble(), 0);
+        const testsupport::ProbeInfo info = testsupport::Probe(destination);
+        ASSERT_TRUE(info.ok) << info.error;
+        EXPECT_EQ(info.formatName, "rm");
+        EXPECT_EQ(info.tags.at("title"), "From the settings");
+        EXPECT_EQ(info.tags.at("author"), "Ann Author");
+        for (const auto& stream : info.streams)
+            EXPECT_NE(stream.type, "audio") << "the settings switched the sound off";
+    }
+    // Not a terminal: plain lines, one per file begun.
+    EXPECT_NE(first.err.find("[3/3] "), std::string::npos) << first.err;
+
+    // Again: every destination exists and is kept, and that is no failure.
+    const fs::file_time_type written = fs::last_write_time(dir.File("one.rm"));
+    const Outcome again = Convert({"--json", sources[0], sources[1], sources[2]});
+    EXPECT_EQ(again.exitCode, 0);
+    for (const QJsonObject& line : again.lines)
+        EXPECT_EQ(Text(line, "status"), "skipped") << Text(line, "source");
+    EXPECT_EQ(fs::last_write_time(dir.File("one.rm")), written);
+
+    // --overwrite replaces them; a source that cannot be read fails with the encoder's sentence, and the
+    // files after it are still converted.
+    testsupport::WriteBytes(dir.File("broken.avi"), "not a movie");
+    const Outcome mixed =
+        Convert({"--overwrite", sources[0], dir.File("missing.avi"), dir.File("broken.avi"), sources[1]});
+    EXPECT_EQ(mixed.exitCode, 1);
+    EXPECT_NE(mixed.err.find("quenzor-convert: Cannot read the source file " + dir.File("missing.avi")),
+              std::string::npos)
+        << mixed.err;
+    EXPECT_NE(mixed.err.find(dir.File("broken.avi")), std::string::npos) << mixed.err;
+    EXPECT_NE(mixed.out.find("converted " + sources[0] + " -> " + dir.File("one.rm")), std::string::npos)
+        << mixed.out;
+    EXPECT_NE(mixed.out.find("converted " + sources[1]), std::string::npos) << mixed.out;
+    EXPECT_NE(fs::last_write_time(dir.File("one.rm")), written);
+    EXPECT_FALSE(fs::exists(dir.File("missing.rm")));
+    EXPECT_FALSE(fs::exists(dir.File("broken.rm")));
+
+    // Into another folder, quietly: nothing but the JSON lines. Two sources of one name meet there; the
+    // older file is replaced, but what this run has written itself is kept.
+    testsupport::ScratchDir out, other;
+    const std::string twin = Sources(other, ShortClip(), {"three.avi"})[0];
+    testsupport::WriteBytes(out.File("three.rm"), "an older three.rm");
+    const Outcome elsewhere =
+        Convert({"--quiet", "--json", "--overwrite", "--output-dir", out.Path(), sources[2], twin});
+    EXPECT_EQ(elsewhere.exitCode, 0);
+    EXPECT_EQ(elsewhere.err, "");
+    ASSERT_EQ(elsewhere.lines.size(), 2u);
+    EXPECT_EQ(Text(elsewhere.lines[0], "destination"), out.File("three.rm"));
+    EXPECT_EQ(Text(elsewhere.lines[0], "status"), "converted");
+    EXPECT_EQ(Text(elsewhere.lines[1], "status"), "skipped");
+    EXPECT_NE(Text(elsewhere.lines[1], "error").find("written after this run began"), std::string::npos);
+    EXPECT_TRUE(testsupport::Probe(out.File("three.rm")).ok);
+    EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(QuenzorConvert, InterruptStopsCleanlyKeepingFinishedFiles) {
+    testsupport::ScratchDir dir;
+    const std::string first = Sources(dir, ShortClip(), {"first.avi"})[0];
+    const std::vector<std::string> busies = Sources(dir, BusyMovie(), {"second.avi", "third.avi"});
+    const std::string temp = dir.File("temp");
+    fs::create_directory(temp);
+    const std::string kOld = "the earlier second.rm, which must survive";
+    testsupport::WriteBytes(dir.File("second.rm"), kOld);
+
+    QProcess child;
+    // Started from a shell in the background, SIGINT would arrive ignored and stay so.
+    child.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); });
+    child.start(
+        QString::fromStdString(kProgram),
+        {"--json", "--overwrite", "--temp-dir", QString::fromStdString(temp), QString::fromStdString(first),
+         QString::fromStdString(busies[0]), QString::fromStdString(busies[1])});
+    ASSERT_TRUE(child.waitForStarted());
+    // The first file is done and the second is being written in the temporary folder: stop now.
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired() &&
+           !(fs::exists(dir.File("first.rm")) && !testsupport::FolderEntries(temp).empty()))
+        QThread::msleep(5);
+    ASSERT_FALSE(deadline.hasExpired()) << child.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(child.processId()), SIGINT);
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 130);
+
+    const std::map<std::string, std::string> status =
+        StatusBySource(JsonLines(child.readAllStandardOutput().toStdString()));
+    EXPECT_EQ(status, (std::map<std::string, std::string>{
+                          {"first.avi", "converted"}, {"second.avi", "stopped"}, {"third.avi", "stopped"}}));
+    EXPECT_TRUE(testsupport::Probe(dir.File("first.rm")).ok);
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("second.rm")), kOld);
+    EXPECT_FALSE(fs::exists(dir.File("third.rm")));
+    EXPECT_EQ(testsupport::FolderEntries(temp), std::vector<std::string>{});
+    EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(QuenzorConvert, OverlappingRunsConvertEachFileOnce) {
+    testsupport::ScratchDir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 8; ++i)
+        names.push_back("file" + std::to_string(i) + ".avi");
+    const std::vector<std::string> sources = Sources(dir, ShortClip(), names);
+    // A claim a killed run left behind: its lock went with its process, so it is taken over.
+    testsupport::WriteBytes(dir.File(".file3.rm.claim"), "process 999999 on elsewhere\n");
+
+    // Two runs over the same files, in opposite orders, at the same time.
+    QStringList forward = {"--json"}, backward = {"--json", "-j", "2"};
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        forward << QString::fromStdString(sources[i]);
+        backward << QString::fromStdString(sources[sources.size() - 1 - i]);
+    }
+    QProcess a, b;
+    a.start(QString::fromStdString(kProgram), forward);
+    b.start(QString::fromStdString(kProgram), backward);
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_TRUE(b.waitForFinished(120000));
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+
+    const auto aStatus = StatusBySource(JsonLines(a.readAllStandardOutput().toStdString()));
+    const auto bStatus = StatusBySource(JsonLines(b.readAllStandardOutput().toStdString()));
+    for (const std::string& name : names) {
+        const int converted = (aStatus.at(name) == "converted") + (bStatus.at(name) == "converted");
+        const int skipped = (aStatus.at(name) == "skipped") + (bStatus.at(name) == "skipped");
+        EXPECT_EQ(converted, 1) << name;
+        EXPECT_EQ(skipped, 1) << name;
+        const std::string destination = dir.File(fs::path(name).replace_extension(".rm").string());
+        EXPECT_TRUE(testsupport::Probe(destination).ok) << destination;
+    }
+    EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(QuenzorConvert, GnuParallelRecipe) {
+    const QString parallel = QStandardPaths::findExecutable("parallel");
+    if (parallel.isEmpty())
+        GTEST_SKIP() << "GNU parallel is not installed (scripts/install-deps.sh installs it)";
+    testsupport::ScratchDir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 6; ++i)
+        names.push_back("clip" + std::to_string(i) + ".avi");
+    const std::vector<std::string> sources = Sources(dir, ShortClip(), names);
+
+    // The README's recipe with this machine as the only login, two job slots on it (":" is the local
+    // machine, no ssh), many files per call.
+    auto recipe = [&] {
+        QStringList args = {"--will-cite", "--sshlogin", "2/:", "-X", QString::fromStdString(kProgram),
+                            "--json",      "--quiet",    ":::"};
+        for (const std::string& s : sources)
+            args << QString::fromStdString(s);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", QString::fromStdString(dir.Path()));  // parallel keeps its state there
+        p.setProcessEnvironment(env);
+        p.start(parallel, args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return StatusBySource(JsonLines(p.readAllStandardOutput().toStdString()));
+    };
+
+    const auto first = recipe();
+    ASSERT_EQ(first.size(), names.size());
+    for (const auto& [name, status] : first)
+        EXPECT_EQ(status, "converted") << name;
+    // Run again after an interruption, it picks up where it stopped: here, nothing is left to do.
+    const auto second = recipe();
+    ASSERT_EQ(second.size(), names.size());
+    for (const auto& [name, status] : second)
+        EXPECT_EQ(status, "skipped") << name;
+}

@@ -91,7 +91,7 @@ TTempForm::TTempForm(QWidget* parent)
 TTempForm::~TTempForm() = default;
 
 void TTempForm::InstallButtonClick() {
-    platform::RunProgram(platform::ProgramDirectory() + "real_basic.exe");
+    platform::RunProgram(platform::CurrentLayout().installer);
 }
 
 void TTempForm::Timer1Timer() {

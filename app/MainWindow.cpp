@@ -123,7 +123,7 @@ void TMainForm::FormCreate() {
     texts_.MorePageIndex = 0;
     setWindowTitle(QString::fromStdString(texts_.CompanyName + " " + texts_.ProductName));
     platform::RunGuarded(
-        [&] { settings::IncrementStartCounter(platform::ProgramDirectory() + texts_.StartCounterFile); });
+        [&] { settings::IncrementStartCounter(platform::UserFilesDirectory() + texts_.StartCounterFile); });
 }
 
 // ---- Construction ----
@@ -439,7 +439,7 @@ QToolButton* TMainForm::ToolBarButton(const char* objectName) const {
 // ---- Start, resize and close ----
 
 std::string TMainForm::DataIniPath() const {
-    return platform::ProgramDirectory() + "data.ini";
+    return platform::UserFilesDirectory() + "data.ini";
 }
 
 void TMainForm::FormShow() {

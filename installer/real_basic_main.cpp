@@ -1,6 +1,7 @@
-// real_basic.exe: the encoder's installer. It registers the encoder built into the quenzor executable beside
-// it by writing the four values the presence check reads into this directory's registry hive, and tells the
-// user. "--uninstall" removes them again; "--silent" leaves out the closing message (for scripts).
+// real_basic.exe: the encoder's installer. It registers the encoder built into the quenzor executable by
+// writing the four values the presence check reads into the registry hive among the user's files (beside
+// the program when it may write there, else in the user's configuration folder), and tells the user.
+// "--uninstall" removes them again; "--silent" leaves out the closing message (for scripts).
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/Paths.h"
 
 namespace {
 constexpr const char* Title = "Real Basic";
@@ -30,7 +32,8 @@ int main(int argc, char** argv) {
         silent ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(Title);
     const bool uninstall = QCoreApplication::arguments().contains(QStringLiteral("--uninstall"));
-    const std::string directory = platform::ProgramDirectory();
+    // Found from this program's own location, so an installed tree registers its own quenzor.
+    const std::string server = platform::CurrentLayout().mainProgram;
 
     std::string done;
     try {
@@ -38,7 +41,7 @@ int main(int argc, char** argv) {
             platform::UnregisterEncoder();
             done = "The RealMedia encoder has been removed.";
         } else {
-            platform::RegisterEncoder(directory, directory + "quenzor");
+            platform::RegisterEncoder(platform::ExtractFilePath(server), server);
             done =
                 "The RealMedia encoder is installed. Go back to Quenzor: OK is available once the bar has "
                 "run.";

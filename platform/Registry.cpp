@@ -168,7 +168,7 @@ std::string QuoteString(std::string_view text) {
 }  // namespace reg
 
 std::string RegistryHivePath() {
-    return ProgramDirectory() + "registry.reg";
+    return UserFilesDirectory() + "registry.reg";
 }
 
 RegValue RegReadValue(RegRoot root, std::string_view keyPath, std::string_view valueName) {

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-// Read-only registry stand-in: a REGEDIT4 text hive, "registry.reg" in the program directory, read afresh
+// Read-only registry stand-in: a REGEDIT4 text hive, "registry.reg" among the per-user files, read afresh
 // at every call so that an installer running beside the program is seen at once.
 enum class RegRoot { LocalMachine, ClassesRoot, CurrentUser };
 

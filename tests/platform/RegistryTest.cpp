@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "platform/ProgramDir.h"
 #include "platform/RegistryEdit.h"
 #include "platform/core/Files.h"
+#include "platform/core/Paths.h"
 #include "support/FileHelpers.h"
 
 using namespace platform;
@@ -233,4 +235,75 @@ TEST_F(Registry, RegisteringIntoAHiveThatCannotBeWrittenFailsWithTheReason) {
     } catch (const EFileError& e) {
         EXPECT_NE(std::string(e.what()).find("registry.reg"), std::string::npos);
     }
+}
+
+using testsupport::ScopedEnv;
+
+TEST_F(Registry, AnInstalledTreeKeepsTheUsersFilesInTheConfigurationFolderAndNothingInTheTree) {
+    const std::string prefix = dir.File("usr/");
+    for (const char* folder : {"bin", "libexec/quenzor", "share/quenzor", "config"})
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(prefix + folder)));
+    const std::string installer = prefix + "libexec/quenzor/real_basic.exe";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUENZOR_PROGRAM_DIR "/real_basic.exe"),
+                            QString::fromStdString(installer)));
+    const ScopedEnv config("XDG_CONFIG_HOME", (prefix + "config").c_str());
+
+    const ProgramLayout fromBin = LayoutOfExecutable(prefix + "bin");
+    EXPECT_TRUE(fromBin.installed);
+    EXPECT_EQ(fromBin.programDirectory, prefix + "share/quenzor/");
+    EXPECT_EQ(fromBin.mainProgram, prefix + "bin/quenzor");
+    EXPECT_EQ(fromBin.installer, installer);
+    const ProgramLayout fromLibexec = LayoutOfExecutable(prefix + "libexec/quenzor/");
+    EXPECT_TRUE(fromLibexec.installed);
+    EXPECT_EQ(fromLibexec.programDirectory, fromBin.programDirectory);
+    EXPECT_EQ(fromLibexec.mainProgram, fromBin.mainProgram);
+    // The staged build, and a bin/ folder without the tree's data beside it, are program directories.
+    EXPECT_FALSE(LayoutOfExecutable(QUENZOR_PROGRAM_DIR).installed);
+    EXPECT_EQ(LayoutOfExecutable(QUENZOR_PROGRAM_DIR).installer, QUENZOR_PROGRAM_DIR "/real_basic.exe");
+    ::rename((prefix + "share").c_str(), (prefix + "data").c_str());
+    EXPECT_EQ(LayoutOfExecutable(prefix + "bin/").programDirectory, prefix + "bin/");
+    ::rename((prefix + "data").c_str(), (prefix + "share").c_str());
+
+    // The installed installer registers the tree's own program in the user's hive.
+    QProcess process;
+    process.start(QString::fromStdString(installer), {QStringLiteral("--silent")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    SetProgramLayout(fromBin);
+    EXPECT_EQ(UserFilesDirectory(), prefix + "config/quenzor/");
+    EXPECT_EQ(RegistryHivePath(), prefix + "config/quenzor/registry.reg");
+    EXPECT_TRUE(IsEncoderInstalled());
+    EXPECT_EQ(GetRealProducerPath(), prefix + "bin/");
+    EXPECT_EQ(RegReadString(EncoderValues[3].root, EncoderValues[3].keyPath, ""), prefix + "bin/quenzor");
+    EXPECT_TRUE(testsupport::FolderEntries(prefix + "share/quenzor/").empty());
+    EXPECT_EQ(testsupport::FolderEntries(prefix + "libexec/quenzor/"),
+              std::vector<std::string>{"real_basic.exe"});
+
+    // Without XDG_CONFIG_HOME, or with a relative one, the folder is ~/.config/quenzor/.
+    const ScopedEnv home("HOME", (prefix + "home").c_str());
+    for (const char* value : {static_cast<const char*>(nullptr), "relative/config"}) {
+        const ScopedEnv unset("XDG_CONFIG_HOME", value);
+        SetProgramLayout(fromBin);
+        EXPECT_EQ(UserFilesDirectory(), prefix + "home/.config/quenzor/");
+        EXPECT_TRUE(DirectoryExists(prefix + "home/.config/quenzor"));
+        struct stat st {};
+        ASSERT_EQ(::stat((prefix + "home/.config/quenzor").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << "private to the user";
+    }
+}
+
+TEST_F(Registry, AProgramDirectoryTheUserCannotWriteSendsTheUsersFilesToTheConfigurationFolder) {
+    const std::string configHome = dir.File("config");
+    ASSERT_EQ(::mkdir(configHome.c_str(), 0777), 0);
+    ::chmod(configHome.c_str(), 0777);
+    ::chmod(dir.Path().c_str(), 0555);
+    const ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
+    const std::string chosen = testsupport::RunUnprivileged([&] {
+        SetProgramDirectory(dir.Path());
+        return UserFilesDirectory();
+    });
+    ::chmod(dir.Path().c_str(), 0777);
+    EXPECT_EQ(chosen, configHome + "/quenzor/");
+    SetProgramDirectory(dir.Path());
+    EXPECT_EQ(UserFilesDirectory(), dir.Path()) << "a program directory that can be written keeps them";
 }

@@ -6,12 +6,23 @@
 
 #include <QDir>
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 namespace testsupport {
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name))
+        old_ = old;
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+    old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str());
+}
 
 ScratchDir::ScratchDir() {
     // Set QUENZOR_KEEP_TEST_FILES to look at a test's files with other tools afterwards.

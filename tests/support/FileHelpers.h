@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,19 @@ class ScratchDir {
 
   private:
     QTemporaryDir dir_;
+};
+
+// Sets an environment variable (unsets it for nullptr) for its lifetime, then puts back what was there.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    std::string name_;
+    std::optional<std::string> old_;
 };
 
 std::string ReadBytes(const std::string& path);

@@ -26,6 +26,7 @@
 #include "extras/MorbeckPrompt.h"
 #include "extras/MoreSoftwareWindow.h"
 #include "extras/ThankWindow.h"
+#include "jobs/AddSources.h"
 #include "jobs/MusicInfoDialog.h"
 #include "jobs/OutputDirectoryDialog.h"
 #include "jobs/Playback.h"
@@ -94,6 +95,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateProgressPanel();
     WireCommands();
     jobs_ = std::make_unique<jobs::JobListView>(JobList, *LV);
+    // Files dropped from the file manager join the list like Add File's, and are refused when it is.
+    new jobs::JobListDropTarget(
+        *jobs_, settings::Settings, [this] { return Addfiles1->isEnabled(); }, this);
     CreateRun();
 
     resize(ui::ClientSizeOfOuter(kDesignSize));

@@ -1,11 +1,17 @@
 #include "app/Startup.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <exception>
 
-#include "app/WindowList.h"
 #include "app/EncoderSetupPrompt.h"
+#include "app/MainWindow.h"
+#include "app/WindowList.h"
+#include "jobs/AddSources.h"
 #include "platform/Dialogs.h"
 #include "platform/EncoderRegistration.h"
+#include "platform/core/Paths.h"
+#include "settings/Settings.h"
 
 namespace app {
 
@@ -76,6 +82,34 @@ StartupOutcome RunStartup() {
         return StartupOutcome::EndedByFailure;
     }
     return StartupOutcome::Run;
+}
+
+std::vector<std::string> CommandLineFiles(const QStringList& arguments) {
+    std::vector<std::string> files;
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (options && argument == QStringLiteral("--")) {
+            options = false;
+            continue;
+        }
+        if ((options && argument.startsWith('-')) || argument.isEmpty())
+            continue;
+        const std::string path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath()).toStdString();
+        if (platform::DirectoryExists(path)) {
+            const std::vector<std::string> found = jobs::MediaFilesAmong({path});
+            files.insert(files.end(), found.begin(), found.end());
+        } else {
+            files.push_back(path);  // like a name typed into the dialog: not checked here
+        }
+    }
+    return files;
+}
+
+void AddCommandLineFiles(const QStringList& arguments) {
+    const std::vector<std::string> files = CommandLineFiles(arguments);
+    if (!files.empty() && Forms.MainForm != nullptr)
+        Forms.MainForm->Jobs().AddChosenFiles(files, settings::Settings);
 }
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #pragma once
+#include <QStringList>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -32,5 +34,13 @@ void SetFormsCreator(std::function<void()> creator);
 // Start-up from the presence check up to the created windows (CreateForms, the main window first). The
 // caller runs the message loop when the outcome is Run.
 StartupOutcome RunStartup();
+
+// The files named on the command line, as the file manager's "Open with" passes them, in the form the
+// Add File dialog returns them: full paths. Folders are searched for media files as a drop onto the list
+// is. The first argument is the program; others that begin with "-" are options, unless they follow "--".
+std::vector<std::string> CommandLineFiles(const QStringList& arguments);
+// Appends those files to the main window's job list under the limit, as Add File does. The settings must
+// be loaded, so this follows the main window's first showing.
+void AddCommandLineFiles(const QStringList& arguments);
 
 }  // namespace app

@@ -18,5 +18,7 @@ int main(int argc, char** argv) {
     app::Forms.MainForm->show();
     int rc = platform::Application::exec();
     app::DestroyForms();
+    // Files opened with the program from the file manager; the first showing has loaded the settings.
+    app::AddCommandLineFiles(platform::Application::arguments());
     return rc;
 }

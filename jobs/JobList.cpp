@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QTreeWidget>
 
+#include "jobs/AddSources.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
@@ -74,9 +75,11 @@ void JobListView::SetUpView(QTreeWidget& view) {
 }
 
 void JobListView::AddFiles(const settings::TSettings& s) {
-    std::vector<std::string> files = platform::FileDialogs::GetOpenFileNames(MediaFileFilters());
+    std::vector<std::string> files =
+        platform::FileDialogs::GetOpenFileNames(MediaFileFilters(), AddFileStartFolder());
     if (files.empty())
         return;
+    RememberAddFileFolder(platform::ExtractFilePath(files.front()));
     AddChosenFiles(files, s);
 }
 

@@ -52,7 +52,8 @@ class JobListView {
     // Gives a list view its three columns and the list's selection and editing behaviour.
     static void SetUpView(QTreeWidget& view);
 
-    // Asks for files with the open-file dialog and appends them under the limit. Cancel adds nothing.
+    // Asks for files with the open-file dialog, which opens where files were last added from, and appends
+    // them under the limit. Cancel adds nothing.
     void AddFiles(const settings::TSettings& s);
     // Appends the files (the dialog's answer) under the limit, showing the limit message once if due.
     void AddChosenFiles(const std::vector<std::string>& files, const settings::TSettings& s);

@@ -19,6 +19,7 @@ struct SeamState {
     std::deque<std::vector<std::string>> openFiles;
     std::deque<std::optional<std::string>> directories;
     std::vector<FileFilter> lastFilters;
+    std::string lastOpenFilesFolder;
     std::pair<std::string, std::string> lastDirectoryRequest;
     QWidget* parent = nullptr;
 };
@@ -159,9 +160,11 @@ void MessageBox::SetParentWindow(QWidget* parent) {
     State().parent = parent;
 }
 
-std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFilter>& filters) {
+std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFilter>& filters,
+                                                       const std::string& startFolder) {
     SeamState& s = State();
     s.lastFilters = filters;
+    s.lastOpenFilesFolder = startFolder;
     if (s.scriptedDialogs) {
         if (s.openFiles.empty())
             return {};
@@ -175,7 +178,8 @@ std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFil
         patterns.replace(';', ' ');
         parts << ToQt(f.description) + " (" + patterns + ")";
     }
-    QStringList chosen = QFileDialog::getOpenFileNames(Parent(), QString(), QString(), parts.join(";;"));
+    QStringList chosen =
+        QFileDialog::getOpenFileNames(Parent(), QString(), ToQt(startFolder), parts.join(";;"));
     std::vector<std::string> out;
     for (const QString& f : chosen)
         out.push_back(f.toStdString());
@@ -212,6 +216,9 @@ void FileDialogs::SetNextDirectory(std::optional<std::string> directory) {
 }
 std::vector<FileFilter> FileDialogs::LastFilters() {
     return State().lastFilters;
+}
+std::string FileDialogs::LastOpenFilesFolder() {
+    return State().lastOpenFilesFolder;
 }
 std::pair<std::string, std::string> FileDialogs::LastDirectoryRequest() {
     return State().lastDirectoryRequest;

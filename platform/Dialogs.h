@@ -50,8 +50,10 @@ struct FileFilter {
 // Open-file and folder dialogs, with the same kind of test seam.
 class FileDialogs {
   public:
-    // Several files at once; an empty result means the user cancelled.
-    static std::vector<std::string> GetOpenFileNames(const std::vector<FileFilter>& filters);
+    // Several files at once, starting in `startFolder` (the platform's default when empty); an empty result
+    // means the user cancelled.
+    static std::vector<std::string> GetOpenFileNames(const std::vector<FileFilter>& filters,
+                                                     const std::string& startFolder = {});
     // A folder; nullopt when cancelled. Starts at `start` when it names an existing folder.
     static std::optional<std::string> GetExistingDirectory(const std::string& caption,
                                                            const std::string& start);
@@ -60,8 +62,9 @@ class FileDialogs {
     static void SetScripted(bool scripted);
     static void SetNextOpenFiles(std::vector<std::string> files);
     static void SetNextDirectory(std::optional<std::string> directory);
-    // What the last dialog was asked to show: filters, or the caption and start folder.
+    // What the last dialog was asked to show: filters and start folder, or the caption and start folder.
     static std::vector<FileFilter> LastFilters();
+    static std::string LastOpenFilesFolder();
     static std::pair<std::string, std::string> LastDirectoryRequest();
 };
 

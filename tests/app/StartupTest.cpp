@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -9,15 +10,16 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/WindowList.h"
-#include "app/Startup.h"
-#include "app/MainWindow.h"
 #include "app/EncoderSetupPrompt.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/WindowList.h"
 #include "platform/Dialogs.h"
+#include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
 #include "platform/RegistryEdit.h"
 #include "platform/Shell.h"
-#include "platform/EncoderRegistration.h"
+#include "settings/Settings.h"
 #include "support/FileHelpers.h"
 
 using app::StartupOutcome;
@@ -230,4 +232,51 @@ TEST_F(Startup, ADataIniThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
     auto shown = MessageBox::TakeShown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Cannot create file \"" + dir.File("data.ini") + "\". Is a directory");
+}
+
+TEST_F(Startup, FilesNamedOnTheCommandLineJoinTheListAsAddFilesDo) {
+    Complete();
+    QDir().mkpath(QString::fromStdString(dir.File("media/sub")));
+    for (const char* name : {"media/a.avi", "media/sub/b.wav", "media/sub/readme.txt"})
+        testsupport::WriteBytes(dir.File(name), "x");
+    ASSERT_EQ(app::RunStartup(), StartupOutcome::Run);
+    app::Forms.MainForm->show();
+    const QString previousCurrent = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.Path()));
+    // Options are left out; relative names are made full, as the dialog returns them; names are not
+    // checked, as with a name typed into the dialog; a folder gives its media files, as a drop does.
+    const QStringList arguments{QStringLiteral("quenzor"),
+                                QStringLiteral("--verbose"),
+                                QStringLiteral("media/a.avi"),
+                                QStringLiteral("media/../media/later.mp3"),
+                                QString::fromStdString(dir.File("media/sub")),
+                                QStringLiteral("--"),
+                                QStringLiteral("-dash.au")};
+    app::AddCommandLineFiles(arguments);
+    QDir::setCurrent(previousCurrent);
+    const jobs::TJobList& list = app::Forms.MainForm->Jobs().Jobs();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].SourceFile, dir.File("media/a.avi"));
+    EXPECT_EQ(list[0].DestFile, dir.File("media/a.rm"));
+    EXPECT_EQ(list[0].Title, "Vastrel Quenzor") << "the loaded settings' clip information";
+    EXPECT_EQ(list[1].SourceFile, dir.File("media/later.mp3"));
+    EXPECT_EQ(list[2].SourceFile, dir.File("media/sub/b.wav"));
+    EXPECT_EQ(list[3].SourceFile, dir.File("-dash.au"));
+    EXPECT_EQ(app::Forms.MainForm->Jobs().RowText(3, jobs::colNum), "4");
+    EXPECT_TRUE(Questions().empty());
+
+    // Add File's limit and message.
+    settings::Settings.MaxConverFile = 5;
+    app::AddCommandLineFiles({QStringLiteral("quenzor"), QString::fromStdString(dir.File("x.avi")),
+                              QString::fromStdString(dir.File("y.avi"))});
+    const auto shown = Questions();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "You set max conver file is 5");
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[4].SourceFile, dir.File("x.avi"));
+    // No names, no message.
+    app::AddCommandLineFiles({QStringLiteral("quenzor")});
+    EXPECT_TRUE(Questions().empty());
+    settings::Settings.MaxConverFile = 200;
+    app::Forms.MainForm->close();
 }

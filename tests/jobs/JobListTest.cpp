@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QTreeWidget>
+#include <QUrl>
 
+#include "jobs/AddSources.h"
 #include "jobs/JobList.h"
 #include "platform/Dialogs.h"
+#include "support/FileHelpers.h"
 
 using namespace jobs;
 using platform::FileDialogs;
@@ -225,4 +232,99 @@ TEST(JobListPopup, EnabledStatesFollowRowsSelectionAndTheDeleteCommand) {
     PopupState running = PopupMenu1State(3, 1, false);
     EXPECT_FALSE(running.del);
     EXPECT_TRUE(running.converter);
+}
+
+namespace {
+// Delivers a drag of `paths` onto the list and, when the list takes it, the drop; returns whether the
+// list took the drag.
+bool DropOnto(QTreeWidget& view, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths)
+        urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    data.setUrls(urls);
+    const QPoint at = view.viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the files stay where they are";
+    return drop.isAccepted();
+}
+}  // namespace
+
+TEST_F(JobListTest, DroppedFilesAndFoldersAddTheirMediaFilesUnderTheLimitAndNeverDuringARun) {
+    testsupport::ScratchDir media;
+    QDir().mkpath(QString::fromStdString(media.File("sub/deeper")));
+    for (const char* name : {"a.avi", "b.MP3", "notes.txt", "sub/c.wav", "sub/deeper/d.mpeg", "sub/e.jpg"})
+        testsupport::WriteBytes(media.File(name), "x");
+    bool running = false;
+    JobListDropTarget target(
+        jobs, s, [&] { return !running; }, nullptr);
+
+    ASSERT_TRUE(DropOnto(view, {media.File("notes.txt"), media.File("b.MP3"), media.File("sub")}));
+    ExpectInStep();
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].SourceFile, media.File("b.MP3"));
+    EXPECT_EQ(list[1].SourceFile, media.File("sub/c.wav"));
+    EXPECT_EQ(list[2], (tListType{media.File("sub/deeper/d.mpeg"), media.File("sub/deeper/d.rm"), "T", "A",
+                                  "C", "K", "D"}));
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+
+    // The limit and its message are Add File's: of the folder's four files only the first fits.
+    s.MaxConverFile = 4;
+    ASSERT_TRUE(DropOnto(view, {media.Path()}));
+    auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "You set max conver file is 4");
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[3].SourceFile, media.File("a.avi"));
+    ExpectInStep();
+
+    // During a run the list refuses the drag, and a drop that comes anyway adds nothing.
+    s.MaxConverFile = 200;
+    running = true;
+    EXPECT_FALSE(DropOnto(view, {media.File("a.avi")}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(media.File("a.avi")))});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &drop);
+    EXPECT_EQ(list.size(), 4u);
+    // A drag of no local files is refused too.
+    running = false;
+    QMimeData text;
+    text.setText(QStringLiteral("/m/a.avi"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(JobListTest, AddFileOpensWhereFilesWereLastAddedFromKeptOutsideDataIni) {
+    testsupport::ScratchDir user;
+    QDir().mkpath(QString::fromStdString(user.File("home")));
+    QDir().mkpath(QString::fromStdString(user.File("media")));
+    const testsupport::ScopedEnv home("HOME", user.File("home").c_str());
+    const testsupport::ScopedEnv config("XDG_CONFIG_HOME", user.File("config").c_str());
+
+    // The first time: the home folder, or the videos folder once there is one.
+    jobs.AddFiles(s);
+    EXPECT_EQ(FileDialogs::LastOpenFilesFolder(), user.File("home"));
+    QDir().mkpath(QString::fromStdString(user.File("home/Videos")));
+    jobs.AddFiles(s);
+    EXPECT_EQ(FileDialogs::LastOpenFilesFolder(), user.File("home/Videos"));
+
+    FileDialogs::SetNextOpenFiles({user.File("media/a.avi"), user.File("media/b.wav")});
+    jobs.AddFiles(s);
+    jobs.AddFiles(s);
+    EXPECT_EQ(FileDialogs::LastOpenFilesFolder(), user.File("media"));
+    EXPECT_EQ(testsupport::FolderEntries(user.File("config/quenzor")),
+              std::vector<std::string>{"quenzor.conf"});
+    // Cancelling keeps the folder; one that has gone since is not offered.
+    QDir(QString::fromStdString(user.File("media"))).removeRecursively();
+    jobs.AddFiles(s);
+    EXPECT_EQ(FileDialogs::LastOpenFilesFolder(), user.File("home/Videos"));
 }

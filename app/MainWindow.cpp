@@ -584,7 +584,7 @@ void TMainForm::Label2Click() {
 // ---- Help, catalogue, About and repair tool ----
 
 void TMainForm::Content1Click() {
-    extras::OpenHelpFile(platform::ProgramDirectory(), texts_.HelpFile);
+    extras::OpenHelpFile(platform::ProgramDirectory(), texts_.HelpFile, this);
 }
 
 void TMainForm::Homepage1Click() {

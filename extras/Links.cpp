@@ -1,5 +1,7 @@
 #include "extras/Links.h"
 
+#include "extras/HelpWindow.h"
+#include "platform/DesktopApps.h"
 #include "platform/Shell.h"
 
 namespace extras {
@@ -14,8 +16,14 @@ std::string MailTarget(const std::string& address) {
     return "mailto:" + address;
 }
 
-void OpenHelpFile(const std::string& programDirectory, const std::string& helpFile) {
-    platform::ShellOpen(HelpFileTarget(programDirectory, helpFile));
+void OpenHelpFile(const std::string& programDirectory, const std::string& helpFile, QWidget* owner) {
+    const std::string target = HelpFileTarget(programDirectory, helpFile);
+    // A stock desktop has no viewer for compiled help, and handing it over there would do nothing at all.
+    if (platform::DesktopHasApplicationFor(target)) {
+        platform::ShellOpen(target);
+        return;
+    }
+    ShowHelpWindow(programDirectory + "help/", owner);
 }
 
 void OpenHomePage(const std::string& homePage) {

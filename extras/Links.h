@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+class QWidget;
+
 namespace extras {
 
 // The maker's FAQ page: its own fixed address, not derived from the home page.
@@ -10,7 +12,9 @@ inline constexpr const char* FaqAddress = "https://www.vastrel.example/Quenzor/f
 std::string HelpFileTarget(const std::string& programDirectory, const std::string& helpFile);
 std::string MailTarget(const std::string& address);
 
-void OpenHelpFile(const std::string& programDirectory, const std::string& helpFile);
+// Hands the help file to the desktop; when nothing there opens its type, the same pages (the folder
+// "help/" of the program directory) show in the program's own help window, owned by `owner`.
+void OpenHelpFile(const std::string& programDirectory, const std::string& helpFile, QWidget* owner = nullptr);
 void OpenHomePage(const std::string& homePage);
 void OpenSupportMail(const std::string& supportMail);
 void OpenFaq();

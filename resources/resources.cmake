@@ -63,6 +63,17 @@ else()
     message(WARNING "chmcmd (Debian package fp-utils) not found: Help.chm is not built")
 endif()
 
+# The same help pages as they are, with their contents file, for the program's own help window on a
+# desktop where nothing opens Help.chm.
+file(GLOB _help_pages CONFIGURE_DEPENDS ${_res}/help/*.htm ${_res}/help/*.css ${_res}/help/toc.hhc)
+foreach(_page ${_help_pages})
+    get_filename_component(_name ${_page} NAME)
+    add_custom_command(OUTPUT ${QUENZOR_PROGRAM_DIR}/help/${_name}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_page} ${QUENZOR_PROGRAM_DIR}/help/${_name}
+        DEPENDS ${_page})
+    list(APPEND _staged ${QUENZOR_PROGRAM_DIR}/help/${_name})
+endforeach()
+
 add_custom_target(quenzor_resources ALL
     DEPENDS ${_face_icons} ${QUENZOR_PROGRAM_DIR}/Tada.wav ${_staged})
 add_dependencies(quenzor quenzor_resources)

@@ -1,10 +1,17 @@
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QUrl>
 
 #include "extras/AboutWindow.h"
+#include "extras/HelpWindow.h"
 #include "extras/Links.h"
 #include "extras/MorbeckPrompt.h"
 #include "support/ExtrasFixture.h"
+#include "support/FileHelpers.h"
 #include "ui/Labels.h"
 
 using namespace extras;
@@ -90,4 +97,76 @@ TEST_F(ExtrasTest, MorbeckPromptDescribesTheToolAndDownloadsFromItsAddress) {
     prompt.Button1->click();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "https://www.vastrel.example/");
+}
+
+TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindow) {
+    // A desktop on which nothing takes compiled help: no association, no application claiming the type.
+    testsupport::ScratchDir desktop;
+    const testsupport::ScopedEnv dataHome("XDG_DATA_HOME", desktop.File("data").c_str());
+    const testsupport::ScopedEnv dataDirs("XDG_DATA_DIRS", desktop.File("system").c_str());
+    const testsupport::ScopedEnv configHome("XDG_CONFIG_HOME", desktop.File("config").c_str());
+    const testsupport::ScopedEnv configDirs("XDG_CONFIG_DIRS", desktop.File("xdg").c_str());
+    const std::string programDir = QUENZOR_PROGRAM_DIR "/";
+    QWidget owner;
+
+    OpenHelpFile(programDir, "/Help.chm", &owner);
+    EXPECT_TRUE(opened.empty()) << "nothing is handed to a desktop that cannot open it";
+    auto* help = owner.findChild<THelpForm*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    EXPECT_EQ(help->windowTitle(), "Quenzor Help");
+    // The contents are the help file's own, nesting included, and the first page shows.
+    ASSERT_EQ(help->Contents->topLevelItemCount(), 8);
+    EXPECT_EQ(help->Contents->topLevelItem(0)->text(0), "Welcome to Quenzor");
+    QTreeWidgetItem* mainWindow = help->Contents->topLevelItem(3);
+    EXPECT_EQ(mainWindow->text(0), "The main window");
+    ASSERT_EQ(mainWindow->childCount(), 3);
+    EXPECT_EQ(mainWindow->child(0)->text(0), "Menus, toolbar and keys");
+    EXPECT_EQ(help->CurrentPage(), "index.htm");
+    EXPECT_TRUE(help->Page->toPlainText().contains(QStringLiteral("Quenzor converts a whole batch")));
+
+    // A topic shows its page; a link between pages stays in the window, and Back returns.
+    help->Contents->itemClicked(mainWindow->child(2), 0);
+    EXPECT_EQ(help->CurrentPage(), "completion.htm");
+    EXPECT_EQ(help->Contents->currentItem(), mainWindow->child(2));
+    QTest::keyClick(help->Contents, Qt::Key_Up);
+    EXPECT_EQ(help->CurrentPage(), "output.htm") << "the keys move through the pages too";
+    QTest::keyClick(help->Contents, Qt::Key_Down);
+    EXPECT_EQ(help->CurrentPage(), "completion.htm");
+    help->Page->anchorClicked(QUrl(QStringLiteral("troubleshooting.htm")));
+    EXPECT_EQ(help->CurrentPage(), "troubleshooting.htm");
+    EXPECT_EQ(help->Contents->currentItem()->text(0), "Troubleshooting");
+    ASSERT_TRUE(help->BackButton->isEnabled());
+    help->BackButton->click();
+    EXPECT_EQ(help->CurrentPage(), "completion.htm");
+    EXPECT_TRUE(opened.empty());
+    help->Page->anchorClicked(QUrl(QStringLiteral("https://www.vastrel.example/")));
+    EXPECT_EQ(opened, std::vector<std::string>{"https://www.vastrel.example/"});
+    // A page that is not there is named, not shown blank.
+    help->ShowPage("gone.htm");
+    EXPECT_TRUE(help->Page->toPlainText().contains(QString::fromStdString(programDir + "help/gone.htm")));
+
+    // Asking again raises the same window.
+    help->close();
+    OpenHelpFile(programDir, "/Help.chm", &owner);
+    EXPECT_EQ(owner.findChildren<THelpForm*>().size(), 1);
+    EXPECT_TRUE(help->isVisible());
+    help->close();
+
+    // Once the user's associations name a viewer, the help file goes to the desktop again; an entry that
+    // names no application does not count.
+    QDir().mkpath(QString::fromStdString(desktop.File("config")));
+    testsupport::WriteBytes(desktop.File("config/mimeapps.list"),
+                            "[Default Applications]\napplication/vnd.ms-htmlhelp=\n");
+    opened.clear();
+    OpenHelpFile(programDir, "/Help.chm", &owner);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(help->isVisible());
+    help->close();
+    testsupport::WriteBytes(desktop.File("config/mimeapps.list"),
+                            "[Added Associations]\r\napplication/x-chm=viewer.desktop;\r\n");
+    OpenHelpFile(programDir, "/Help.chm", &owner);
+    EXPECT_EQ(opened, std::vector<std::string>{programDir + "/Help.chm"});
+    EXPECT_FALSE(help->isVisible());
 }

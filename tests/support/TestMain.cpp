@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "platform/Completion.h"
 #include "platform/Dialogs.h"
@@ -14,6 +17,18 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // Per-user files and preferences go to a scratch configuration folder, never the real user's.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    // The desktop the tests see has a viewer for the compiled help file, so help goes to the shell; the
+    // tests of the program's own help window take it away.
+    QTemporaryDir dataHome;
+    QDir().mkpath(dataHome.filePath(QStringLiteral("applications")));
+    QFile cache(dataHome.filePath(QStringLiteral("applications/mimeinfo.cache")));
+    if (cache.open(QIODevice::WriteOnly))
+        cache.write("[MIME Cache]\napplication/vnd.ms-htmlhelp=chm-viewer.desktop;\n");
+    cache.close();
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     platform::MessageBox::SetScripted(true);
     platform::FileDialogs::SetScripted(true);
     platform::SetShellOpenHandler([](const std::string&) {});

@@ -8,7 +8,7 @@ file(MAKE_DIRECTORY ${_gen})
 # Artwork and sound are drawn by a small program of this project.
 file(GLOB _artwork_sources CONFIGURE_DEPENDS ${_res}/artwork/*.cpp ${_res}/artwork/*.h)
 add_executable(quenzor_artwork ${_artwork_sources})
-target_link_libraries(quenzor_artwork PRIVATE Qt6::Gui)
+target_link_libraries(quenzor_artwork PRIVATE Qt6::Gui Qt6::Svg)
 set_target_properties(quenzor_artwork PROPERTIES AUTOMOC OFF)
 
 set(_face_icons)

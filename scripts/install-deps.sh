@@ -7,6 +7,7 @@ packages=(
     libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
     libgtest-dev libgmock-dev clang-format
     ffmpeg xvfb xauth xdotool fp-utils parallel
+    dpkg-dev lintian desktop-file-utils appstream
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
     gstreamer1.0-plugins-ugly gstreamer1.0-libav python3-gi gir1.2-gstreamer-1.0 mplayer
 )

@@ -2,12 +2,15 @@
 //   artwork faces <folder>   35 face icons 0.ico .. 34.ico (16, 32 and 48 pixels each)
 //   artwork about <file>     the About window's picture (JPEG)
 //   artwork chime <file>     the completion sound (WAV)
+//   artwork appicon <svg> <folder>   the application icon drawn from its SVG at the desktop's sizes, as
+//                                    <folder>/<size>x<size>/apps/<name>.png
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 
 #include "AboutPicture.h"
+#include "AppIcon.h"
 #include "Chime.h"
 #include "Faces.h"
 #include "IcoWriter.h"
@@ -27,8 +30,10 @@ int main(int argc, char** argv) {
     // Text is drawn without a screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "appicon")
+        return WriteAppIcons(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])) ? 0 : 1;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: artwork faces|about|chime <target>\n");
+        std::fprintf(stderr, "usage: artwork faces|about|chime <target>, artwork appicon <svg> <folder>\n");
         return 2;
     }
     const QString what = QString::fromLocal8Bit(argv[1]);

@@ -1,37 +1,57 @@
 #include "encoder/HelperLane.h"
 
 namespace encoder {
+namespace {
+
+// Stop is a plain flag nobody signals, so waits look at it this often.
+constexpr auto kStopPoll = std::chrono::milliseconds(5);
+
+}  // namespace
+
+HelperLane::HelperLane(const std::atomic<bool>& stop, std::size_t capacity)
+    : stop_(stop), capacity_(capacity), thread_([this] { Loop(); }) {}
 
 HelperLane::~HelperLane() {
+    std::deque<Task> dropped;
     {
         std::lock_guard guard(lock_);
         quit_ = true;
+        dropped.swap(queue_);
     }
-    changed_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
+    work_.notify_all();
+    thread_.join();
 }
 
-void HelperLane::RunBoth(const std::function<void()>& here, const std::function<void()>& there) {
-    if (!thread_.joinable())
-        thread_ = std::thread([this] { Loop(); });
-    {
-        std::lock_guard guard(lock_);
-        task_ = &there;
-        done_ = false;
-        error_ = nullptr;
-    }
-    changed_.notify_all();
-    std::exception_ptr mine;
-    try {
-        here();
-    } catch (...) {
-        mine = std::current_exception();
-    }
+bool HelperLane::Post(std::function<void()> task, std::size_t cost) {
     std::unique_lock wait(lock_);
-    changed_.wait(wait, [this] { return done_; });
-    if (mine)
-        std::rethrow_exception(mine);
+    for (;;) {
+        RethrowFailure();
+        if (stop_)
+            return false;
+        if (queue_.empty() || queued_ + cost <= capacity_)
+            break;
+        room_.wait_for(wait, kStopPoll);
+    }
+    queue_.push_back(Task{std::move(task), cost});
+    queued_ += cost;
+    wait.unlock();
+    work_.notify_one();
+    return true;
+}
+
+bool HelperLane::Drain() {
+    std::unique_lock wait(lock_);
+    for (;;) {
+        RethrowFailure();
+        if (stop_)
+            return false;
+        if (queue_.empty() && !busy_)
+            return true;
+        room_.wait_for(wait, kStopPoll);
+    }
+}
+
+void HelperLane::RethrowFailure() {
     if (error_)
         std::rethrow_exception(error_);
 }
@@ -39,22 +59,32 @@ void HelperLane::RunBoth(const std::function<void()>& here, const std::function<
 void HelperLane::Loop() {
     std::unique_lock wait(lock_);
     for (;;) {
-        changed_.wait(wait, [this] { return quit_ || task_ != nullptr; });
+        work_.wait(wait, [this] { return quit_ || !queue_.empty(); });
         if (quit_)
             return;
-        const std::function<void()>* task = task_;
+        Task task = std::move(queue_.front());
+        queue_.pop_front();
+        busy_ = true;
         wait.unlock();
         std::exception_ptr error;
-        try {
-            (*task)();
-        } catch (...) {
-            error = std::current_exception();
+        if (!stop_) {
+            try {
+                task.run();
+            } catch (...) {
+                error = std::current_exception();
+            }
         }
+        // The task's pictures and samples are let go before the poster hears there is room.
+        task.run = nullptr;
         wait.lock();
-        error_ = error;
-        task_ = nullptr;
-        done_ = true;
-        changed_.notify_all();
+        busy_ = false;
+        queued_ -= task.cost;
+        if (error) {
+            error_ = error;
+            queue_.clear();
+            queued_ = 0;
+        }
+        room_.notify_all();
     }
 }
 

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <system_error>
 
 #include "encoder/EncodeError.h"
@@ -27,6 +29,18 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMaxLeadingSilenceSeconds = 60;
 // Audio that starts before the picture is cut, at most this long.
 constexpr double kMaxDroppedLeadSeconds = 1e6;
+// A picture stamped this much later than the one before it, and later than the source says it lasts
+// or than its sound has got to, has a broken time: the timeline is joined up there rather than filled
+// with the last picture up to it (a damaged MPEG claiming a day of pictures took the encode's memory
+// without end). A still longer than kMaxStillSeconds is taken for broken whatever the source says.
+constexpr double kMaxPictureGapSeconds = 10;
+constexpr double kMaxStillSeconds = 3 * 3600;
+// Decoded blocks of sound go to the sound encoders this many at a time: their threads wake less often.
+constexpr size_t kSampleBatch = 16;
+// Bytes of decoded pictures, and of decoded samples, each encoder's queue holds at most: enough to
+// keep both threads busy through an uneven stretch, little enough to keep the memory low.
+constexpr std::size_t kPictureQueueBytes = std::size_t{6} << 20;
+constexpr std::size_t kSampleQueueBytes = std::size_t{1} << 20;
 
 void Check(int rc, const std::string& what) {
     if (rc < 0)
@@ -41,29 +55,130 @@ struct Encoded {
     av::PacketPtr packet;
 };
 
-// Takes every packet the encoder has ready; `timestampMs` maps a packet to its time.
+// The writer as the encoders' threads share it: each frame is written as soon as it is made, so that
+// nothing piles up between the encoders and the file, however many frames a stretch of the source gives.
+class FrameSink {
+  public:
+    void Open(rm::Writer& writer) { writer_ = &writer; }
+    // Takes `frames` (and leaves the vector empty).
+    void Put(std::vector<Encoded>& frames) {
+        std::lock_guard guard(lock_);
+        for (Encoded& e : frames)
+            for (int stream : *e.streams)
+                writer_->WriteFrame(
+                    stream, e.timestampMs, e.keyFrame,
+                    std::span<const std::uint8_t>(e.packet->data, static_cast<size_t>(e.packet->size)));
+        frames.clear();
+    }
+
+  private:
+    std::mutex lock_;
+    rm::Writer* writer_ = nullptr;
+};
+
+// A decoded picture or block of samples shared by the encoders that take it; each holds a reference.
+using SharedFrame = std::shared_ptr<const AVFrame>;
+
+SharedFrame Share(const AVFrame* frame) {
+    AVFrame* copy = av_frame_clone(frame);
+    if (!copy)
+        throw std::bad_alloc();
+    return SharedFrame(copy, [](const AVFrame* f) {
+        AVFrame* owned = const_cast<AVFrame*>(f);
+        av_frame_free(&owned);
+    });
+}
+
+std::size_t FrameBytes(const AVFrame* frame) {
+    std::size_t bytes = 0;
+    for (const AVBufferRef* buffer : frame->buf)
+        if (buffer)
+            bytes += buffer->size;
+    return std::max<std::size_t>(bytes, 1);
+}
+
+// Takes every packet the encoder has ready and writes it; `timestampMs` maps a packet to its time.
+// Returns the bits taken.
 template <typename TimeFn>
-void Receive(AVCodecContext* codec, const std::vector<int>& streams, std::vector<Encoded>& out,
-             TimeFn timestampMs) {
+std::int64_t Receive(AVCodecContext* codec, const std::vector<int>& streams, FrameSink& sink,
+                     TimeFn timestampMs) {
+    std::vector<Encoded> out;
+    std::int64_t bits = 0;
     for (;;) {
         av::PacketPtr packet = av::MakePacket();
         const int rc = avcodec_receive_packet(codec, packet.get());
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-            return;
+            break;
         Check(rc, "The encoder failed");
         const std::int64_t ts = timestampMs(*packet);
         const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+        bits += std::int64_t{packet->size} * 8;
         out.push_back(Encoded{&streams, ts, key, std::move(packet)});
     }
+    sink.Put(out);
+    return bits;
 }
+
+// The source's pictures at one output size, shared by the encoders of that size (which share a thread
+// too), so that audiences of one size scale each picture once. A picture of the output size in the
+// encoder's format is taken as it is. A picture once made is never written again: encoders still hold it.
+class ScaledPictures {
+  public:
+    ScaledPictures(int width, int height) : width_(width), height_(height) {}
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // `source` at the output size; `number` tells the decoded pictures apart.
+    const AVFrame* Get(const AVFrame* source, std::uint64_t number) {
+        if (number == number_ && picture_)
+            return picture_.get();
+        picture_ = av::MakeFrame();
+        number_ = number;
+        if (source->format == AV_PIX_FMT_YUV420P && source->width == width_ && source->height == height_) {
+            // The planes only: what else the decoder said of the picture is no business of the encoder.
+            picture_->format = AV_PIX_FMT_YUV420P;
+            picture_->width = width_;
+            picture_->height = height_;
+            for (int i = 0; i < AV_NUM_DATA_POINTERS && source->buf[i]; ++i) {
+                picture_->buf[i] = av_buffer_ref(source->buf[i]);
+                if (!picture_->buf[i])
+                    throw std::bad_alloc();
+            }
+            for (int i = 0; i < 3; ++i) {
+                picture_->data[i] = source->data[i];
+                picture_->linesize[i] = source->linesize[i];
+            }
+            return picture_.get();
+        }
+        scale_.reset(sws_getCachedContext(scale_.release(), source->width, source->height,
+                                          static_cast<AVPixelFormat>(source->format), width_, height_,
+                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!scale_)
+            throw EncodeError("Cannot convert the source's pictures to the output size.");
+        picture_->format = AV_PIX_FMT_YUV420P;
+        picture_->width = width_;
+        picture_->height = height_;
+        Check(av_frame_get_buffer(picture_.get(), 0), "Out of memory for the video");
+        sws_scale(scale_.get(), source->data, source->linesize, 0, source->height, picture_->data,
+                  picture_->linesize);
+        return picture_.get();
+    }
+
+  private:
+    int width_, height_;
+    av::ScalePtr scale_;
+    av::FramePtr picture_;
+    std::uint64_t number_ = 0;
+};
 
 // One RealVideo encoding: a constant frame rate made from the source's pictures, each output slot
 // showing the latest picture that started at or before it.
 class VideoOut {
   public:
-    VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop)
+    VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSink& sink)
         : plan_(plan),
           stop_(stop),
+          sink_(sink),
           governor_(plan.bitRate, plan.framesPerSecond, plan.width, plan.height, plan.keyFrameInterval) {
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
         if (!codec)
@@ -84,31 +199,29 @@ class VideoOut {
         c->thread_count = 1;
         Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealVideo encoder");
         frame_ = av::MakeFrame();
-        frame_->format = AV_PIX_FMT_YUV420P;
-        frame_->width = plan.width;
-        frame_->height = plan.height;
-        Check(av_frame_get_buffer(frame_.get(), 0), "Out of memory for the video");
         pending_ = av::MakeFrame();
     }
 
     const VideoPlan& Plan() const { return plan_; }
     std::vector<int>& Streams() { return streams_; }
+    // Where this encoder's pictures are scaled; set before the first picture.
+    void ScaleWith(ScaledPictures& scaled) { scaled_ = &scaled; }
 
-    // Every decoded picture in order, `seconds` from the start of the clip.
-    void Picture(const AVFrame* picture, double seconds, std::vector<Encoded>& out) {
+    // Every decoded picture in order, `seconds` from the start of the clip; `number` counts them from 1.
+    void Picture(const AVFrame* picture, double seconds, std::uint64_t number) {
         if (hasPending_)
-            EncodeUntil(seconds, false, out);
+            EncodeUntil(seconds, false);
         av_frame_unref(pending_.get());
         Check(av_frame_ref(pending_.get(), picture), "Out of memory for the video");
         hasPending_ = true;
-        ++pendingId_;
+        pendingId_ = number;
     }
 
-    void Finish(double endSeconds, std::vector<Encoded>& out) {
+    void Finish(double endSeconds) {
         if (hasPending_)
-            EncodeUntil(endSeconds, true, out);
+            EncodeUntil(endSeconds, true);
         Check(avcodec_send_frame(codec_.get(), nullptr), "The RealVideo encoder failed");
-        Collect(out);
+        Collect();
     }
 
   private:
@@ -116,7 +229,7 @@ class VideoOut {
 
     // Encodes the slots up to `seconds`; where the budget is spent, the governor has a slot repeat the
     // picture sent before it. The last slot of the clip always shows the newest picture.
-    void EncodeUntil(double seconds, bool final, std::vector<Encoded>& out) {
+    void EncodeUntil(double seconds, bool final) {
         // A slot within a millisecond of the next picture belongs to that picture. A leap in the
         // source's times takes many slots to fill, so Stop is heard here too.
         // At the end of the clip a slot is sent only when the clip still lasts for half of it, so the
@@ -134,39 +247,30 @@ class VideoOut {
             frame_->pict_type = decision.key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
             frame_->quality = decision.quantizer * FF_QP2LAMBDA;
             Check(avcodec_send_frame(codec_.get(), frame_.get()), "The RealVideo encoder failed");
-            const size_t first = out.size();
-            Collect(out);
-            std::int64_t bits = 0;
-            for (size_t i = first; i < out.size(); ++i)
-                bits += std::int64_t{out[i].packet->size} * 8;
-            governor_.Sent(slot, decision, bits);
+            governor_.Sent(slot, decision, Collect());
         }
     }
 
     void Scale() {
-        const AVFrame* src = pending_.get();
-        scale_.reset(sws_getCachedContext(scale_.release(), src->width, src->height,
-                                          static_cast<AVPixelFormat>(src->format), plan_.width, plan_.height,
-                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!scale_)
-            throw EncodeError("Cannot convert the source's pictures to the output size.");
-        // The encoder may still hold the previous picture's buffer.
-        Check(av_frame_make_writable(frame_.get()), "Out of memory for the video");
-        sws_scale(scale_.get(), src->data, src->linesize, 0, src->height, frame_->data, frame_->linesize);
+        av_frame_unref(frame_.get());
+        Check(av_frame_ref(frame_.get(), scaled_->Get(pending_.get(), pendingId_)),
+              "Out of memory for the video");
         scaledId_ = pendingId_;
     }
 
-    void Collect(std::vector<Encoded>& out) {
+    std::int64_t Collect() {
         const int fps = plan_.framesPerSecond;
-        Receive(codec_.get(), streams_, out, [fps](const AVPacket& p) { return p.pts * 1000 / fps; });
+        return Receive(codec_.get(), streams_, sink_,
+                       [fps](const AVPacket& p) { return p.pts * 1000 / fps; });
     }
 
     VideoPlan plan_;
     const std::atomic<bool>& stop_;
+    FrameSink& sink_;
     RateGovernor governor_;
     std::vector<int> streams_;
     av::CodecPtr codec_;
-    av::ScalePtr scale_;
+    ScaledPictures* scaled_ = nullptr;
     av::FramePtr frame_;    // the picture in the output size
     av::FramePtr pending_;  // the latest source picture
     bool hasPending_ = false;
@@ -178,7 +282,7 @@ class VideoOut {
 // One audio encoding: resampled to the codec's rate, layout and sample format, cut into codec frames.
 class AudioOut {
   public:
-    explicit AudioOut(const AudioPlan& plan) : plan_(plan) {
+    AudioOut(const AudioPlan& plan, FrameSink& sink) : plan_(plan), sink_(sink) {
         const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
                                                                : avcodec_find_encoder_by_name("ac3");
         if (!codec)
@@ -207,10 +311,10 @@ class AudioOut {
     }
 
     // Loudest sample since the last call, percent of full scale.
-    int TakePeak() { return std::exchange(peak_, 0); }
+    int TakePeak() { return peak_.exchange(0); }
 
     // Every decoded block of samples in order; `seconds` is where the block starts in the clip.
-    void Samples(const AVFrame* samples, double seconds, std::vector<Encoded>& out) {
+    void Samples(const AVFrame* samples, double seconds) {
         if (!resample_ || samples->format != inFormat_ || samples->sample_rate != inRate_ ||
             samples->ch_layout.nb_channels != inChannels_)
             MakeResampler(samples);
@@ -226,15 +330,15 @@ class AudioOut {
                 drop_ = -offset;
         }
         Convert(samples);
-        Drain(false, out);
+        Drain(false);
     }
 
-    void Finish(std::vector<Encoded>& out) {
+    void Finish() {
         if (resample_)
             Convert(nullptr);
-        Drain(true, out);
+        Drain(true);
         Check(avcodec_send_frame(codec_.get(), nullptr), "The RealAudio encoder failed");
-        Collect(out);
+        Collect();
     }
 
   private:
@@ -308,7 +412,7 @@ class AudioOut {
     }
 
     // Feeds whole codec frames; at the end the last part frame is filled up with silence.
-    void Drain(bool final, std::vector<Encoded>& out) {
+    void Drain(bool final) {
         const int size = codec_->frame_size;
         while (av_audio_fifo_size(fifo_.get()) >= size || (final && av_audio_fifo_size(fifo_.get()) > 0)) {
             av::FramePtr frame = SilentFrame(size);
@@ -320,7 +424,7 @@ class AudioOut {
             frame->pts = samplesIn_;
             samplesIn_ += size;
             Check(avcodec_send_frame(codec_.get(), frame.get()), "The RealAudio encoder failed");
-            Collect(out);
+            Collect();
         }
     }
 
@@ -337,18 +441,22 @@ class AudioOut {
                     peak = std::max(peak, std::abs(s[i]));
             }
         }
-        peak_ = std::max(peak_, std::min(100, static_cast<int>(peak * 100)));
+        const int level = std::min(100, static_cast<int>(peak * 100));
+        // Read and reset by the decoding thread's progress reports.
+        for (int seen = peak_.load(); level > seen && !peak_.compare_exchange_weak(seen, level);) {
+        }
     }
 
-    void Collect(std::vector<Encoded>& out) {
+    void Collect() {
         // Frames follow each other without gaps, so the n-th frame starts at n frame lengths.
         const std::int64_t frameSamples = codec_->frame_size;
         const std::int64_t rate = plan_.sampleRate;
-        Receive(codec_.get(), streams_, out,
+        Receive(codec_.get(), streams_, sink_,
                 [&](const AVPacket&) { return packets_++ * frameSamples * 1000 / rate; });
     }
 
     AudioPlan plan_;
+    FrameSink& sink_;
     std::vector<int> streams_;
     av::CodecPtr codec_;
     av::ResamplePtr resample_;
@@ -358,12 +466,12 @@ class AudioOut {
     std::int64_t drop_ = 0;
     std::int64_t samplesIn_ = 0;
     std::int64_t packets_ = 0;
-    int peak_ = 0;
+    std::atomic<int> peak_ = 0;
 };
 
 // The encoder of `plan`: audiences whose plans agree share one, so their frames are encoded once.
 template <typename Out, typename Plan, typename... Extra>
-Out& EncoderFor(std::vector<std::unique_ptr<Out>>& outs, const Plan& plan, const Extra&... extra) {
+Out& EncoderFor(std::vector<std::unique_ptr<Out>>& outs, const Plan& plan, Extra&... extra) {
     for (auto& existing : outs)
         if (existing->Plan() == plan)
             return *existing;
@@ -396,16 +504,29 @@ struct Transcoder::Impl {
     std::vector<std::unique_ptr<VideoOut>> videoOuts;
     std::vector<std::unique_ptr<AudioOut>> audioOuts;
     std::unique_ptr<rm::Writer> writer;
-    std::vector<Encoded> encoded;
-    std::vector<int> videoLane;                    // 0 this thread, 1 the helper
-    std::vector<std::vector<Encoded>> videoBoxes;  // each video encoder's frames of the current picture
-    HelperLane helper;
+    FrameSink sink;
 
     double lastVideoSeconds = -1, videoEndSeconds = 0;
+    double videoShift = 0;    // taken off the source's picture times after a broken leap in them
+    double audioSeconds = 0;  // where the sound decoded so far ends, by its first time and samples
+    std::vector<std::pair<SharedFrame, double>> samplesToSend;  // decoded sound not yet handed over
+    std::size_t samplesToSendBytes = 0;
     std::int64_t audioSamplesSeen = 0;
     bool decodedAnything = false;
     std::int32_t lastPercent = -1;
     Clock::time_point lastReport;
+
+    std::uint64_t pictureNumber = 0;
+    // The video encoders of each output size, with their scaled pictures and their thread.
+    struct VideoGroup {
+        std::unique_ptr<ScaledPictures> scaled;
+        std::vector<VideoOut*> outs;
+    };
+    std::vector<VideoGroup> videoGroups;
+
+    // The threads of the video groups and of the audio encoders, by index; last, so that they end
+    // before what they use.
+    std::vector<std::unique_ptr<HelperLane>> videoLanes, audioLanes;
 
     Impl(TranscodeJob j, const std::atomic<bool>& s, ProgressFn p)
         : job(std::move(j)), stop(s), progress(std::move(p)) {}
@@ -501,6 +622,29 @@ struct Transcoder::Impl {
             audio = Decoder{};
     }
 
+    // The video decoder starts with a thread per core. When the encoders have at least as much to do,
+    // they keep the other cores busy already, and the decoder's extra threads would only take turns
+    // with them and cost the work of handing pictures between themselves: it decodes on this thread.
+    void FitDecoderThreads() {
+        if (!video.codec || video.codec->thread_count == 1)
+            return;
+        double encodePixels = 0;
+        for (const StreamPlan& plan : plans)
+            if (plan.hasVideo)
+                encodePixels += double(plan.video.width) * plan.video.height * plan.video.framesPerSecond;
+        const double decodePixels =
+            double(video.codec->width) * video.codec->height * (sourceFps > 0 ? sourceFps : 25);
+        // A RealVideo picture costs about twice the decoding of a picture of the same size.
+        if (plans.size() < 2 && 2 * encodePixels < decodePixels)
+            return;
+        av::CodecPtr single = av::MakeCodec(video.codec->codec);
+        Check(avcodec_parameters_to_context(single.get(), video.stream->codecpar), "Cannot read the source");
+        single->thread_count = 1;
+        single->pkt_timebase = video.stream->time_base;
+        if (avcodec_open2(single.get(), video.codec->codec, nullptr) >= 0)
+            video.codec = std::move(single);
+    }
+
     void SetUpOutputs() {
         const bool multiRate = plans.size() > 1;
         writer = std::make_unique<rm::Writer>(job.output);
@@ -508,7 +652,7 @@ struct Transcoder::Impl {
         for (const StreamPlan& plan : plans) {
             const std::uint32_t audience = multiRate ? plan.budget : 0;
             if (plan.hasVideo) {
-                VideoOut& out = EncoderFor(videoOuts, plan.video, stop);
+                VideoOut& out = EncoderFor(videoOuts, plan.video, stop, sink);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Video;
                 desc.codec = rm::Codec::RealVideo20;
@@ -520,7 +664,7 @@ struct Transcoder::Impl {
                 out.Streams().push_back(writer->AddStream(desc));
             }
             if (plan.hasAudio) {
-                AudioOut& out = EncoderFor(audioOuts, plan.audio);
+                AudioOut& out = EncoderFor(audioOuts, plan.audio, sink);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
                 desc.codec =
@@ -547,8 +691,9 @@ struct Transcoder::Impl {
             "Audio Format", plans.front().hasAudio ? AudioContentName(job.choice.audioContent) : "No Audio");
         clip.fileInfo.emplace_back(
             "Video Quality", plans.front().hasVideo ? VideoQualityName(job.choice.videoQuality) : "No Video");
-        AssignLanes();
+        StartLanes();
         writer->Begin(clip);
+        sink.Open(*writer);
     }
 
     double Seconds(const AVFrame* frame, const Decoder& decoder, double fallback) const {
@@ -560,55 +705,93 @@ struct Transcoder::Impl {
 
     void OnPicture(const AVFrame* frame) {
         const double step = sourceFps > 0 ? 1.0 / sourceFps : 0.04;
-        const double seconds = Seconds(frame, video, lastVideoSeconds < 0 ? 0 : lastVideoSeconds + step);
+        const double expected = lastVideoSeconds < 0 ? 0 : lastVideoSeconds + step;
+        double seconds = Seconds(frame, video, expected) - videoShift;
+        if (BrokenLeap(seconds, seconds - expected)) {
+            videoShift += seconds - expected;
+            seconds = expected;
+        }
         const double length =
             frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(video.stream->time_base) : step;
         lastVideoSeconds = seconds;
         videoEndSeconds = std::max(videoEndSeconds, seconds + length);
-        if (videoOuts.size() < 2) {
-            for (auto& out : videoOuts)
-                out->Picture(frame, seconds, encoded);
-            return;
-        }
-        // Several audiences: their encoders share the picture, half of them on the helper thread.
-        auto lane = [&](int which) {
-            for (size_t i = 0; i < videoOuts.size(); ++i)
-                if (videoLane[i] == which)
-                    videoOuts[i]->Picture(frame, seconds, videoBoxes[i]);
-        };
-        helper.RunBoth([&] { lane(0); }, [&] { lane(1); });
-        for (auto& box : videoBoxes) {
-            std::move(box.begin(), box.end(), std::back_inserter(encoded));
-            box.clear();
+        const SharedFrame picture = Share(frame);
+        const std::size_t bytes = FrameBytes(frame);
+        const std::uint64_t number = ++pictureNumber;
+        for (size_t i = 0; i < videoGroups.size(); ++i) {
+            const VideoGroup* group = &videoGroups[i];
+            videoLanes[i]->Post(
+                [group, picture, seconds, number] {
+                    for (VideoOut* out : group->outs)
+                        out->Picture(picture.get(), seconds, number);
+                },
+                bytes);
         }
     }
 
-    // Shares the video encoders out between the two lanes by their pictures per second, heaviest first.
-    void AssignLanes() {
-        std::vector<size_t> order(videoOuts.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        auto cost = [&](size_t i) {
-            const VideoPlan& p = videoOuts[i]->Plan();
-            return double(p.width) * p.height * p.framesPerSecond;
-        };
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost(a) > cost(b); });
-        double load[2] = {0, 0};
-        videoLane.assign(videoOuts.size(), 0);
-        for (size_t i : order) {
-            const int lighter = load[0] <= load[1] ? 0 : 1;
-            videoLane[i] = lighter;
-            load[lighter] += cost(i);
+    // Whether a picture at `seconds`, `gap` later than the next one was due, has a broken time.
+    bool BrokenLeap(double seconds, double gap) const {
+        if (gap <= kMaxPictureGapSeconds)
+            return false;
+        const std::int64_t duration = input->duration;
+        if (duration > 0 && duration != AV_NOPTS_VALUE &&
+            seconds > static_cast<double>(duration) / AV_TIME_BASE + kMaxPictureGapSeconds)
+            return true;
+        // The sound is counted by its samples: where a real still lasts, the sound goes on meanwhile.
+        if (audioSamplesSeen > 0 && seconds > audioSeconds + kMaxPictureGapSeconds)
+            return true;
+        return gap > kMaxStillSeconds;
+    }
+
+    // One thread for every encoder, so that they all run beside the decoding.
+    void StartLanes() {
+        for (auto& out : videoOuts) {
+            const VideoPlan& plan = out->Plan();
+            auto same = std::find_if(videoGroups.begin(), videoGroups.end(), [&](const VideoGroup& g) {
+                return g.scaled->Width() == plan.width && g.scaled->Height() == plan.height;
+            });
+            if (same == videoGroups.end()) {
+                videoGroups.push_back({std::make_unique<ScaledPictures>(plan.width, plan.height), {}});
+                same = videoGroups.end() - 1;
+            }
+            same->outs.push_back(out.get());
+            out->ScaleWith(*same->scaled);
         }
-        videoBoxes.resize(videoOuts.size());
+        for (size_t i = 0; i < videoGroups.size(); ++i)
+            videoLanes.push_back(std::make_unique<HelperLane>(stop, kPictureQueueBytes));
+        for (size_t i = 0; i < audioOuts.size(); ++i)
+            audioLanes.push_back(std::make_unique<HelperLane>(stop, kSampleQueueBytes));
     }
 
     void OnSamples(const AVFrame* frame) {
         const double fallback = static_cast<double>(audioSamplesSeen) / std::max(1, frame->sample_rate);
         const double seconds = Seconds(frame, audio, fallback);
+        if (audioSamplesSeen == 0)
+            audioSeconds = seconds;
         audioSamplesSeen += frame->nb_samples;
-        for (auto& out : audioOuts)
-            out->Samples(frame, seconds, encoded);
+        audioSeconds += static_cast<double>(frame->nb_samples) / std::max(1, frame->sample_rate);
+        samplesToSend.push_back({Share(frame), seconds});
+        samplesToSendBytes += FrameBytes(frame);
+        if (samplesToSend.size() >= kSampleBatch)
+            SendSamples();
+    }
+
+    void SendSamples() {
+        if (samplesToSend.empty())
+            return;
+        auto batch =
+            std::make_shared<const std::vector<std::pair<SharedFrame, double>>>(std::move(samplesToSend));
+        for (size_t i = 0; i < audioOuts.size(); ++i) {
+            AudioOut* out = audioOuts[i].get();
+            audioLanes[i]->Post(
+                [out, batch] {
+                    for (const auto& [samples, seconds] : *batch)
+                        out->Samples(samples.get(), seconds);
+                },
+                samplesToSendBytes);
+        }
+        samplesToSend.clear();
+        samplesToSendBytes = 0;
     }
 
     // Feeds a packet (or nullptr at the end) to a decoder and handles every frame it returns. A packet
@@ -637,15 +820,6 @@ struct Transcoder::Impl {
                 OnSamples(frame.get());
             av_frame_unref(frame.get());
         }
-    }
-
-    void WriteEncoded() {
-        for (Encoded& e : encoded)
-            for (int stream : *e.streams)
-                writer->WriteFrame(
-                    stream, e.timestampMs, e.keyFrame,
-                    std::span<const std::uint8_t>(e.packet->data, static_cast<size_t>(e.packet->size)));
-        encoded.clear();
     }
 
     void Report(const AVPacket* packet, bool done) {
@@ -684,11 +858,36 @@ struct Transcoder::Impl {
             progress(p);
     }
 
+    // Has every encoder end its stream on its own thread and waits for them all; false when stopped.
+    bool FinishLanes() {
+        SendSamples();
+        const double end = videoEndSeconds;
+        for (size_t i = 0; i < videoGroups.size(); ++i) {
+            const VideoGroup* group = &videoGroups[i];
+            videoLanes[i]->Post([group, end] {
+                for (VideoOut* out : group->outs)
+                    out->Finish(end);
+            });
+        }
+        for (size_t i = 0; i < audioOuts.size(); ++i) {
+            AudioOut* out = audioOuts[i].get();
+            audioLanes[i]->Post([out] { out->Finish(); });
+        }
+        for (auto& lane : videoLanes)
+            if (!lane->Drain())
+                return false;
+        for (auto& lane : audioLanes)
+            if (!lane->Drain())
+                return false;
+        return true;
+    }
+
     bool Run() {
         Open();
         if (stop)
             return false;
         Plan();
+        FitDecoderThreads();
         SetUpOutputs();
         Report(nullptr, false);
         av::PacketPtr packet = av::MakePacket();
@@ -711,7 +910,6 @@ struct Transcoder::Impl {
                 Decode(audio, packet.get());
             Report(packet.get(), false);
             av_packet_unref(packet.get());
-            WriteEncoded();
         }
         if (stop)
             return false;
@@ -725,12 +923,7 @@ struct Transcoder::Impl {
                 throw SourceError(av::ErrorText(readError));
             throw SourceError("it holds no audio or video that can be decoded");
         }
-        for (auto& out : videoOuts)
-            out->Finish(videoEndSeconds, encoded);
-        for (auto& out : audioOuts)
-            out->Finish(encoded);
-        WriteEncoded();
-        if (stop)
+        if (!FinishLanes() || stop)
             return false;
         writer->Finish();
         Report(nullptr, true);

@@ -39,8 +39,9 @@ std::string Song() {
 
 // Runs one encode of `source` over an existing destination. It must end in an error event with a
 // sentence, or in a file FFmpeg decodes without error; never hang, leave a temporary file, or damage
-// the destination on failure. Returns the error text ("" for a good file).
-std::string EncodeOverExisting(const std::string& source, bool mayFail = true) {
+// the destination on failure. Returns the error text ("" for a good file); `seconds` takes the good
+// file's length.
+std::string EncodeOverExisting(const std::string& source, bool mayFail = true, double* seconds = nullptr) {
     EncoderHarness h;
     const std::string destination = h.Dir() + "out.rm";
     testsupport::WriteBytes(destination, kEarlier);
@@ -55,8 +56,11 @@ std::string EncodeOverExisting(const std::string& source, bool mayFail = true) {
         EXPECT_EQ(error.back(), '.') << error;
         EXPECT_EQ(testsupport::ReadBytes(destination), kEarlier);
     } else {
-        EXPECT_EQ(testsupport::Probe(destination).formatName, "rm");
+        const testsupport::ProbeInfo info = testsupport::Probe(destination);
+        EXPECT_EQ(info.formatName, "rm");
         EXPECT_EQ(testsupport::DecodeErrors(destination), "");
+        if (seconds)
+            *seconds = info.duration;
     }
     return error;
 }
@@ -161,6 +165,28 @@ TEST(BadInput, DamagedSourcesGiveAnErrorOrAGoodFile) {
                                                      dir + "far-sound.mkv"});
     ASSERT_EQ(far.exitCode, 0) << far.err;
     EncodeOverExisting(dir + "far-sound.mkv");
+    // Pictures whose times leap a day ahead after a second (an MPEG's clock gone wrong), once beside
+    // sound that goes on, once alone where the source claims to last over three hours: the leap is
+    // joined up, not filled picture by picture, which took the memory without end.
+    for (const bool sound : {true, false}) {
+        const std::string leap = dir + (sound ? "leap-day.mpg" : "leap-alone.mpg");
+        std::vector<std::string> args = {
+            "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=2"};
+        if (sound)
+            args.insert(args.end(),
+                        {"-f", "lavfi", "-i", "sine=sample_rate=44100:duration=2", "-c:a", "mp2"});
+        args.insert(args.end(), {"-c:v", "mpeg1video", "-bsf:v",
+                                 std::string("setts=ts=if(gte(N\\,25)\\,TS+") + (sound ? "93952" : "12000") +
+                                     "*90000\\,TS)",
+                                 "-f", "mpeg", leap});
+        const auto made = testsupport::RunTool("ffmpeg", args);
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        ASSERT_GT(testsupport::Probe(leap).duration, 10000) << "the source must claim the leap";
+        double seconds = -1;
+        EXPECT_EQ(EncodeOverExisting(leap, false, &seconds), "");
+        EXPECT_GT(seconds, 1.5) << leap;
+        EXPECT_LT(seconds, 3) << leap;
+    }
 }
 
 // A stream in a format nobody knows fails the encode only when the user wants that stream.

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -106,6 +107,9 @@ TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindo
     const testsupport::ScopedEnv dataDirs("XDG_DATA_DIRS", desktop.File("system").c_str());
     const testsupport::ScopedEnv configHome("XDG_CONFIG_HOME", desktop.File("config").c_str());
     const testsupport::ScopedEnv configDirs("XDG_CONFIG_DIRS", desktop.File("xdg").c_str());
+    // The system's type database stays, so that Help.chm is known for what it is.
+    QDir().mkpath(QString::fromStdString(desktop.File("system")));
+    QFile::link(QStringLiteral("/usr/share/mime"), QString::fromStdString(desktop.File("system/mime")));
     const std::string programDir = QUENZOR_PROGRAM_DIR "/";
     QWidget owner;
 

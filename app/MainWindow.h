@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "jobs/JobList.h"
 #include "jobs/Job.h"
+#include "jobs/JobList.h"
 
 class QAction;
 class QFrame;
@@ -30,8 +30,6 @@ class TLinkLabel;
 }
 
 namespace app {
-
-
 
 // Where ArrangeControls puts the controls for a client area of the given size.
 struct TMainLayout {

@@ -5,9 +5,9 @@
 #include "extras/MorbeckPrompt.h"
 #include "extras/MoreSoftwareWindow.h"
 #include "extras/ThankWindow.h"
+#include "jobs/MusicInfoDialog.h"
 #include "jobs/OutputDirectoryDialog.h"
 #include "settings/PreferencesDialog.h"
-#include "jobs/MusicInfoDialog.h"
 
 namespace app {
 

@@ -1,8 +1,8 @@
 #include "jobs/Playback.h"
 
 #include "platform/Dialogs.h"
-#include "platform/core/Paths.h"
 #include "platform/Shell.h"
+#include "platform/core/Paths.h"
 
 namespace jobs {
 namespace {

@@ -49,16 +49,20 @@ class ConversionRunWindowTest : public ::testing::Test {
         for (int i = 1; i <= n; ++i) {
             const std::string k = std::to_string(i);
             form->Jobs().Jobs().push_back({dir.path().toStdString() + "/in" + k + ".avi",
-                                     dir.path().toStdString() + "/out" + k + ".rm", "T" + k, "A" + k, "C" + k,
-                                     "K" + k, "D" + k});
+                                           dir.path().toStdString() + "/out" + k + ".rm", "T" + k, "A" + k,
+                                           "C" + k, "K" + k, "D" + k});
         }
     }
     void Tick() { form->Run().Timer1Timer(); }
-    bool Running() const { return !form->Find<QAction>("Converter1")->isEnabled() && form->Find<QAction>("Stop2")->isEnabled(); }
+    bool Running() const {
+        return !form->Find<QAction>("Converter1")->isEnabled() && form->Find<QAction>("Stop2")->isEnabled();
+    }
     bool ToggleDown() const { return form->ToolBarButton("ToolButton3")->isChecked(); }
     bool NamesShown() const {
-        return !form->Find<QLabel>("SourceLabel")->isHidden() && !form->Find<QLabel>("SourceFilenameLabel")->isHidden() &&
-               !form->Find<QLabel>("DestLabel")->isHidden() && !form->Find<QLabel>("DestFilenameLabel")->isHidden();
+        return !form->Find<QLabel>("SourceLabel")->isHidden() &&
+               !form->Find<QLabel>("SourceFilenameLabel")->isHidden() &&
+               !form->Find<QLabel>("DestLabel")->isHidden() &&
+               !form->Find<QLabel>("DestFilenameLabel")->isHidden();
     }
 
     QTemporaryDir dir;
@@ -105,7 +109,8 @@ TEST_F(ConversionRunWindowTest, ToolbarToggleRunsTheWholeListThroughThePanelAndE
     Tick();
     EXPECT_EQ(form->Find<QLabel>("Label1")->text(), "Converting...");
     EXPECT_TRUE(NamesShown());
-    EXPECT_EQ(form->Find<QLabel>("SourceFilenameLabel")->text().toStdString(), form->Jobs().Jobs()[0].SourceFile);
+    EXPECT_EQ(form->Find<QLabel>("SourceFilenameLabel")->text().toStdString(),
+              form->Jobs().Jobs()[0].SourceFile);
     EXPECT_EQ(form->Find<QLabel>("DestFilenameLabel")->text().toStdString(), form->Jobs().Jobs()[0].DestFile);
     EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar1")->value(), 0);
     EXPECT_EQ(form->Find<QProgressBar>("RainProgressBar2")->value(), 0);
@@ -179,7 +184,8 @@ TEST_F(ConversionRunWindowTest, PopupConverterDuringARunStartsAgainFromTheFirstJ
     Tick();
     producer->RaiseStarted();
     EXPECT_EQ(form->Run().NextJob(), 2);
-    EXPECT_TRUE(form->Find<QAction>("Converter2")->isEnabled()) << "the popup item stays enabled during a run";
+    EXPECT_TRUE(form->Find<QAction>("Converter2")->isEnabled())
+        << "the popup item stays enabled during a run";
     form->Find<QAction>("Converter2")->trigger();
     EXPECT_EQ(form->Run().NextJob(), 0);
     producer->ClearLog();

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Startup.h"
 #include "app/EncoderSetupPrompt.h"
+#include "app/Startup.h"
+#include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
-#include "platform/EncoderRegistration.h"
 #include "support/FileHelpers.h"
 
 using app::TTempForm;

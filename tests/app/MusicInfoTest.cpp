@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/WindowList.h"
 #include "app/MainWindow.h"
+#include "app/WindowList.h"
+#include "jobs/MusicInfoDialog.h"
 #include "platform/ProgramDir.h"
 #include "settings/PreferencesDialog.h"
-#include "jobs/MusicInfoDialog.h"
 #include "support/ModalDriver.h"
 
 using app::Forms;

@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <set>
 
-#include "support/ExtrasFixture.h"
 #include "extras/FaceIcon.h"
+#include "support/ExtrasFixture.h"
 
 using namespace extras;
 

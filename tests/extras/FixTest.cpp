@@ -1,5 +1,5 @@
-#include "support/ExtrasFixture.h"
 #include "extras/FixLauncher.h"
+#include "support/ExtrasFixture.h"
 
 using namespace extras;
 

@@ -2,9 +2,9 @@
 #include <QTest>
 #include <QWindow>
 
-#include "support/ExtrasFixture.h"
-#include "extras/HiddenGesture.h"
 #include "extras/AboutWindow.h"
+#include "extras/HiddenGesture.h"
+#include "support/ExtrasFixture.h"
 #include "ui/Labels.h"
 
 using namespace extras;

@@ -4,8 +4,8 @@
 #include <QImageReader>
 #include <QTextBrowser>
 
-#include "extras/ThankFile.h"
 #include "extras/MoreSoftwareWindow.h"
+#include "extras/ThankFile.h"
 
 namespace {
 const std::string Installed = std::string(QUENZOR_PROGRAM_DIR) + "/";

@@ -3,9 +3,9 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 
-#include "support/ExtrasFixture.h"
 #include "extras/AboutWindow.h"
 #include "extras/MoreSoftwareWindow.h"
+#include "support/ExtrasFixture.h"
 
 using namespace extras;
 

@@ -69,6 +69,7 @@ Run Measure(const std::vector<std::string>& args) {
 // Child mode: one encode through the control, as the program drives it.
 int EncodeChild(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    encoder::QuietLibavLogging();  // as the program does: a damaged source's complaints are no result
     auto control = encoder::CreateBuiltinEncoder();
     struct Sink : encoder::EventSink {
         int failed = 0;
@@ -267,7 +268,7 @@ int main(int argc, char** argv) {
     for (const auto& d : damaged) {
         const std::string path = out + d.name;
         std::vector<std::string> make = {
-            "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25:duration=4"};
+            "ffmpeg", "-v", "fatal", "-y", "-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25:duration=4"};
         if (d.sound)
             make.insert(make.end(),
                         {"-f", "lavfi", "-i", "sine=sample_rate=44100:duration=4", "-c:a", "mp2"});

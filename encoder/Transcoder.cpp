@@ -1,6 +1,7 @@
 #include "encoder/Transcoder.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
@@ -79,14 +81,16 @@ class FrameSink {
 // A decoded picture or block of samples shared by the encoders that take it; each holds a reference.
 using SharedFrame = std::shared_ptr<const AVFrame>;
 
-SharedFrame Share(const AVFrame* frame) {
-    AVFrame* copy = av_frame_clone(frame);
-    if (!copy)
-        throw std::bad_alloc();
-    return SharedFrame(copy, [](const AVFrame* f) {
+SharedFrame Own(av::FramePtr frame) {
+    return SharedFrame(frame.release(), [](const AVFrame* f) {
         AVFrame* owned = const_cast<AVFrame*>(f);
         av_frame_free(&owned);
     });
+}
+
+// Another reference to `frame`'s pictures or samples (no copy).
+SharedFrame Share(const AVFrame* frame) {
+    return Own(av::Allocated<av::FramePtr>(av_frame_clone(frame)));
 }
 
 std::size_t FrameBytes(const AVFrame* frame) {
@@ -119,23 +123,78 @@ std::int64_t Receive(AVCodecContext* codec, const std::vector<int>& streams, Fra
     return bits;
 }
 
+// The plane strides the RealVideo encoder of `encoder` keeps its own pictures in: a picture handed over
+// in them is taken as it is, any other is copied first (a twentieth of the encode's time at 640x480).
+// libavcodec does not say them; these follow how it lays out its pictures (a 16-pixel border on each
+// side, aligned as for any codec buffer). Were they wrong, the encoder would only copy, as before.
+std::array<int, 3> EncoderStrides(AVCodecContext* encoder) {
+    int width = encoder->width + 2 * 16, height = encoder->height + 2 * 16;
+    int align[AV_NUM_DATA_POINTERS] = {};
+    avcodec_align_dimensions2(encoder, &width, &height, align);
+    int strides[4] = {};
+    for (int tries = 0; tries < 16; ++tries, width += width & ~(width - 1)) {
+        if (av_image_fill_linesizes(strides, AV_PIX_FMT_YUV420P, width) < 0)
+            break;
+        bool aligned = true;
+        for (int i = 0; i < 3; ++i)
+            aligned = aligned && align[i] > 0 && strides[i] % align[i] == 0;
+        if (aligned)
+            return {strides[0], strides[1], strides[2]};
+    }
+    const int luma = FFALIGN(encoder->width, 64), chroma = FFALIGN((encoder->width + 1) / 2, 64);
+    return {luma, chroma, chroma};
+}
+
 // The source's pictures at one output size, shared by the encoders of that size (which share a thread
-// too), so that audiences of one size scale each picture once. A picture of the output size in the
-// encoder's format is taken as it is. A picture once made is never written again: encoders still hold it.
+// too), so that audiences of one size scale each picture once. Pictures are made in the encoder's own
+// strides; a source picture of the output size in them is taken as it is. A picture once made is never
+// written again: encoders still hold it.
 class ScaledPictures {
   public:
-    ScaledPictures(int width, int height) : width_(width), height_(height) {}
+    ScaledPictures(int width, int height, std::array<int, 3> strides)
+        : width_(width), height_(height), strides_(strides) {
+        const int lines[3] = {height, (height + 1) / 2, (height + 1) / 2};
+        std::size_t bytes = 0;
+        for (int i = 0; i < 3; ++i) {
+            offsets_[i] = bytes;
+            bytes += static_cast<std::size_t>(strides_[i]) * lines[i];
+        }
+        // The encoder's motion search may read a little past the last line.
+        pool_.reset(av_buffer_pool_init(bytes + static_cast<std::size_t>(strides_[0]) * 2 + 64, nullptr));
+        if (!pool_ || strides_[0] < width)
+            throw std::bad_alloc();
+    }
     int Width() const { return width_; }
     int Height() const { return height_; }
+
+    // Whether `source` is a picture of the output size in the encoder's format.
+    bool OfTheSize(const AVFrame* source) const {
+        return source->format == AV_PIX_FMT_YUV420P && source->width == width_ && source->height == height_;
+    }
+
+    // `source`, of the output size, in the encoder's strides. Called by the decoding thread, so that the
+    // copy is not the encoder thread's work.
+    av::FramePtr InEncoderStrides(const AVFrame* source) {
+        av::FramePtr picture = NewPicture();
+        av_image_copy(picture->data, picture->linesize, const_cast<const std::uint8_t**>(source->data),
+                      source->linesize, AV_PIX_FMT_YUV420P, width_, height_);
+        return picture;
+    }
+    bool HasEncoderStrides(const AVFrame* source) const {
+        for (int i = 0; i < 3; ++i)
+            if (source->linesize[i] != strides_[i])
+                return false;
+        return true;
+    }
 
     // `source` at the output size; `number` tells the decoded pictures apart.
     const AVFrame* Get(const AVFrame* source, std::uint64_t number) {
         if (number == number_ && picture_)
             return picture_.get();
-        picture_ = av::MakeFrame();
         number_ = number;
-        if (source->format == AV_PIX_FMT_YUV420P && source->width == width_ && source->height == height_) {
+        if (OfTheSize(source)) {
             // The planes only: what else the decoder said of the picture is no business of the encoder.
+            picture_ = av::MakeFrame();
             picture_->format = AV_PIX_FMT_YUV420P;
             picture_->width = width_;
             picture_->height = height_;
@@ -155,17 +214,37 @@ class ScaledPictures {
                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!scale_)
             throw EncodeError("Cannot convert the source's pictures to the output size.");
-        picture_->format = AV_PIX_FMT_YUV420P;
-        picture_->width = width_;
-        picture_->height = height_;
-        Check(av_frame_get_buffer(picture_.get(), 0), "Out of memory for the video");
+        picture_ = NewPicture();
         sws_scale(scale_.get(), source->data, source->linesize, 0, source->height, picture_->data,
                   picture_->linesize);
         return picture_.get();
     }
 
   private:
+    struct PoolDeleter {
+        void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
+    };
+
+    av::FramePtr NewPicture() {
+        av::FramePtr picture = av::MakeFrame();
+        picture->format = AV_PIX_FMT_YUV420P;
+        picture->width = width_;
+        picture->height = height_;
+        picture->buf[0] = av_buffer_pool_get(pool_.get());
+        if (!picture->buf[0])
+            throw std::bad_alloc();
+        // Aligned as the pool's buffers are; the strides keep every line so.
+        for (int i = 0; i < 3; ++i) {
+            picture->data[i] = picture->buf[0]->data + offsets_[i];
+            picture->linesize[i] = strides_[i];
+        }
+        return picture;
+    }
+
     int width_, height_;
+    std::array<int, 3> strides_;
+    std::size_t offsets_[3] = {};
+    std::unique_ptr<AVBufferPool, PoolDeleter> pool_;
     av::ScalePtr scale_;
     av::FramePtr picture_;
     std::uint64_t number_ = 0;
@@ -204,6 +283,7 @@ class VideoOut {
 
     const VideoPlan& Plan() const { return plan_; }
     std::vector<int>& Streams() { return streams_; }
+    AVCodecContext* Codec() { return codec_.get(); }
     // Where this encoder's pictures are scaled; set before the first picture.
     void ScaleWith(ScaledPictures& scaled) { scaled_ = &scaled; }
 
@@ -715,8 +795,8 @@ struct Transcoder::Impl {
             frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(video.stream->time_base) : step;
         lastVideoSeconds = seconds;
         videoEndSeconds = std::max(videoEndSeconds, seconds + length);
-        const SharedFrame picture = Share(frame);
-        const std::size_t bytes = FrameBytes(frame);
+        const SharedFrame picture = SharePicture(frame);
+        const std::size_t bytes = FrameBytes(picture.get());
         const std::uint64_t number = ++pictureNumber;
         for (size_t i = 0; i < videoGroups.size(); ++i) {
             const VideoGroup* group = &videoGroups[i];
@@ -727,6 +807,20 @@ struct Transcoder::Impl {
                 },
                 bytes);
         }
+    }
+
+    // The decoded picture as the encoders get it: for the encoders of the source's own size, copied here
+    // into the strides their encoder works in, so that their thread need not copy it. The encoder takes
+    // pictures as they are only in whole macroblocks.
+    SharedFrame SharePicture(const AVFrame* frame) {
+        if ((frame->width | frame->height) & 15)
+            return Share(frame);
+        for (const VideoGroup& group : videoGroups) {
+            if (!group.scaled->OfTheSize(frame) || group.scaled->HasEncoderStrides(frame))
+                continue;
+            return Own(group.scaled->InEncoderStrides(frame));
+        }
+        return Share(frame);
     }
 
     // Whether a picture at `seconds`, `gap` later than the next one was due, has a broken time.
@@ -751,7 +845,9 @@ struct Transcoder::Impl {
                 return g.scaled->Width() == plan.width && g.scaled->Height() == plan.height;
             });
             if (same == videoGroups.end()) {
-                videoGroups.push_back({std::make_unique<ScaledPictures>(plan.width, plan.height), {}});
+                videoGroups.push_back(
+                    {std::make_unique<ScaledPictures>(plan.width, plan.height, EncoderStrides(out->Codec())),
+                     {}});
                 same = videoGroups.end() - 1;
             }
             same->outs.push_back(out.get());

@@ -44,7 +44,8 @@ add_custom_command(OUTPUT ${_icons}
 # Debian wants its documents and manual pages compressed, reproducibly.
 find_program(QUENZOR_GZIP gzip REQUIRED)
 set(_compressed)
-foreach(_pair "packaging/debian/changelog:changelog.gz" "resources/man/quenzor.1:quenzor.1.gz")
+foreach(_pair "packaging/debian/changelog:changelog.gz" "resources/man/quenzor.1:quenzor.1.gz"
+        "resources/man/quenzor-convert.1:quenzor-convert.1.gz")
     string(REPLACE ":" ";" _pair ${_pair})
     list(GET _pair 0 _from)
     list(GET _pair 1 _to)
@@ -59,6 +60,7 @@ add_custom_target(quenzor_desktop_files ALL DEPENDS ${_icons} ${_compressed})
 install(TARGETS quenzor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET quenzor-convert)
     install(TARGETS quenzor-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${_packaging}/quenzor-convert.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 install(TARGETS real_basic RUNTIME DESTINATION ${QUENZOR_INSTALL_LIBEXECDIR})
 # Named one by one: a staged program directory that has been run also holds a user's data.ini.

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "extras/Links.h"
 #include "platform/Shell.h"
 #include "platform/core/Files.h"
 
@@ -164,17 +165,8 @@ void THelpForm::Load(const std::string& helpDirectory) {
 void THelpForm::ShowPage(const std::string& page) {
     if (page.empty())
         return;
-    const QFileInfo info(QString::fromStdString(directory_ + page));
-    if (info.isFile() && info.isReadable()) {
-        Page->setSource(QUrl::fromLocalFile(info.absoluteFilePath()), QTextDocument::HtmlResource);
+    if (ShowLocalPage(Page, QString::fromStdString(directory_ + page), QStringLiteral("help page")))
         return;
-    }
-    Page->setSource(QUrl());
-    Page->setHtml(QStringLiteral("<h3>This page cannot be displayed</h3>"
-                                 "<p>The help page <b>%1</b> could not be opened.</p>"
-                                 "<p>It should be installed with the program; installing the program "
-                                 "again restores it.</p>")
-                      .arg(info.filePath().toHtmlEscaped()));
     MarkCurrentTopic();
 }
 

@@ -1,5 +1,9 @@
 #include "extras/Links.h"
 
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+
 #include "extras/HelpWindow.h"
 #include "platform/DesktopApps.h"
 #include "platform/Shell.h"
@@ -36,6 +40,22 @@ void OpenSupportMail(const std::string& supportMail) {
 
 void OpenFaq() {
     platform::ShellOpen(FaqAddress);
+}
+
+bool ShowLocalPage(QTextBrowser* browser, const QString& path, const QString& kind) {
+    const QFileInfo info(path);
+    if (info.isFile() && info.isReadable()) {
+        browser->setSource(QUrl::fromLocalFile(info.absoluteFilePath()), QTextDocument::HtmlResource);
+        if (!browser->document()->isEmpty())
+            return true;
+    }
+    browser->setSource(QUrl());
+    browser->setHtml(QStringLiteral("<h3>This page cannot be displayed</h3>"
+                                    "<p>The %1 <b>%2</b> could not be opened.</p>"
+                                    "<p>It should be installed with the program; installing the program "
+                                    "again restores it.</p>")
+                         .arg(kind.toHtmlEscaped(), path.toHtmlEscaped()));
+    return false;
 }
 
 }  // namespace extras

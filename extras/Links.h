@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+class QString;
+class QTextBrowser;
 class QWidget;
 
 namespace extras {
@@ -18,5 +20,9 @@ void OpenHelpFile(const std::string& programDirectory, const std::string& helpFi
 void OpenHomePage(const std::string& homePage);
 void OpenSupportMail(const std::string& supportMail);
 void OpenFaq();
+
+// Shows the local page file `path` in `browser`. A file that cannot be read, or holds nothing, shows a
+// page saying so instead, naming it as `kind` ("help page", "page file"). Returns whether the file shows.
+bool ShowLocalPage(QTextBrowser* browser, const QString& path, const QString& kind);
 
 }  // namespace extras

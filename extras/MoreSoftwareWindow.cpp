@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "extras/AboutWindow.h"
+#include "extras/Links.h"
 #include "platform/Shell.h"
 #include "ui/WindowFrame.h"
 
@@ -89,19 +90,7 @@ void TMoreForm::LoadPages(const std::string& pagesDirectory) {
 }
 
 void TMoreForm::Navigate(QTextBrowser* browser, const std::string& path) {
-    const QString file = QString::fromStdString(path);
-    const QFileInfo info(file);
-    if (info.isFile() && info.isReadable()) {
-        browser->setSource(QUrl::fromLocalFile(info.absoluteFilePath()), QTextDocument::HtmlResource);
-        if (!browser->document()->isEmpty())
-            return;
-    }
-    browser->setSource(QUrl());
-    browser->setHtml(QStringLiteral("<h3>This page cannot be displayed</h3>"
-                                    "<p>The page file <b>%1</b> could not be opened.</p>"
-                                    "<p>It should be installed with the program; installing the program "
-                                    "again restores it.</p>")
-                         .arg(file.toHtmlEscaped()));
+    ShowLocalPage(browser, QString::fromStdString(path), QStringLiteral("page file"));
 }
 
 // Links to other local pages open in the same tab, as in a web browser; every other address leaves

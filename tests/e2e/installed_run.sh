@@ -150,8 +150,11 @@ ffmpeg -v error -f lavfi -i sine=frequency=440:duration=1 "$work/clip.wav" 2>/de
 cp "$0" "$work/run.sh"
 if [ "$(id -u)" -eq 0 ]; then
     chown -R nobody:nogroup "$work/home" "$work/runtime" "$work/clip.wav"
+    # The sanitizers' settings go along: a sanitized build's leak report knows the system libraries' leaks.
     setpriv --reuid=nobody --regid=nogroup --clear-groups --reset-env -- \
-        env PATH="$PATH" QUENZOR_E2E_SHOTS="${QUENZOR_E2E_SHOTS:-}" bash "$work/run.sh" --as-user "$prefix" "$work"
+        env PATH="$PATH" QUENZOR_E2E_SHOTS="${QUENZOR_E2E_SHOTS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+        bash "$work/run.sh" --as-user "$prefix" "$work"
 else
     bash "$work/run.sh" --as-user "$prefix" "$work"
 fi

@@ -29,8 +29,19 @@ trap cleanup EXIT
 # Qt keeps the file dialog's state under the user's configuration: here that is the scratch folder.
 mkdir -m 700 "$work/config" "$work/runtime"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+# The program's visible windows other than the main one, by name: the dialogs and message boxes open.
+other_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$pid" --name "." 2>/dev/null || true); do
+        [ "$id" = "${main:-}" ] || echo "$id $(xdotool getwindowname "$id" 2>/dev/null || true)"
+    done
+}
 fail() {
     echo "FAIL: $*"
+    if [ -n "$pid" ]; then
+        echo "open windows besides the main one: $(other_windows | cut -d' ' -f2- | paste -sd, -)"
+        echo "temporary folder: $(ls -A "$work/temp" 2>/dev/null | paste -sd, -)"
+    fi
     exit 1
 }
 
@@ -64,30 +75,41 @@ main=$(xdotool search --sync --onlyvisible --name "^Vastrel Quenzor$" | head -n1
 xdotool windowfocus --sync "$main"
 sleep 0.5
 
-# File > Add File (F2): the open-file dialog takes the folder, then the three names at once.
-xdotool key F2
-dialog=""
-for _ in $(seq 50); do
-    dialog=$(xdotool search --onlyvisible --pid "$pid" --name "." | grep -v "^$main$" | head -n1 || true)
-    [ -n "$dialog" ] && break
-    sleep 0.2
+# File > Add File (F2), once for each file: the open-file dialog takes its whole path. (Several quoted
+# names in one go are not used: Qt's dialog returns the names selected in its listing, which it fills in
+# the background, so on a busy machine it can hand back only some of them.)
+add_file() {
+    local dialog="" deadline
+    xdotool windowfocus --sync "$main"
+    xdotool key F2
+    for _ in $(seq 100); do
+        dialog=$(other_windows | head -n1 | cut -d' ' -f1)
+        [ -n "$dialog" ] && break
+        sleep 0.2
+    done
+    [ -n "$dialog" ] || fail "the open-file dialog did not appear"
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.5
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+    # A key pressed while the dialog is still open goes to a window that takes no input and is lost.
+    deadline=$((SECONDS + 60))
+    while [ -n "$(other_windows)" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the open-file dialog did not close for $1"
+        sleep 0.2
+    done
+    sleep 0.5
+}
+for name in first.avi second.mov third.wav; do
+    add_file "$media/$name"
 done
-[ -n "$dialog" ] || fail "the open-file dialog did not appear"
-xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 5 "$media/"
-xdotool key Return
-sleep 0.5
-xdotool type --delay 5 '"first.avi" "second.mov" "third.wav"'
-xdotool key Return
-sleep 1
 
 # Control > Converter (F5), then wait for the three results.
 xdotool windowfocus --sync "$main"
 xdotool key F5
-for _ in $(seq 120); do
-    n=$(find "$media" -name '*.rm' | wc -l)
-    [ "$n" -ge 3 ] && break
+deadline=$((SECONDS + 200))
+while [ "$(find "$media" -name '*.rm' | wc -l)" -lt 3 ] && [ "$SECONDS" -lt "$deadline" ]; do
+    kill -0 "$pid" 2>/dev/null || fail "the program ended during the run"
     sleep 0.5
 done
 sleep 2  # the run's last tick

@@ -32,7 +32,7 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 # The program's visible windows other than the main one, by name: the dialogs and message boxes open.
 other_windows() {
     local id
-    for id in $(xdotool search --onlyvisible --pid "$pid" --name "." 2>/dev/null || true); do
+    for id in $(xdotool search --all --onlyvisible --pid "$pid" --name "." 2>/dev/null || true); do
         [ "$id" = "${main:-}" ] || echo "$id $(xdotool getwindowname "$id" 2>/dev/null || true)"
     done
 }

@@ -64,15 +64,27 @@ if [ "${1:-}" = "--as-user" ]; then
     xdotool windowfocus --sync "$prompt"
     sleep 0.3
     xdotool key space  # Install has the focus while OK is disabled
-    done_box=$(xdotool search --sync --onlyvisible --name "^Real Basic$" | head -n1)
+    done_box=""
+    for _ in $(seq 150); do  # the installer is a process of its own
+        done_box=$(xdotool search --onlyvisible --name "^Real Basic$" 2>/dev/null | head -n1 || true)
+        [ -n "$done_box" ] && break
+        sleep 0.2
+    done
     [ -n "$done_box" ] || fail "the installer did not report"
     xdotool windowfocus --sync "$done_box"
     xdotool key Return
     [ -f "$config/registry.reg" ] || fail "the installer did not register the encoder in $config"
-    sleep 3.5  # one presence check, then the bar's 100 ticks
-    xdotool windowfocus --sync "$prompt"
-    xdotool key Tab space  # on to OK, now enabled
-    main=$(window "Vastrel Quenzor")
+    # OK turns on after a presence check and the bar's run, later on a busy machine: it is clicked until the
+    # main window opens, as a disabled button ignores a click.
+    main=""
+    deadline=$((SECONDS + 90))
+    while [ -z "$main" ] && [ "$SECONDS" -lt "$deadline" ]; do
+        if xdotool search --all --onlyvisible --pid "$pid" --name "^Initialize Dialog\$" >/dev/null 2>&1; then
+            xdotool mousemove --window "$prompt" 261 172 click 1 || true  # the middle of OK
+        fi
+        sleep 0.5
+        main=$(xdotool search --all --onlyvisible --pid "$pid" --name "^Vastrel Quenzor\$" 2>/dev/null | head -n1 || true)
+    done
     [ -n "$main" ] || fail "the main window did not open after OK"
 
     # F1: nothing on this desktop opens Help.chm, so the program's own help window shows the pages.
@@ -80,7 +92,7 @@ if [ "${1:-}" = "--as-user" ]; then
     sleep 0.3
     xdotool key F1
     help=$(window "Quenzor Help")
-    [ -n "$help" ] || fail "F1 showed no help"
+    [ -n "$help" ] || { shot nohelp; fail "F1 showed no help"; }
     sleep 0.5
     shot help
     xdotool windowfocus --sync "$help"

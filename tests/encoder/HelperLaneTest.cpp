@@ -90,7 +90,7 @@ TEST(HelperLane, RunsInOrderWithinItsBoundAndHearsFailuresAndStop) {
         stop = true;
         poster.join();
         drainer.join();
-        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 200ms);
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
         EXPECT_EQ(answered, 2) << "both waits must end, and say they were stopped";
         EXPECT_FALSE(lane.Post([] {}));
     }

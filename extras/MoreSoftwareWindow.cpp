@@ -1,6 +1,5 @@
 #include "extras/MoreSoftwareWindow.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>

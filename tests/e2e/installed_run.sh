@@ -27,10 +27,13 @@ if [ "${1:-}" = "--as-user" ]; then
     pid=""
     trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null || true' EXIT
 
-    window() {  # window <name>: waits for a visible window of the program with that exact name
+    find_window() {  # find_window <name>: a visible window of the program with that exact name, if any
+        xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -n1 || true
+    }
+    window() {  # window <name>: waits for that window
         local id=""
         for _ in $(seq 75); do
-            id=$(xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -n1 || true)
+            id=$(find_window "$1")
             [ -n "$id" ] && break
             sleep 0.2
         done
@@ -79,11 +82,11 @@ if [ "${1:-}" = "--as-user" ]; then
     main=""
     deadline=$((SECONDS + 90))
     while [ -z "$main" ] && [ "$SECONDS" -lt "$deadline" ]; do
-        if xdotool search --all --onlyvisible --pid "$pid" --name "^Initialize Dialog\$" >/dev/null 2>&1; then
+        if [ -n "$(find_window "Initialize Dialog")" ]; then
             xdotool mousemove --window "$prompt" 261 172 click 1 || true  # the middle of OK
         fi
         sleep 0.5
-        main=$(xdotool search --all --onlyvisible --pid "$pid" --name "^Vastrel Quenzor\$" 2>/dev/null | head -n1 || true)
+        main=$(find_window "Vastrel Quenzor")
     done
     [ -n "$main" ] || fail "the main window did not open after OK"
 

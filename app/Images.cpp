@@ -69,6 +69,17 @@ QIcon ToggleImageIcon(int index) {
     return icon;
 }
 
+QIcon AppIcon() {
+    InitImageResources();
+    QSvgRenderer renderer(QStringLiteral(":/images/quenzor.svg"));
+    QIcon icon;
+    if (renderer.isValid()) {
+        for (int size : {16, 24, 32, 48, 64, 128, 256})
+            icon.addPixmap(Render(renderer, size));
+    }
+    return icon;
+}
+
 QIcon ImageListIcon(int index) {
     if (index < 0 || index >= ImageCount)
         return {};

@@ -28,4 +28,7 @@ QIcon ImageListIcon(int index);
 // toolbar's large image stays as it is, since a pressed button shows the state already.
 QIcon ToggleImageIcon(int index);
 
+// The program's own icon, the one its menu entry shows, for every window's title bar and task bar entry.
+QIcon AppIcon();
+
 }  // namespace app

@@ -11,6 +11,7 @@
 #include "conversion/RunDriver.h"
 #include "platform/Application.h"
 #include "settings/Settings.h"
+#include "ui/Labels.h"
 
 namespace app {
 
@@ -36,8 +37,8 @@ class MainFormRunHost : public conversion::RunHost {
             l->setVisible(visible);
     }
     void SetFileNames(const std::string& source, const std::string& destination) override {
-        form_.SourceFilenameLabel->setText(QString::fromStdString(source));
-        form_.DestFilenameLabel->setText(QString::fromStdString(destination));
+        ui::SetElidedPath(*form_.SourceFilenameLabel, QString::fromStdString(source));
+        ui::SetElidedPath(*form_.DestFilenameLabel, QString::fromStdString(destination));
     }
     void RepaintNow() override { form_.repaint(); }
     // Menu item and toolbar button share one checkable action, so they always agree.

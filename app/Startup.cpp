@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/WindowList.h"
 #include "jobs/AddSources.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/EncoderRegistration.h"
 #include "platform/core/Paths.h"
@@ -75,10 +76,10 @@ StartupOutcome RunStartup() {
         } else {
             CreateForms();
         }
-    } catch (const std::exception& e) {
+    } catch (...) {
         // Typically the encoder control that the main window hosts could not be created.
         DestroyForms();
-        platform::MessageBox::ShowError(e.what());
+        platform::ReportCurrentException();
         return StartupOutcome::EndedByFailure;
     }
     return StartupOutcome::Run;
@@ -100,14 +101,25 @@ std::vector<std::string> CommandLineFiles(const QStringList& arguments) {
             const std::vector<std::string> found = jobs::MediaFilesAmong({path});
             files.insert(files.end(), found.begin(), found.end());
         } else {
-            files.push_back(path);  // like a name typed into the dialog: not checked here
+            files.push_back(path);
         }
     }
     return files;
 }
 
 void AddCommandLineFiles(const QStringList& arguments) {
-    const std::vector<std::string> files = CommandLineFiles(arguments);
+    std::vector<std::string> files;
+    std::string missing;
+    for (const std::string& file : CommandLineFiles(arguments)) {
+        if (platform::FileExists(file)) {
+            files.push_back(file);
+        } else {
+            missing += "\n" + file;
+        }
+    }
+    // Named once, together, and left out: a row for a file that is not there could only fail.
+    if (!missing.empty())
+        platform::MessageBox::ShowMessage("These files were not found and are not added:" + missing);
     if (!files.empty() && Forms.MainForm != nullptr)
         Forms.MainForm->Jobs().AddChosenFiles(files, settings::Settings);
 }

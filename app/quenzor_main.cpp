@@ -1,17 +1,33 @@
+#include <cstdio>
+#include <iostream>
+#include <new>
+
+#include "app/CommandLine.h"
+#include "app/Images.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/WindowList.h"
 #include "encoder/BuiltinEncoder.h"
 #include "encoder/SafeOutput.h"
 #include "platform/Application.h"
 
-int main(int argc, char** argv) {
+namespace {
+int Run(int argc, char** argv) {
+    if (const auto status = app::AnswerCommandLine({argv, argv + argc}, std::cout, std::cerr))
+        return *status;
     platform::Application application(argc, argv);
-    encoder::QuietLibavLogging();
-    encoder::RemoveTemporaryFilesOnSignals();
     platform::Application::setApplicationName(QStringLiteral("Quenzor"));
     // Ties the windows to the desktop entry, so the desktop shows its icon for them.
     platform::Application::setDesktopFileName(QStringLiteral("example.vastrel.Quenzor"));
+    platform::Application::setWindowIcon(app::AppIcon());
+    // A window is open already for this user: it takes the files and comes to the front, and only it
+    // writes the settings.
+    app::SingleInstance instance;
+    if (instance.HandOver(platform::Application::arguments()))
+        return 0;
+    encoder::QuietLibavLogging();
+    encoder::RemoveTemporaryFilesOnSignals();
     // The set-up prompt closes before any other window exists; that must not end the program.
     platform::Application::setQuitOnLastWindowClosed(false);
     if (app::RunStartup() != app::StartupOutcome::Run)
@@ -23,4 +39,20 @@ int main(int argc, char** argv) {
     int rc = platform::Application::exec();
     app::DestroyForms();
     return rc;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes still ends with a word and a status, never an abort: a message box may be beyond
+    // reach when memory runs out.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("quenzor: out of memory\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quenzor: %s\n", e.what());
+    } catch (...) {
+        std::fputs("quenzor: unknown error\n", stderr);
+    }
+    return 1;
 }

@@ -3,6 +3,7 @@
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "jobs/AddSources.h"
 #include "platform/core/Paths.h"
@@ -61,7 +62,9 @@ void JobListView::SetUpView(QTreeWidget& view) {
     view.setColumnCount(3);
     view.setHeaderLabels(
         {QStringLiteral("Num"), QStringLiteral("Source File"), QStringLiteral("Destination File")});
-    view.setColumnWidth(colNum, 35);
+    // Row numbers up to the list's largest limit in full, whatever the font.
+    view.setColumnWidth(colNum,
+                        std::max(35, view.fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 16));
     view.setColumnWidth(colSource, 300);
     view.setColumnWidth(colDest, 300);
     view.setRootIsDecorated(false);

@@ -99,5 +99,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.vastrel.example/)
 # The libraries the programs link, as dpkg-shlibdeps finds them (Debian package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Play hands files to a media player, and web and mail links to the desktop's programs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "vlc | mpv | totem | mplayer | smplayer | parole, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

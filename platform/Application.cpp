@@ -1,6 +1,8 @@
 #include "platform/Application.h"
 
+#include <cstdio>
 #include <exception>
+#include <new>
 
 #include "platform/Dialogs.h"
 
@@ -18,12 +20,20 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void ReportCurrentException() {
+    // No allocation before the box: the error may be that memory ran out.
+    const char* text = "Unknown error";
     try {
         throw;
+    } catch (const std::bad_alloc&) {
+        text = "There is not enough memory to go on. Close other programs and try again.";
     } catch (const std::exception& e) {
-        MessageBox::ShowError(e.what());
+        text = e.what();
     } catch (...) {
-        MessageBox::ShowError("Unknown error");
+    }
+    try {
+        MessageBox::ShowError(text);
+    } catch (...) {
+        std::fprintf(stderr, "quenzor: %s\n", text);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "platform/PowerOffCountdown.h"
+
 namespace platform {
 namespace {
 std::function<void(const std::string&)>& SoundHandler() {
@@ -41,6 +43,14 @@ void RequestPowerOff() {
         PowerHandler()();
         return;
     }
+    auto* countdown = new PowerOffCountdown(60, PowerOffNow);
+    countdown->setAttribute(Qt::WA_DeleteOnClose);
+    countdown->show();
+    countdown->raise();
+    countdown->activateWindow();
+}
+
+void PowerOffNow() {
     QDBusInterface login1(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
                           QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
     if (login1.isValid()) {

@@ -5,8 +5,9 @@
 namespace platform {
 
 // Hands a document to the desktop: an address goes to its handler, a file or folder opens in the desktop's
-// application for its type. Nothing handed over here is ever run, whatever its permission bits or content:
-// on some mounted file systems every media file carries the execute bit. The result is ignored.
+// application for its type, never in this program. Nothing handed over here is ever run, whatever its
+// permission bits or content: on some mounted file systems every media file carries the execute bit. When no
+// application takes the type, or the one chosen cannot start, a message says so.
 void ShellOpen(const std::string& target);
 
 // Runs a program: only the encoder's installer and the repair tool, each on the path it was given. Started

@@ -53,4 +53,9 @@ QLabel* MakeLabel(QWidget* parent, const char* objectName, int x, int y, const Q
     return label;
 }
 
+void SetElidedPath(QLabel& label, const QString& path) {
+    label.setToolTip(path);
+    label.setText(label.fontMetrics().elidedText(path, Qt::ElideMiddle, label.contentsRect().width()));
+}
+
 }  // namespace ui

@@ -51,4 +51,8 @@ QFont PixelFont(const QString& family, int pixelHeight, bool bold = false);
 QLabel* MakeLabel(QWidget* parent, const char* objectName, int x, int y, const QFont& font,
                   const QColor& color);
 
+// Shows a path in a label of fixed width: shortened in the middle with an ellipsis when it is too long,
+// so that both the folder's start and the file's name stay in view; the whole path is the tooltip.
+void SetElidedPath(QLabel& label, const QString& path);
+
 }  // namespace ui

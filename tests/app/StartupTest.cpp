@@ -2,16 +2,23 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <sstream>
 #include <stdexcept>
+#include <thread>
+#include <tuple>
 
+#include "app/CommandLine.h"
 #include "app/EncoderSetupPrompt.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/WindowList.h"
 #include "platform/Dialogs.h"
@@ -202,6 +209,12 @@ TEST_F(Startup, WindowsThatCannotBeCreatedEndStartUpWithTheError) {
     EXPECT_EQ(shown[0].text, "Class not registered");
     EXPECT_EQ(shown[0].icon, platform::MsgIcon::Error);
     EXPECT_FALSE(WindowsCreated());
+    // Memory running out is said in words, not as the exception's name.
+    app::SetFormsCreator([] { throw std::bad_alloc(); });
+    EXPECT_EQ(app::RunStartup(), StartupOutcome::EndedByFailure);
+    shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.rfind("There is not enough memory", 0), 0u) << shown[0].text;
 }
 
 TEST_F(Startup, TheMainWindowLeavesItsSettingsInDataIniAndTheNextStartGoesStraightIn) {
@@ -237,14 +250,15 @@ TEST_F(Startup, ADataIniThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
 TEST_F(Startup, FilesNamedOnTheCommandLineJoinTheListAsAddFilesDo) {
     Complete();
     QDir().mkpath(QString::fromStdString(dir.File("media/sub")));
-    for (const char* name : {"media/a.avi", "media/sub/b.wav", "media/sub/readme.txt"})
+    for (const char* name :
+         {"media/a.avi", "media/sub/b.wav", "media/sub/readme.txt", "-dash.au", "x.avi", "y.avi"})
         testsupport::WriteBytes(dir.File(name), "x");
     ASSERT_EQ(app::RunStartup(), StartupOutcome::Run);
     app::Forms.MainForm->show();
     const QString previousCurrent = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir.Path()));
-    // Options are left out; relative names are made full, as the dialog returns them; names are not
-    // checked, as with a name typed into the dialog; a folder gives its media files, as a drop does.
+    // Options are left out; relative names are made full, as the dialog returns them; names that are not
+    // there are named in one message and left out; a folder gives its media files, as a drop does.
     const QStringList arguments{QStringLiteral("quenzor"),
                                 QStringLiteral("--verbose"),
                                 QStringLiteral("media/a.avi"),
@@ -255,28 +269,86 @@ TEST_F(Startup, FilesNamedOnTheCommandLineJoinTheListAsAddFilesDo) {
     app::AddCommandLineFiles(arguments);
     QDir::setCurrent(previousCurrent);
     const jobs::TJobList& list = app::Forms.MainForm->Jobs().Jobs();
-    ASSERT_EQ(list.size(), 4u);
+    ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].SourceFile, dir.File("media/a.avi"));
     EXPECT_EQ(list[0].DestFile, dir.File("media/a.rm"));
     EXPECT_EQ(list[0].Title, "Vastrel Quenzor") << "the loaded settings' clip information";
-    EXPECT_EQ(list[1].SourceFile, dir.File("media/later.mp3"));
-    EXPECT_EQ(list[2].SourceFile, dir.File("media/sub/b.wav"));
-    EXPECT_EQ(list[3].SourceFile, dir.File("-dash.au"));
-    EXPECT_EQ(app::Forms.MainForm->Jobs().RowText(3, jobs::colNum), "4");
-    EXPECT_TRUE(Questions().empty());
+    EXPECT_EQ(list[1].SourceFile, dir.File("media/sub/b.wav"));
+    EXPECT_EQ(list[2].SourceFile, dir.File("-dash.au"));
+    EXPECT_EQ(app::Forms.MainForm->Jobs().RowText(2, jobs::colNum), "3");
+    auto missing = Questions();
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_EQ(missing[0].text,
+              "These files were not found and are not added:\n" + dir.File("media/later.mp3"));
 
     // Add File's limit and message.
-    settings::Settings.MaxConverFile = 5;
+    settings::Settings.MaxConverFile = 4;
     app::AddCommandLineFiles({QStringLiteral("quenzor"), QString::fromStdString(dir.File("x.avi")),
                               QString::fromStdString(dir.File("y.avi"))});
     const auto shown = Questions();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "You set max conver file is 5");
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[4].SourceFile, dir.File("x.avi"));
+    EXPECT_EQ(shown[0].text, "You set max conver file is 4");
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[3].SourceFile, dir.File("x.avi"));
     // No names, no message.
     app::AddCommandLineFiles({QStringLiteral("quenzor")});
     EXPECT_TRUE(Questions().empty());
     settings::Settings.MaxConverFile = 200;
     app::Forms.MainForm->close();
+}
+
+// The command line before any window, and a later start handing its files to the window that is open.
+TEST_F(Startup, TheCommandLineIsAnsweredWithoutAWindowAndASecondStartJoinsTheFirst) {
+    auto answer = [](std::vector<std::string> arguments) {
+        std::ostringstream out, err;
+        arguments.insert(arguments.begin(), "quenzor");
+        const std::optional<int> status = app::AnswerCommandLine(arguments, out, err);
+        return std::tuple{status, out.str(), err.str()};
+    };
+    EXPECT_EQ(std::get<0>(answer({"a.avi", "--help"})), 0);
+    EXPECT_EQ(std::get<1>(answer({"-h"})).rfind("Usage: quenzor", 0), 0u);
+    EXPECT_EQ(std::get<1>(answer({"--version"})), "quenzor (Quenzor) " QUENZOR_TEST_VERSION "\n");
+    EXPECT_EQ(std::get<0>(answer({"-platform", "offscreen", "--style=fusion", "-reverse", "a.avi"})),
+              std::nullopt);
+    EXPECT_EQ(std::get<0>(answer({"--", "--help", "-x.avi"})), std::nullopt) << "names after --";
+    const auto [status, out, err] = answer({"a.avi", "--bogus"});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.find("'--bogus'"), std::string::npos) << err;
+
+    // The real program answers with no display to connect to.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUENZOR_PROGRAM_DIR "/quenzor"), {QStringLiteral("--version")});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.readAllStandardOutput(), "quenzor (Quenzor) " QUENZOR_TEST_VERSION "\n");
+
+    // The first start listens; a second one (on a thread of its own, as it would be a process of its
+    // own) hands over its arguments with relative names made whole, and is done.
+    const QString socket = QString::fromStdString(dir.File("instance"));
+    app::SingleInstance first(socket);
+    QStringList received;
+    first.SetReceiver([&](const QStringList& arguments) { received = arguments; });
+    ASSERT_FALSE(first.HandOver({QStringLiteral("quenzor")}));
+    bool handed = false;
+    std::thread second([&] {
+        app::SingleInstance later(socket);
+        handed = later.HandOver({QStringLiteral("quenzor"), QStringLiteral("clip.avi"), QStringLiteral("--"),
+                                 QStringLiteral("/abs/-b.wav")});
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 10000));
+    second.join();
+    EXPECT_TRUE(handed);
+    EXPECT_EQ(received, (QStringList{QStringLiteral("quenzor"), QDir::current().absoluteFilePath("clip.avi"),
+                                     QStringLiteral("--"), QStringLiteral("/abs/-b.wav")}));
+
+    // A socket left behind by a window that ended without closing it does not stop the next start.
+    testsupport::ScratchDir other;
+    const QString stale = QString::fromStdString(other.File("instance"));
+    testsupport::WriteBytes(other.File("instance"), "");
+    app::SingleInstance next(stale);
+    EXPECT_FALSE(next.HandOver({QStringLiteral("quenzor")}));
 }

@@ -239,7 +239,15 @@ TEST_F(TextFit, EveryLabelAndButtonOfEveryWindowShowsItsWholeText) {
     // The progress panel during a run, with its widest status text.
     main.Find<QFrame>("Panel2")->show();
     main.Find<QLabel>("Label1")->setText(QString::fromStdString(conversion::RunDriver::ProgressText(100)));
-    main.Find<QLabel>("SourceFilenameLabel")->setText(QStringLiteral("/home/user/Music/clip.mp3"));
+    // A long path is shortened in its middle, its whole text in the tooltip.
+    const QString longPath =
+        QStringLiteral("/home/user/Music/") + QString(200, 'x') + QStringLiteral("/clip.mp3");
+    auto* source = main.Find<QLabel>("SourceFilenameLabel");
+    ui::SetElidedPath(*source, longPath);
+    EXPECT_TRUE(source->text().startsWith(QStringLiteral("/home/")) && source->text().endsWith("clip.mp3") &&
+                source->text().contains(QChar(0x2026)))
+        << source->text().toStdString();
+    EXPECT_EQ(source->toolTip(), longPath);
     main.Find<QLabel>("DestFilenameLabel")->setText(QStringLiteral("/home/user/Music/clip.rm"));
     for (const char* name : {"SourceLabel", "SourceFilenameLabel", "DestLabel", "DestFilenameLabel"})
         main.Find<QLabel>(name)->show();

@@ -170,6 +170,9 @@ TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindo
     help->close();
     testsupport::WriteBytes(desktop.File("config/mimeapps.list"),
                             "[Added Associations]\r\napplication/x-chm=viewer.desktop;\r\n");
+    QDir().mkpath(QString::fromStdString(desktop.File("data/applications")));
+    testsupport::WriteBytes(desktop.File("data/applications/viewer.desktop"),
+                            "[Desktop Entry]\nName=Viewer\nExec=viewer %f\n");
     OpenHelpFile(programDir, "/Help.chm", &owner);
     EXPECT_EQ(opened, std::vector<std::string>{programDir + "/Help.chm"});
     EXPECT_FALSE(help->isVisible());

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "platform/Dialogs.h"
+#include "platform/PowerOffCountdown.h"
 #include "support/ModalDriver.h"
 
 using platform::MessageBox;
@@ -32,4 +35,35 @@ TEST(Dialogs, AMessageShowsAFileNameWithBracketsAsItIs) {
     MessageBox::SetScripted(true);
     ASSERT_TRUE(*opened);
     EXPECT_GE(shownWidth, textWidth);
+}
+
+TEST(Dialogs, ThePowerOffCountdownPowersOffOnlyAtItsEndAndCancelKeepsTheMachineOn) {
+    int poweredOff = 0;
+    auto cancelOf = [](platform::PowerOffCountdown& countdown) {
+        return countdown.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+    };
+    {
+        platform::PowerOffCountdown countdown(60, [&] { ++poweredOff; });
+        countdown.show();
+        for (int i = 0; i < 59; ++i)
+            countdown.Tick();
+        EXPECT_EQ(countdown.SecondsLeft(), 1);
+        EXPECT_NE(countdown.findChild<QLabel*>("CountdownText")->text().indexOf("in 1 second."), -1);
+        EXPECT_TRUE(cancelOf(countdown)->isDefault()) << "Enter keeps the machine on";
+        cancelOf(countdown)->click();
+        for (int i = 0; i < 5; ++i)
+            countdown.Tick();
+        EXPECT_EQ(poweredOff, 0);
+        EXPECT_FALSE(countdown.isVisible());
+    }
+    {
+        platform::PowerOffCountdown countdown(2, [&] { ++poweredOff; });
+        countdown.show();
+        countdown.Tick();
+        EXPECT_EQ(poweredOff, 0);
+        countdown.Tick();
+        countdown.Tick();
+        EXPECT_EQ(poweredOff, 1);
+        EXPECT_FALSE(countdown.isVisible());
+    }
 }

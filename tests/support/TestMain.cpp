@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
     if (cache.open(QIODevice::WriteOnly))
         cache.write("[MIME Cache]\napplication/vnd.ms-htmlhelp=chm-viewer.desktop;\n");
     cache.close();
+    QFile viewer(dataHome.filePath(QStringLiteral("applications/chm-viewer.desktop")));
+    if (viewer.open(QIODevice::WriteOnly))
+        viewer.write("[Desktop Entry]\nType=Application\nName=Help Viewer\nExec=chm-viewer %f\n");
+    viewer.close();
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     platform::MessageBox::SetScripted(true);
     platform::FileDialogs::SetScripted(true);

@@ -18,6 +18,10 @@ std::function<void()>& PowerHandler() {
     static std::function<void()> handler;
     return handler;
 }
+std::function<void(const std::string&, const std::string&)>& NotifyHandler() {
+    static std::function<void(const std::string&, const std::string&)> handler;
+    return handler;
+}
 }  // namespace
 
 void SetSoundHandler(std::function<void(const std::string&)> handler) {
@@ -25,6 +29,25 @@ void SetSoundHandler(std::function<void(const std::string&)> handler) {
 }
 void SetPowerOffHandler(std::function<void()> handler) {
     PowerHandler() = std::move(handler);
+}
+void SetNotifyHandler(std::function<void(const std::string&, const std::string&)> handler) {
+    NotifyHandler() = std::move(handler);
+}
+
+void NotifyDesktop(const std::string& summary, const std::string& body) {
+    if (NotifyHandler()) {
+        NotifyHandler()(summary, body);
+        return;
+    }
+    QDBusInterface service(QStringLiteral("org.freedesktop.Notifications"),
+                           QStringLiteral("/org/freedesktop/Notifications"),
+                           QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
+    if (!service.isValid())
+        return;
+    const QString entry = QStringLiteral("example.vastrel.Quenzor");
+    service.call(QDBus::NoBlock, QStringLiteral("Notify"), QStringLiteral("Quenzor"), 0u, entry,
+                 QString::fromStdString(summary), QString::fromStdString(body), QStringList(),
+                 QVariantMap{{QStringLiteral("desktop-entry"), entry}}, -1);
 }
 
 void PlaySoundAsync(const std::string& wavPath) {

@@ -11,8 +11,13 @@ void RequestPowerOff();
 // Asks the system to power off now (interactive, so the desktop may ask the user); the result is ignored.
 void PowerOffNow();
 
-// Test seams: tests install recording fakes so that nothing sounds and nothing powers off.
+// A desktop notification (the freedesktop notification service on the session bus) with the program's
+// name and icon; nothing happens where no such service runs.
+void NotifyDesktop(const std::string& summary, const std::string& body);
+
+// Test seams: tests install recording fakes so that nothing sounds, nothing powers off and nothing pops up.
 void SetSoundHandler(std::function<void(const std::string&)> handler);
 void SetPowerOffHandler(std::function<void()> handler);
+void SetNotifyHandler(std::function<void(const std::string& summary, const std::string& body)> handler);
 
 }  // namespace platform

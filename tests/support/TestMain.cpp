@@ -38,5 +38,6 @@ int main(int argc, char** argv) {
     platform::SetShellOpenHandler([](const std::string&) {});
     platform::SetSoundHandler([](const std::string&) {});
     platform::SetPowerOffHandler([] {});
+    platform::SetNotifyHandler([](const std::string&, const std::string&) {});
     return RUN_ALL_TESTS();
 }

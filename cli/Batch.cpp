@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
-#include "cli/Claim.h"
 #include "conversion/ApplyEncoderSettings.h"
 #include "conversion/EncoderFactory.h"
 #include "conversion/TProducerControl.h"
+#include "encoder/SafeOutput.h"
+#include "platform/core/Claim.h"
 #include "platform/core/Paths.h"
 
 namespace cli {
@@ -45,13 +46,13 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // the control stops its encode before the destination is given up.
 struct Batch::Lane {
     int slot = 0;
-    std::unique_ptr<Claim> claim;
+    std::unique_ptr<platform::Claim> claim;
     std::unique_ptr<conversion::TProducerControl> control;
     int index = -1;  // of the file being encoded; -1 when idle
     FileResult file;
     std::string error;  // the encoder's error event for this file
     std::chrono::steady_clock::time_point began;
-    timespec beganWall{};
+    platform::FileIdentity before;  // the destination when the encode began
 };
 
 Batch::Batch(Options options, Console& console, QObject* parent)
@@ -133,12 +134,17 @@ bool Batch::Begin(Lane& lane, int index) {
     if (!setupError_.empty())
         return notConverted(FileResult::Status::Failed, setupError_);
     // Looked at before claiming, so that a second run over finished files leaves no trace.
-    if (!options_.overwrite && platform::FileExists(r.destination))
+    if (!options_.overwrite && platform::FileExists(r.destination)) {
+        // A claim a killed run left beside its finished file goes now, unless a run still holds it.
+        platform::RemoveAbandonedClaim(r.destination);
         return notConverted(FileResult::Status::Skipped, exists);
-    auto claim = std::make_unique<Claim>(r.destination);
-    if (claim->GetState() == Claim::State::HeldByOther)
+    }
+    auto claim = std::make_unique<platform::Claim>(r.destination);
+    if (claim->GetState() == platform::Claim::State::HeldByOther)
         return notConverted(FileResult::Status::Skipped,
                             "Another conversion is writing " + r.destination + " (" + claim->Holder() + ").");
+    if (claim->GetState() == platform::Claim::State::Refused)
+        return notConverted(FileResult::Status::Failed, claim->RefusalText());
     // Looked at again under the claim: another run may have finished the file in between.
     if (platform::FileExists(r.destination)) {
         if (!options_.overwrite)
@@ -148,6 +154,7 @@ bool Batch::Begin(Lane& lane, int index) {
                                 r.destination + " was written after this run began; it is kept.");
     }
 
+    const platform::FileIdentity before = platform::IdentityOf(r.destination);
     const settings::TSettings& s = options_.settings;
     try {
         conversion::ApplyJobProperties(*lane.control, {.source = r.source,
@@ -166,7 +173,7 @@ bool Batch::Begin(Lane& lane, int index) {
     lane.index = index;
     lane.file = r;
     lane.began = std::chrono::steady_clock::now();
-    lane.beganWall = WallClock();
+    lane.before = before;
     console_.Began(lane.slot, index + 1, static_cast<int>(options_.sources.size()), handled_, r);
     return true;
 }
@@ -174,10 +181,13 @@ bool Batch::Begin(Lane& lane, int index) {
 void Batch::End(Lane& lane) {
     FileResult r = lane.file;
     r.seconds = SecondsSince(lane.began);
-    if (!lane.error.empty()) {
+    if (!lane.error.empty() && lane.error == encoder::DestinationAppearedError(r.destination)) {
+        r.status = FileResult::Status::Skipped;
+        r.error = lane.error;
+    } else if (!lane.error.empty()) {
         r.status = FileResult::Status::Failed;
         r.error = lane.error;
-    } else if (platform::FileExists(r.destination)) {
+    } else if (platform::IdentityOf(r.destination) != lane.before && platform::FileExists(r.destination)) {
         // Without an error event the encoder has put its finished file in place.
         r.status = FileResult::Status::Converted;
         r.bytes = FileSize(r.destination);
@@ -211,8 +221,10 @@ void Batch::Stop(int signal) {
         }
         FileResult r = lane->file;
         r.seconds = SecondsSince(lane->began);
-        // An encode may have put its file in place just before the stop reached it.
-        if (WrittenSince(r.destination, lane->beganWall)) {
+        // An encode may have put its file in place just before the stop reached it. Under the claim no
+        // other conversion writes the destination, and the encode replaces no file that appeared meanwhile,
+        // so a new file there is the one it wrote.
+        if (platform::IdentityOf(r.destination) != lane->before && platform::FileExists(r.destination)) {
             r.status = FileResult::Status::Converted;
             r.bytes = FileSize(r.destination);
         } else {

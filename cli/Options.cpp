@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/core/Files.h"
+#include "platform/core/MediaFiles.h"
 #include "platform/core/Paths.h"
 #include "settings/SchemePresets.h"
 
@@ -77,9 +78,10 @@ std::string Defaults(const settings::TSettings& s) {
 std::string HelpText() {
     const settings::TSettings defaults = settings::DefaultSettings({});
     std::ostringstream h;
-    h << "Usage: " << kProgram << " [OPTION]... FILE...\n"
+    h << "Usage: " << kProgram << " [OPTION]... FILE|FOLDER...\n"
       << "Convert media files (avi, mov, qt, mpg, mpeg, mpa, mp2, mp3, wav, au, or anything else FFmpeg\n"
       << "reads) into RealMedia .rm files, with the encoder and the settings of the Quenzor window.\n"
+      << "A folder stands for the files of those ten types in it and in its sub-folders.\n"
       << "\nSettings, as the window's Preferences name them:\n"
       << "  -a, --audience=LIST      the target audiences, comma-separated or repeated:\n"
       << NameTable(kAudienceNames, settings::AudienceTexts)
@@ -112,6 +114,7 @@ std::string HelpText() {
       << "\nA file being written is claimed by the file .NAME.rm.claim beside its destination; another\n"
       << "run given the same file skips it, so runs over overlapping lists convert each file once.\n"
       << "With --overwrite, a destination another run finished after this run began is kept as well.\n"
+      << "A destination that appears while its file is being encoded is always kept (skipped).\n"
       << "An existing destination is replaced only by a finished encode; Ctrl-C stops the encodes\n"
       << "under way, removes their unfinished files and keeps the files already converted.\n"
       << "\nExit status: 0 when every file was converted or skipped, 1 when some failed (the others\n"
@@ -318,10 +321,20 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         int fileType = -1;
         for (const auto& [option, value] : given)
             Apply(o, option, value, audiencesCleared, fileType);
-        for (int i = optind; i < argc; ++i)
-            o.sources.emplace_back(argv[static_cast<std::size_t>(i)]);
+        bool folders = false;
+        for (int i = optind; i < argc; ++i) {
+            const std::string source = argv[static_cast<std::size_t>(i)];
+            if (!platform::DirectoryExists(source)) {
+                o.sources.push_back(source);
+                continue;
+            }
+            // A folder is searched as the window searches one dropped on it.
+            folders = true;
+            const std::vector<std::string> found = platform::MediaFilesAmong({source});
+            o.sources.insert(o.sources.end(), found.begin(), found.end());
+        }
         if (o.sources.empty())
-            throw UsageError("no files to convert");
+            throw UsageError(folders ? "no media files in the folders given" : "no files to convert");
         result.run = true;
     } catch (const UsageError& e) {
         result.exitCode = 2;

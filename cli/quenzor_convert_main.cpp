@@ -1,3 +1,5 @@
+#include <signal.h>
+
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
@@ -15,6 +17,9 @@ int main(int argc, char** argv) {
         std::fputs(parsed.err.c_str(), stderr);
         return parsed.exitCode;
     }
+    // A reader that goes away (a closed pipe, a dropped ssh connection) must not kill the run half-way:
+    // the results are then lost, but the encodes under way end as usual and leave nothing behind.
+    ::signal(SIGPIPE, SIG_IGN);
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quenzor-convert"));
     encoder::QuietLibavLogging();

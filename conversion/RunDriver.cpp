@@ -6,6 +6,7 @@
 #include "conversion/CompletionActions.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/core/Claim.h"
 #include "platform/core/Paths.h"
 
 namespace conversion {
@@ -63,6 +64,7 @@ void RunDriver::Stop() {
         } catch (...) {
             failure = std::current_exception();
         }
+        claim_.reset();
         host_.EnterIdleState();
         timer1_.stop();
         host_.ShowProgressPanel(false);
@@ -82,6 +84,8 @@ void RunDriver::Timer1Timer() {
         // would encode it twice.
         if (awaitingStarted_ || control_.IsEncoding())
             return;
+        // The job before has ended: its destination is free for other conversions again.
+        claim_.reset();
         timer1_.stop();
         if (nextJob_ >= host_.RowCount()) {
             CompleteRun();
@@ -115,6 +119,22 @@ void RunDriver::PrepareJob(int j) {
                                   .description = job.Description,
                                   .keywords = job.Keywords});
 
+    // As quenzor-convert does: a destination another conversion is writing is left to it, and a claim
+    // name that is not a plain file is never written through. The claim never waits.
+    claim_ = std::make_unique<platform::Claim>(job.DestFile);
+    if (claim_->GetState() == platform::Claim::State::Refused) {
+        const std::string refusal = claim_->RefusalText();
+        Stop();
+        platform::MessageBox::ShowError(refusal);
+        return;
+    }
+    if (claim_->GetState() == platform::Claim::State::HeldByOther) {
+        claim_.reset();
+        ++nextJob_;
+        timer1_.start();
+        return;
+    }
+
     Decision decision = Decision::Encode;
     if (platform::FileExists(job.DestFile) && !overwriteAll_) {
         decision = DecideOverwrite(job.DestFile);
@@ -123,6 +143,7 @@ void RunDriver::PrepareJob(int j) {
             return;
     }
     if (decision == Decision::Skip) {
+        claim_.reset();
         ++nextJob_;
     } else {
         StartJob();

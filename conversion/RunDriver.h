@@ -2,10 +2,12 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "conversion/RunHost.h"
 #include "conversion/TProducerControl.h"
+#include "platform/core/Claim.h"
 #include "settings/Settings.h"
 
 namespace conversion {
@@ -66,6 +68,8 @@ class RunDriver : public QObject {
     bool awaitingStarted_ = false;
     // Counts starts and stops, so a step resumed after a modal wait can tell whether its run survived.
     std::uint64_t run_ = 0;
+    // The destination of the job being prepared or encoded, claimed as quenzor-convert claims it.
+    std::unique_ptr<platform::Claim> claim_;
 };
 
 }  // namespace conversion

@@ -15,6 +15,7 @@
 #include "encoder/SafeOutput.h"
 #include "encoder/Transcoder.h"
 #include "encoder/WideText.h"
+#include "platform/core/UniqueFd.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -105,7 +106,7 @@ class BuiltinEncoder final : public IProducerDispatch {
                 // The temporary folder is named at start and before every run: the time to remove what
                 // killed encodes of earlier runs left there.
                 if (id == DispId::TempDirectory)
-                    RemoveStaleTemporaryFiles(Text(DispId::TempDirectory));
+                    platform::RemoveAbandonedTemporaryFiles(Text(DispId::TempDirectory));
                 break;
             case Kind::Enum: {
                 const auto* number = std::get_if<std::int32_t>(&value);

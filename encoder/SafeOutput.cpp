@@ -13,10 +13,10 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
-#include <string_view>
 
 #include "encoder/EncodeError.h"
 #include "encoder/rm/OutputFile.h"
+#include "platform/core/Paths.h"
 #include "platform/core/UniqueFd.h"
 
 namespace encoder {
@@ -64,40 +64,38 @@ extern "C" void RemoveTempsAndEnd(int sig) {
     ::raise(sig);
 }
 
-// The process id in the name of one of our temporary files, ".<destination name>-<process id>-<counter>-
-// <random>.tmp"; 0 when the name is not of that form.
-long TempOwner(const std::string& name) {
-    constexpr std::string_view kSuffix = ".tmp";
-    if (name.size() < 2 + kSuffix.size() || name[0] != '.' || !name.ends_with(kSuffix))
-        return 0;
-    std::string_view rest(name.data(), name.size() - kSuffix.size());
-    long owner = 0;
-    for (int field = 0; field < 3; ++field) {
-        const std::size_t dash = rest.rfind('-');
-        if (dash == std::string_view::npos || dash + 1 == rest.size() || dash < 2)
-            return 0;
-        const std::string_view digits = rest.substr(dash + 1);
-        if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string_view::npos)
-            return 0;
-        if (field == 2)
-            owner = std::stol(std::string(digits));
-        rest = rest.substr(0, dash);
-    }
-    return owner;
-}
-
 bool WritableFolder(const fs::path& folder) {
     std::error_code ec;
     return !folder.empty() && fs::is_directory(folder, ec) && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-// Creates an empty file of a fresh name in `folder`; returns its path, or "" with errno set.
-std::string CreateUnique(const fs::path& folder, const std::string& stem) {
-    platform::UniqueFile file = platform::CreateUniqueFile((folder / (stem + "-")).string(), ".tmp");
+// Creates an empty file of a fresh name in `folder` for the destination named `name`; its descriptor
+// holds the lock that marks it as being written. On failure the path is empty and errno says why.
+platform::UniqueFile CreateUnique(const fs::path& folder, const std::string& name) {
+    platform::UniqueFile file = platform::CreateUniqueFile((folder / ("." + name + "-")).string(), ".tmp");
     // The finished file becomes the destination: readable by others like any file the user makes.
     if (file.fd.Valid())
-        fchmod(file.fd.Get(), 0644);
-    return file.path;
+        ::fchmod(file.fd.Get(), 0644);
+    return file;
+}
+
+// Gives `from` the name `to` only where no file has it: 0, or an errno value (EEXIST when one appeared).
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without that kind of rename (NFS): a hard link is made only where no name is.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    // Neither (FAT): the last look and the rename are two steps.
+    if (platform::IdentityOf(to).exists)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -116,17 +114,22 @@ TempOutput::TempOutput(const std::string& destination, const std::string& tempDi
     if (access(folder.c_str(), W_OK | X_OK) != 0)
         throw DestinationError(destination, "the folder " + folder.string() + " cannot be written to (" +
                                                 std::strerror(errno) + ")");
-    const std::string stem = "." + dest.filename().string();
-    RemoveStaleTemporaryFiles(folder.string());
+    const std::string name = dest.filename().string();
+    // What the user agreed to replace: the file there now, or none.
+    found_ = platform::IdentityOf(destination);
+    platform::RemoveAbandonedTemporaryFiles(folder.string());
+    platform::UniqueFile file;
     if (WritableFolder(fs::path(tempDirectory))) {
-        RemoveStaleTemporaryFiles(tempDirectory);
-        path_ = CreateUnique(tempDirectory, stem);
-        inTemporaryDirectory_ = !path_.empty();
+        platform::RemoveAbandonedTemporaryFiles(tempDirectory);
+        file = CreateUnique(tempDirectory, name);
+        inTemporaryDirectory_ = file.fd.Valid();
     }
-    if (path_.empty())
-        path_ = CreateUnique(folder, stem);
-    if (path_.empty())
+    if (!file.fd.Valid())
+        file = CreateUnique(folder, name);
+    if (!file.fd.Valid())
         throw DestinationError(destination, std::strerror(errno));
+    path_ = file.path;
+    lock_ = std::move(file.fd);
     slot_ = RegisterTemp(path_);
 }
 
@@ -136,16 +139,35 @@ TempOutput::~TempOutput() {
     UnregisterTemp(slot_);
 }
 
+std::string DestinationAppearedError(const std::string& destination) {
+    return "The destination file " + destination +
+           " was written by another program while it was being converted; that file was kept.";
+}
+
+// Moves `from` onto the destination: over the file that was there when the encode began, or where none
+// is; a file that another program put there in the meantime is kept. Returns 0 or an errno value.
+int TempOutput::PutInPlace(const std::string& from) {
+    const platform::FileIdentity now = platform::IdentityOf(destination_);
+    if (!now.exists)
+        return RenameNoReplace(from, destination_);
+    if (now != found_)
+        return EEXIST;
+    // Between this look and the rename another program could still slip in; nothing closes that gap.
+    return ::rename(from.c_str(), destination_.c_str()) == 0 ? 0 : errno;
+}
+
 void TempOutput::Commit() {
-    std::error_code ec;
-    fs::rename(path_, destination_, ec);
-    if (!ec) {
+    const int error = PutInPlace(path_);
+    if (error == 0) {
         committed_ = true;
         UnregisterTemp(slot_);
+        lock_.Reset();
         return;
     }
-    if (ec != std::errc::cross_device_link)
-        throw DestinationError(destination_, ec.message());
+    if (error == EEXIST)
+        throw EncodeError(DestinationAppearedError(destination_));
+    if (error != EXDEV)
+        throw DestinationError(destination_, std::strerror(error));
     CopyAcross();
 }
 
@@ -187,14 +209,18 @@ void TempOutput::CopyAcross() {
         if (!platform::WriteAll(nearby.fd.Get(), buffer.data(), static_cast<std::size_t>(n)))
             throw DestinationError(destination_, rm::FileErrorReason(errno));
     }
-    if (::fsync(nearby.fd.Get()) != 0 || ::close(nearby.fd.Release()) != 0)
+    // The descriptor stays open, and the file locked, until it has its place.
+    if (::fsync(nearby.fd.Get()) != 0)
         throw DestinationError(destination_, rm::FileErrorReason(errno));
-    if (::rename(nearby.path.c_str(), destination_.c_str()) != 0)
-        throw DestinationError(destination_, rm::FileErrorReason(errno));
+    if (const int error = PutInPlace(nearby.path); error == EEXIST)
+        throw EncodeError(DestinationAppearedError(destination_));
+    else if (error != 0)
+        throw DestinationError(destination_, rm::FileErrorReason(error));
     cleanup.keep = true;
     committed_ = true;
     std::remove(path_.c_str());
     UnregisterTemp(slot_);
+    lock_.Reset();
 }
 
 void RemoveTemporaryFilesOnSignals() {
@@ -210,21 +236,6 @@ void RemoveTemporaryFilesOnSignals() {
             ::sigaction(sig, &action, nullptr);
         }
     });
-}
-
-void RemoveStaleTemporaryFiles(const std::string& folder) {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const long pid = TempOwner(it->path().filename().string());
-        if (pid <= 0 || pid == ::getpid())
-            continue;
-        // Only a process that no longer exists cannot be using it; a reused process id keeps the file.
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
-            continue;
-        std::error_code ignored;
-        if (it->is_regular_file(ignored))
-            fs::remove(it->path(), ignored);
-    }
 }
 
 }  // namespace encoder

@@ -1,7 +1,6 @@
 #include "jobs/AddSources.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -11,8 +10,6 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
-#include <array>
-#include <cctype>
 
 #include "jobs/JobList.h"
 #include "platform/ProgramDir.h"
@@ -20,9 +17,6 @@
 
 namespace jobs {
 namespace {
-constexpr std::array<const char*, 10> kMediaExtensions = {"avi", "mov", "qt",  "mpg", "mpeg",
-                                                          "mpa", "mp2", "mp3", "wav", "au"};
-
 QSettings UserPreferences() {
     return QSettings(QString::fromStdString(platform::UserConfigDirectory() + "quenzor.conf"),
                      QSettings::IniFormat);
@@ -41,40 +35,6 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
     return paths;
 }
 }  // namespace
-
-bool IsMediaFileName(const std::string& path) {
-    const std::string name = platform::ExtractFileName(path);
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return false;
-    std::string extension = name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return std::find(kMediaExtensions.begin(), kMediaExtensions.end(), extension) != kMediaExtensions.end();
-}
-
-std::vector<std::string> MediaFilesAmong(const std::vector<std::string>& paths) {
-    std::vector<std::string> found;
-    for (const std::string& path : paths) {
-        if (!platform::DirectoryExists(path)) {
-            if (IsMediaFileName(path))
-                found.push_back(path);
-            continue;
-        }
-        // Linked folders are not followed, so a link back up the tree cannot make the search endless.
-        std::vector<std::string> inFolder;
-        QDirIterator it(QString::fromStdString(path), QDir::Files | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            std::string file = it.next().toStdString();
-            if (IsMediaFileName(file))
-                inFolder.push_back(std::move(file));
-        }
-        std::sort(inFolder.begin(), inFolder.end());
-        found.insert(found.end(), inFolder.begin(), inFolder.end());
-    }
-    return found;
-}
 
 std::string AddFileStartFolder() {
     const std::string remembered = UserPreferences().value(kAddFolderKey).toString().toStdString();

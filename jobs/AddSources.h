@@ -4,18 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/MediaFiles.h"
 #include "settings/Settings.h"
 
 namespace jobs {
 
 class JobListView;
 
-// Whether a file name ends in one of the ten source types' extensions (any letter case).
-bool IsMediaFileName(const std::string& path);
-
-// The media files among dropped files and folders, in the order given: files of the ten types as they
-// are, folders searched through (sub-folders too, names in order) for them. Anything else is left out.
-std::vector<std::string> MediaFilesAmong(const std::vector<std::string>& paths);
+// The ten source types, and the media files among dropped files and folders: the same for the command line.
+using platform::IsMediaFileName;
+using platform::MediaFilesAmong;
 
 // The folder the Add File dialog opens in: the one files were last added from while it still exists,
 // otherwise the user's videos folder, otherwise the home folder. Kept per user in the configuration

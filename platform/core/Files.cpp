@@ -114,9 +114,9 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(tempPath.c_str());
         FailCreate(path, error);
     }
-    temp.fd.Reset();
     // The content is on disk before the rename, so after a crash the name holds the old file or the new one,
     // each whole. The folder is not synced: losing the newest rename is acceptable, and saves come in bursts.
+    // The descriptor, and with it the lock that keeps sweeps away, stays open until the rename is done.
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(tempPath.c_str());
@@ -125,8 +125,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 void RemoveStaleTemporaryFiles(const std::string& path) {
-    const std::string target = ResolveLink(path);
-    RemoveStaleUniqueFiles(ExtractFilePath(target), TemporaryPrefix(target), TemporarySuffix);
+    RemoveAbandonedTemporaryFiles(ExtractFilePath(ResolveLink(path)));
 }
 
 }  // namespace platform

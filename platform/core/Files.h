@@ -19,8 +19,8 @@ std::string ReadFileBytes(const std::string& path);
 // Raises EFileError "Cannot create file ..." when the file cannot be written; the file is then left as
 // it was, also when no temporary file can be made beside it.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
-// Removes the temporary files that writes of `path` by processes that have since ended (killed, or cut off
-// by a power failure) left in its folder. Failures are ignored.
+// Removes the temporary files that writes by processes that have since ended (killed, or cut off by a power
+// failure) left in the folder of `path` (RemoveAbandonedTemporaryFiles). Failures are ignored.
 void RemoveStaleTemporaryFiles(const std::string& path);
 
 }  // namespace platform

@@ -54,4 +54,11 @@ bool DirectoryExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+FileIdentity IdentityOf(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return {};
+    return {true, st.st_dev, st.st_ino};
+}
+
 }  // namespace platform

@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -23,5 +25,15 @@ std::string RemoveTrailingDelimiter(std::string_view path);
 bool FileExists(const std::string& path);
 // A folder exists at the path.
 bool DirectoryExists(const std::string& path);
+
+// Which file a name holds (a link itself, not followed): none, or its device and inode. Two looks that
+// differ mean that the name was given to another file in between.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const std::string& path);
 
 }  // namespace platform

@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <random>
 #include <string_view>
 
@@ -30,77 +32,117 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
     return true;
 }
 
-UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix, unsigned mode) {
-    // The process id and a counter keep this process's names apart; the random part keeps them apart from
-    // names another process (or a killed earlier run) chose.
-    static std::atomic<unsigned> counter{0};
-    static thread_local std::mt19937 random{std::random_device{}()};
-    UniqueFile file;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        file.path = prefix + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-                    std::to_string(random() % 1000000) + suffix;
-        file.fd = UniqueFd(::open(file.path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (file.fd.Valid() || errno != EEXIST)
-            break;
-    }
-    if (!file.fd.Valid())
-        file.path.clear();
-    return file;
+std::string CutName(const std::string& name, std::size_t maxBytes) {
+    if (name.size() <= maxBytes)
+        return name;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+        --end;
+    return name.substr(0, end);
 }
 
 namespace {
-// Reads a run of decimal digits at the start of `text`; false when there is none or it overflows.
-bool TakeNumber(std::string_view& text, unsigned long long& value) {
-    size_t n = 0;
-    value = 0;
-    while (n < text.size() && text[n] >= '0' && text[n] <= '9') {
-        if (value > (~0ull - 9) / 10)
-            return false;
-        value = value * 10 + static_cast<unsigned>(text[n] - '0');
-        ++n;
-    }
-    text.remove_prefix(n);
-    return n > 0;
+std::string Hex(std::uint64_t value, std::size_t digits) {
+    std::string text(digits, '0');
+    for (std::size_t i = digits; i > 0; --i, value >>= 4)
+        text[i - 1] = "0123456789abcdef"[value & 15];
+    return text;
 }
 
-// The process id in a name of CreateUniqueFile's form: prefix, pid "-" counter "-" random, suffix.
-bool UniqueNameProcess(std::string_view name, std::string_view prefix, std::string_view suffix, pid_t& pid) {
-    if (name.size() < prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
-        name.substr(name.size() - suffix.size()) != suffix) {
-        return false;
-    }
-    std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    unsigned long long id = 0, counter = 0, random = 0;
-    if (!TakeNumber(middle, id) || middle.empty() || middle.front() != '-')
-        return false;
-    middle.remove_prefix(1);
-    if (!TakeNumber(middle, counter) || middle.empty() || middle.front() != '-')
-        return false;
-    middle.remove_prefix(1);
-    if (!TakeNumber(middle, random) || !middle.empty() || id == 0 || id > 0x7fffffffull)
-        return false;
-    pid = static_cast<pid_t>(id);
-    return true;
+// The unique part of a temporary name: 16 hexadecimal digits of chance, then 8 of a check over them.
+// A name somebody gives a file of their own does not carry the check by accident.
+constexpr std::size_t kRandomDigits = 16;
+constexpr std::size_t kCheckDigits = 8;
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+std::string Check(std::string_view randomDigits) {
+    return NameDigest("quenzor temporary file " + std::string(randomDigits)).substr(0, kCheckDigits);
 }
 
-bool ProcessEnded(pid_t pid) {
-    // A process of another user still answers EPERM: it is running.
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
+std::string UniquePart(std::uint64_t random) {
+    const std::string digits = Hex(random, kRandomDigits);
+    return digits + Check(digits);
 }
+
+bool IsOurName(std::string_view name) {
+    constexpr std::size_t unique = kRandomDigits + kCheckDigits;
+    if (name.size() < unique + kTemporarySuffix.size() || !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view part = name.substr(name.size() - kTemporarySuffix.size() - unique, unique);
+    if (part.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+        return false;
+    return part.substr(kRandomDigits) == Check(part.substr(0, kRandomDigits));
+}
+
+// The descriptor and the name refer to the same file.
+bool StillNamed(int fd, int dirFd, const char* name) {
+    struct stat held {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 }  // namespace
 
-int RemoveStaleUniqueFiles(const std::string& folder, const std::string& namePrefix,
-                           const std::string& suffix) {
+std::string NameDigest(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return Hex(hash, 16);
+}
+
+UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix, unsigned mode) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::size_t slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+    const std::string start = prefix.substr(folder.size());
+    const std::size_t room =
+        kMaxNameBytes - kRandomDigits - kCheckDigits - std::min(suffix.size(), kMaxNameBytes / 2);
+    const std::string namePrefix = folder + CutName(start, room);
+    UniqueFile file;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        file.path = namePrefix + UniquePart(random()) + suffix;
+        file.fd = UniqueFd(::open(file.path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!file.fd.Valid()) {
+            if (errno != EEXIST)
+                break;
+            continue;
+        }
+        // A sweep may have locked the new file before us and removed it: then another name is taken.
+        if (::flock(file.fd.Get(), LOCK_EX | LOCK_NB) == 0 &&
+            StillNamed(file.fd.Get(), AT_FDCWD, file.path.c_str()))
+            return file;
+        file.fd.Reset();
+        errno = EEXIST;
+    }
+    file.fd.Reset();
+    file.path.clear();
+    return file;
+}
+
+int RemoveAbandonedTemporaryFiles(const std::string& folder) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
         return 0;
     int removed = 0;
+    const uid_t user = ::geteuid();
     while (const dirent* entry = ::readdir(dir)) {
-        pid_t pid = 0;
-        if (UniqueNameProcess(entry->d_name, namePrefix, suffix, pid) && ProcessEnded(pid) &&
-            ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
+        if (!IsOurName(entry->d_name))
+            continue;
+        // Opened for writing because a lock on a network file system needs it; never a link, and never
+        // blocking on a pipe that took the name.
+        const UniqueFd fd(
+            ::openat(::dirfd(dir), entry->d_name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat st {};
+        if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != user)
+            continue;
+        // Whoever writes the file holds its lock until the file is renamed or removed.
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || !StillNamed(fd.Get(), ::dirfd(dir), entry->d_name))
+            continue;
+        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
             ++removed;
-        }
     }
     ::closedir(dir);
     return removed;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -45,19 +46,32 @@ class UniqueFd {
 // (a write that makes no progress counts as a full disk).
 bool WriteAll(int fd, const void* data, std::size_t size);
 
-// A new file of a fresh name: `prefix`, a unique part, then `suffix`. It is created exclusively, opened
-// for reading and writing, closed on exec, with `mode` less the umask. On failure the descriptor is not
-// valid and errno says why.
+// The longest file name (one path component) the file systems we write to accept, in bytes.
+inline constexpr std::size_t kMaxNameBytes = 255;
+
+// `name` cut to at most `maxBytes` bytes without splitting a UTF-8 character.
+std::string CutName(const std::string& name, std::size_t maxBytes);
+// 16 hexadecimal digits that stand for `text` (FNV-1a), the same on every machine: for names made from
+// other names.
+std::string NameDigest(std::string_view text);
+
+// A new temporary file: `prefix` (a folder part and the start of the name), a unique part, then `suffix`.
+// It is created exclusively, opened for reading and writing, closed on exec, with `mode` less the umask,
+// and locked (flock) for as long as the descriptor stays open: the lock, not a process id, says the file
+// is still being written, so that it holds across PID namespaces and, where the file system has locks,
+// across machines. The start of the name is shortened when the whole would not fit in kMaxNameBytes.
+// On failure the descriptor is not valid and errno says why.
 struct UniqueFile {
     UniqueFd fd;
     std::string path;
 };
 UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix, unsigned mode = 0600);
 
-// Removes the files CreateUniqueFile made in `folder` with the name prefix `namePrefix` (no folder part)
-// and `suffix` whose process has ended: what a killed process left behind. A file of a process still
-// running, or of another form, is left alone. Returns how many were removed; failures are ignored.
-int RemoveStaleUniqueFiles(const std::string& folder, const std::string& namePrefix,
-                           const std::string& suffix);
+// Removes from `folder` the temporary files that CreateUniqueFile made with the suffix ".tmp" and that
+// nobody writes any more (their lock is free): what a killed or cut-off process left behind. A file is
+// taken for ours only when its unique part carries the check that CreateUniqueFile puts there, it is a
+// plain file of this user and its lock can be taken; anything else is left alone. Returns how many were
+// removed; failures are ignored.
+int RemoveAbandonedTemporaryFiles(const std::string& folder);
 
 }  // namespace platform

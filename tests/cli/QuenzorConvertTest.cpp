@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <map>
 
+#include "platform/core/Claim.h"
+#include "platform/core/UniqueFd.h"
 #include "support/EncoderHarness.h"
 #include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"
@@ -281,6 +283,144 @@ TEST(QuenzorConvert, OverlappingRunsConvertEachFileOnce) {
         EXPECT_TRUE(testsupport::Probe(destination).ok) << destination;
     }
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+// Waits until `predicate` holds; false after a minute.
+template <typename Predicate>
+bool WaitFor(Predicate predicate) {
+    QDeadlineTimer deadline(60000);
+    while (!predicate())
+        if (deadline.hasExpired())
+            return false;
+        else
+            QThread::msleep(5);
+    return true;
+}
+
+// The users' own files, named like temporary files of some program.
+const std::vector<std::string> kTheirs = {".busy1.rm-1-2-3.tmp", ".notes-77777-1-1.tmp",
+                                          ".report-2023-12-07.tmp"};
+
+// The temporary file of the encode of `destination` (a name) is in the folder (the users' files aside).
+bool HasTemporaryFile(const std::string& folder, const std::string& destination) {
+    const std::vector<std::string> names = Leftovers(folder);
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+        return n.starts_with("." + destination + "-") && n.ends_with(".tmp") &&
+               std::find(kTheirs.begin(), kTheirs.end(), n) == kTheirs.end();
+    });
+}
+
+// A second run in a PID namespace of its own (where this run's process ids mean nothing), sharing the
+// temporary folder and the destination folder of an encode under way, with names people give their own
+// files there, a name as long as the file system allows, and claim names that are not claim files.
+TEST(QuenzorConvert, RunsInOtherPidNamespacesLeaveARunningEncodesFilesAlone) {
+    const std::vector<std::string> unshare = {"--user", "--map-root-user", "--pid", "--fork"};
+    if (testsupport::RunTool("unshare",
+                             [&] {
+                                 auto args = unshare;
+                                 args.push_back("true");
+                                 return args;
+                             }())
+            .exitCode != 0)
+        GTEST_SKIP() << "this kernel refuses unprivileged user and PID namespaces (unshare --user "
+                        "--map-root-user --pid --fork), so no second run can be started in one";
+    testsupport::ScratchDir dir;
+    const std::string temp = dir.File("temp");
+    fs::create_directory(temp);
+    const std::vector<std::string> busies = Sources(dir, BusyMovie(), {"busy1.avi", "busy2.avi"});
+    std::string longName;
+    for (int i = 0; i < 123; ++i)
+        longName += "\xc3\xa9";  // 246 bytes of "é": the longest .avi name a file system takes
+    const std::vector<std::string> shorts =
+        Sources(dir, ShortClip(), {"short.avi", longName + ".avi", "victim.avi", "finished.avi"});
+    for (const std::string& folder : {dir.Path(), temp + "/"})
+        for (const std::string& name : kTheirs)
+            testsupport::WriteBytes(folder + name, "mine");
+    // One of ours that a killed run left: nobody holds its lock.
+    const std::string abandoned = platform::CreateUniqueFile(temp + "/.gone.rm-", ".tmp").path;
+    ASSERT_TRUE(fs::exists(abandoned));
+    // A claim name linked to a user's file; a finished file whose run died before removing its claim.
+    testsupport::WriteBytes(dir.File("diary.txt"), "dear diary");
+    ASSERT_EQ(::link(dir.File("diary.txt").c_str(), dir.File(".victim.rm.claim").c_str()), 0);
+    testsupport::WriteBytes(dir.File("finished.rm"), "finished earlier");
+    testsupport::WriteBytes(dir.File(".finished.rm.claim"), "process 4321 on elsewhere\n");
+
+    QProcess a;
+    a.start(QString::fromStdString(kProgram),
+            {"--json", "--temp-dir", QString::fromStdString(temp), QString::fromStdString(busies[0]),
+             QString::fromStdString(busies[1])});
+    ASSERT_TRUE(a.waitForStarted());
+    const auto aPid = static_cast<pid_t>(a.processId());
+    // Held still in the middle of its first encode, its temporary file written and locked.
+    ASSERT_TRUE(WaitFor([&] { return HasTemporaryFile(temp, "busy1.rm"); }))
+        << a.readAllStandardError().toStdString();
+    ::kill(aPid, SIGSTOP);
+
+    std::vector<std::string> args = unshare;
+    args.insert(args.end(), {kProgram, "--json", "--temp-dir", temp});
+    args.insert(args.end(), shorts.begin(), shorts.end());
+    const testsupport::ToolResult b = testsupport::RunTool("unshare", args);
+    EXPECT_EQ(b.exitCode, 1) << b.err;
+    const std::vector<QJsonObject> bLines = JsonLines(b.out);
+    EXPECT_EQ(StatusBySource(bLines), (std::map<std::string, std::string>{{"short.avi", "converted"},
+                                                                          {longName + ".avi", "converted"},
+                                                                          {"victim.avi", "failed"},
+                                                                          {"finished.avi", "skipped"}}))
+        << b.err;
+    EXPECT_TRUE(testsupport::Probe(dir.File(longName + ".rm")).ok);
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("diary.txt")), "dear diary") << "not written through the link";
+    EXPECT_FALSE(fs::exists(dir.File("victim.rm"))) << "not converted unclaimed";
+    EXPECT_FALSE(fs::exists(dir.File(".finished.rm.claim")))
+        << "a claim nobody holds beside its finished file";
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(HasTemporaryFile(temp, "busy1.rm")) << "the stopped encode's file is still there";
+
+    // The first encode goes on and finishes; during the second, the user puts a file of their own in place.
+    ::kill(aPid, SIGCONT);
+    ASSERT_TRUE(
+        WaitFor([&] { return fs::exists(dir.File("busy1.rm")) && HasTemporaryFile(temp, "busy2.rm"); }));
+    ::kill(aPid, SIGSTOP);
+    testsupport::WriteBytes(dir.File("busy2.rm"), "the user's own busy2.rm");
+    ::kill(aPid, SIGCONT);
+    ASSERT_TRUE(a.waitForFinished(60000));
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    const std::vector<QJsonObject> aLines = JsonLines(a.readAllStandardOutput().toStdString());
+    ASSERT_EQ(aLines.size(), 2u);
+    EXPECT_EQ(Text(aLines[0], "status"), "converted") << Text(aLines[0], "error");
+    EXPECT_TRUE(testsupport::Probe(dir.File("busy1.rm")).ok);
+    EXPECT_EQ(Text(aLines[1], "status"), "skipped");
+    EXPECT_NE(Text(aLines[1], "error").find("that file was kept"), std::string::npos)
+        << Text(aLines[1], "error");
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("busy2.rm")), "the user's own busy2.rm");
+
+    for (const std::string& folder : {dir.Path(), temp + "/"})
+        for (const std::string& name : kTheirs)
+            EXPECT_EQ(testsupport::ReadBytes(folder + name), "mine") << folder + name;
+    EXPECT_EQ(Leftovers(temp), kTheirs);
+    std::vector<std::string> expected = kTheirs;
+    expected.push_back(".victim.rm.claim");  // the user's link, left as it was
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Leftovers(dir.Path()), expected);
+}
+
+// parallel's wrapper closes the pipe when its ssh connection dies: the run must not die on its next line.
+// The files come from a folder named on the command line, searched as the window searches a dropped one.
+TEST(QuenzorConvert, AClosedOutputEndsNoRunHalfWay) {
+    testsupport::ScratchDir dir;
+    fs::create_directories(dir.File("media/sub"));
+    Sources(dir, ShortClip(), {"media/one.avi", "media/sub/two.AVI", "media/notes.txt", "media/.hidden.avi"});
+    std::vector<std::string> args = {"-c",     "\"$@\" | true; exit \"${PIPESTATUS[0]}\"",
+                                     "bash",   kProgram,
+                                     "--json", "--jobs",
+                                     "2",      dir.File("media")};
+    const testsupport::ToolResult r = testsupport::RunTool("bash", args);
+    EXPECT_EQ(r.exitCode, 0) << "141 is death by SIGPIPE; " << r.err;
+    EXPECT_TRUE(testsupport::Probe(dir.File("media/one.rm")).ok);
+    EXPECT_TRUE(testsupport::Probe(dir.File("media/sub/two.rm")).ok);
+    EXPECT_EQ(testsupport::FolderEntries(dir.File("media")),
+              (std::vector<std::string>{".hidden.avi", "notes.txt", "one.avi", "one.rm", "sub"}));
+    EXPECT_EQ(testsupport::FolderEntries(dir.File("media/sub")),
+              (std::vector<std::string>{"two.AVI", "two.rm"}));
 }
 
 TEST(QuenzorConvert, GnuParallelRecipe) {

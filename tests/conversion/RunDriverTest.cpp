@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <memory>
 
 #include "conversion/CompletionActions.h"
@@ -10,6 +12,7 @@
 #include "platform/Completion.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/Claim.h"
 #include "support/FakeProducer.h"
 
 namespace {
@@ -396,6 +399,34 @@ TEST_F(RunDriverTest, AFolderAtTheDestinationIsNoExistingFileAndTheEncoderReport
 }
 
 // ---- failures
+
+TEST_F(RunDriverTest, ClaimsAsTheCommandLineDoesWithoutEverWaiting) {
+    AddJobs(3);
+    // quenzor-convert is writing the first destination; the third's claim name is a link to a user's file.
+    const platform::Claim other(host.jobs[0].DestFile);
+    ASSERT_EQ(other.GetState(), platform::Claim::State::Held);
+    const std::string third = platform::ClaimPath(host.jobs[2].DestFile);
+    ASSERT_EQ(::symlink(Path("notes.txt").c_str(), third.c_str()), 0);
+    StartRun();
+
+    driver->Timer1Timer();
+    EXPECT_EQ(driver->NextJob(), 1) << "left to the other conversion, without a question";
+    EXPECT_TRUE(Armed());
+    driver->Timer1Timer();
+    const std::string second = platform::ClaimPath(host.jobs[1].DestFile);
+    EXPECT_TRUE(std::filesystem::is_regular_file(second)) << "claimed while it is encoded";
+    EncodeCurrent();
+    driver->Timer1Timer();
+    EXPECT_FALSE(std::filesystem::exists(second)) << "given up when its encode ended";
+
+    EXPECT_FALSE(driver->Running()) << "a claim name that is not a plain file ends the run";
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, platform::MsgIcon::Error);
+    EXPECT_NE(boxes[0].text.find(third), std::string::npos) << boxes[0].text;
+    EXPECT_FALSE(std::filesystem::exists(Path("notes.txt"))) << "nothing written through the link";
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2), JobCalls(3, false)}));
+}
 
 TEST_F(RunDriverTest, EncoderErrorOnTheSecondOfFiveEndsTheRunWithItsSentence) {
     AddJobs(5);

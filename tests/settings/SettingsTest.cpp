@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <random>
 #include <thread>
 
+#include "platform/core/UniqueFd.h"
 #include "settings/IniFiles32.h"
 #include "settings/Settings.h"
 #include "support/FileHelpers.h"
@@ -241,34 +243,35 @@ TEST(Settings, TheNextStartRemovesTheTemporaryFilesOfKilledSavesOnly) {
     const std::string path = dir.File("data.ini");
     WriteBytes(path, "[option]\r\nTitle=t\r\n");
     WriteBytes(dir.File("Quenzor.ini"), "1");
-    const pid_t ended = ::fork();
-    if (ended == 0)
-        ::_exit(0);
-    ::waitpid(ended, nullptr, 0);
-    const std::string dead = std::to_string(ended);
-    const std::string alive = std::to_string(::getpid());
+    auto name = [](const std::string& p) { return p.substr(p.rfind('/') + 1); };
+    // Left by saves that were killed: nobody holds their lock any more.
+    const std::string killed = platform::CreateUniqueFile(dir.File(".data.ini."), ".tmp").path;
+    WriteBytes(killed, "[option]\r\nTitle=half");
+    const std::string killedCounter = platform::CreateUniqueFile(dir.File(".Quenzor.ini."), ".tmp").path;
+    // A save under way holds its lock (another descriptor of this process conflicts like another process).
+    const platform::UniqueFile running = platform::CreateUniqueFile(dir.File(".data.ini."), ".tmp");
+    ASSERT_TRUE(running.fd.Valid());
+    // Our form, but a folder; our form with a wrong check, as a user might make by hand.
+    const std::string folder = platform::CreateUniqueFile(dir.File(".data.ini."), ".tmp").path;
+    ::unlink(folder.c_str());
+    ::mkdir(folder.c_str(), 0777);
+    std::string forged = name(killed);
+    forged[forged.size() - 5] = forged[forged.size() - 5] == '0' ? '1' : '0';
     const std::vector<std::string> kept = {
-        ".data.ini." + alive + "-3-9.tmp",  // a save running now
-        ".data.ini.1-0-5.tmp",              // process 1 is always there
-        ".data.ini.x-0-5.tmp",
-        ".data.ini." + dead + "-0.tmp",
-        ".data.ini." + dead + "-0-1.tmp.bak",
-        ".other.ini." + dead + "-0-1.tmp",
-        "data.ini." + dead + "-0-1.tmp",
+        name(running.path),       name(folder),           forged,        ".data.ini.1-0-5.tmp",
+        ".report-2023-12-07.tmp", ".notes-77777-1-1.tmp", "Quenzor.ini", "data.ini",
     };
-    for (const std::string& name : kept)
-        WriteBytes(dir.File(name), "x");
-    WriteBytes(dir.File(".data.ini." + dead + "-0-123.tmp"), "[option]\r\nTitle=half");
-    WriteBytes(dir.File(".data.ini." + dead + "-17-0.tmp"), "");
-    WriteBytes(dir.File(".Quenzor.ini." + dead + "-0-4.tmp"), "");
-    ::mkdir(dir.File(".data.ini." + dead + "-1-1.tmp").c_str(), 0777);
+    for (const std::string& file :
+         {forged, std::string(".data.ini.1-0-5.tmp"), std::string(".report-2023-12-07.tmp"),
+          std::string(".notes-77777-1-1.tmp")})
+        WriteBytes(dir.File(file), "x");
 
     EXPECT_EQ(Loaded(dir.File("data.ini")).Title, "t");
     IncrementStartCounter(dir.File("Quenzor.ini"));
     std::vector<std::string> expected = kept;
-    expected.insert(expected.end(), {".data.ini." + dead + "-1-1.tmp", "Quenzor.ini", "data.ini"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(testsupport::FolderEntries(dir.Path()), expected);
+    EXPECT_FALSE(std::filesystem::exists(killedCounter));
 }
 
 TEST(Settings, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndTheNextStartTidiesUp) {

@@ -595,12 +595,17 @@ void Writer::Impl::LayOut() {
     IndexPackets(layout);
 
     file->Write(Header(layout).Data());
+    // VLC seeks by the first index of the chain alone: the pictures' keyframes come first (the sound
+    // MPlayer plays may have a single record).
+    std::vector<std::size_t> chain = layout.byNumber;
+    std::stable_partition(chain.begin(), chain.end(),
+                          [&](std::size_t i) { return streams[i].desc.kind == StreamKind::Video; });
     auto next = layout.indexOffset;
-    for (std::size_t n = 0; n < layout.byNumber.size(); ++n) {
-        const std::size_t i = layout.byNumber[n];
+    for (std::size_t n = 0; n < chain.size(); ++n) {
+        const std::size_t i = chain[n];
         next += IndexChunkSize(layout.index[i].size());
         ByteBuffer chunk;
-        PutIndex(chunk, streams[i].number, layout.index[i], n + 1 < layout.byNumber.size() ? next : 0);
+        PutIndex(chunk, streams[i].number, layout.index[i], n + 1 < chain.size() ? next : 0);
         file->Write(chunk.Data());
     }
     ByteBuffer dataHeader;

@@ -312,10 +312,10 @@ class VideoOut {
     void EncodeUntil(double seconds, bool final) {
         // A slot within a millisecond of the next picture belongs to that picture. A leap in the
         // source's times takes many slots to fill, so Stop is heard here too.
-        // At the end of the clip a slot is sent only when the clip still lasts for half of it, so the
-        // stream ends within half a slot of the source (a slide show's slot is a whole second).
-        const double limit =
-            final ? std::max(seconds - 0.5 / plan_.framesPerSecond, 0.0005) : seconds - 0.001;
+        // At the end of the clip every slot the clip lasts into is sent, so the picture lasts as long
+        // as the source, and less than one slot longer, however short the clip (a clip shorter than a
+        // slot still has its picture).
+        const double limit = final ? std::max(seconds - 0.001, 0.0005) : seconds - 0.001;
         while (SlotTime(next_) < limit && !stop_) {
             const std::int64_t slot = next_++;
             const bool last = final && !(SlotTime(next_) < limit);

@@ -10,6 +10,7 @@ packages=(
     dpkg-dev lintian desktop-file-utils appstream
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
     gstreamer1.0-plugins-ugly gstreamer1.0-libav python3-gi gir1.2-gstreamer-1.0 mplayer
+    vlc-bin vlc-plugin-base
 )
 missing=()
 for p in "${packages[@]}"; do

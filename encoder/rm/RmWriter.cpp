@@ -26,6 +26,12 @@ constexpr std::size_t kAudioPacketTarget = 640;
 constexpr double kAudioPacketMaxMs = 200;
 // Audio index points lie about this far apart.
 constexpr std::uint32_t kAudioIndexSpacingMs = 1000;
+// Physical streams are numbered from 1. FFmpeg, when it looks for a packet from anywhere but a packet's
+// start (every seek), takes the first four bytes of the form 00 00 xx xx for a packet header; the last
+// four bytes of many AC-3 packets (zero padding, then the check sum) have that form, and the next
+// packet's version field (00 00) then reads as the stream number. With no stream 0 such a false header
+// names no stream and is skipped, and the search lands on a true packet.
+constexpr std::uint16_t kFirstStreamNumber = 1;
 
 struct PacketInfo {
     std::uint32_t timestamp = 0;
@@ -38,6 +44,8 @@ struct StreamState {
     StreamDesc desc;
     std::uint16_t number = 0;
     std::unique_ptr<Spool> spool;
+    // Audio packets close at this many bytes.
+    std::size_t audioPacketTarget = kAudioPacketTarget;
     std::vector<PacketInfo> packets;
     std::int64_t lastTimestamp = -1;
     double endTime = 0;  // ms, end of the last frame
@@ -78,6 +86,23 @@ std::uint32_t ClampU32(double v) {
     return v >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(std::llround(v));
 }
 
+// Bits of the busiest second: the most packet bytes, headers included, whose times lie within any
+// 1000 ms, wherever that second starts. `sizeAt(n)` and `timeAt(n)` give packet n of `count`, in time
+// order.
+template <typename Size, typename Time>
+std::uint32_t BusiestSecondBits(std::size_t count, Size sizeAt, Time timeAt) {
+    std::uint64_t window = 0;
+    std::uint64_t busiest = 0;
+    std::size_t first = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        window += sizeAt(n);
+        while (timeAt(n) - timeAt(first) >= 1000)
+            window -= sizeAt(first++);
+        busiest = std::max(busiest, window);
+    }
+    return ClampU32(busiest * 8.0);
+}
+
 // True header figures of one stream, from the packets it really holds.
 Figures MeasureStream(const StreamState& s) {
     Figures f;
@@ -85,21 +110,19 @@ Figures MeasureStream(const StreamState& s) {
         return f;
     std::uint64_t total = 0;
     std::uint32_t maxPayload = 0;
-    std::map<std::uint32_t, std::uint64_t> perSecond;
     for (const PacketInfo& p : s.packets) {
         total += p.size;
         maxPayload = std::max(maxPayload, p.size - kPacketHeaderSize);
-        perSecond[p.timestamp / 1000] += p.size;
     }
     const std::uint64_t count = s.packets.size();
     const double duration = std::max(1.0, std::ceil(s.endTime));
     f.duration = ClampU32(duration);
     f.startTime = s.packets.front().timestamp;
     f.avgBitRate = ClampU32(total * 8.0 * 1000.0 / duration);
-    std::uint64_t busiest = 0;
-    for (const auto& [second, bytes] : perSecond)
-        busiest = std::max(busiest, bytes);
-    f.maxBitRate = std::max(f.avgBitRate, ClampU32(busiest * 8.0));
+    f.maxBitRate =
+        std::max(f.avgBitRate, BusiestSecondBits(
+                                   s.packets.size(), [&](std::size_t n) { return s.packets[n].size; },
+                                   [&](std::size_t n) { return s.packets[n].timestamp; }));
     f.maxPacketSize = maxPayload;
     f.avgPacketSize = static_cast<std::uint32_t>((total - count * kPacketHeaderSize) / count);
     // Preroll: how long a player must buffer, receiving at the average rate, so that no packet
@@ -192,7 +215,7 @@ struct Writer::Impl {
         if (frame.size() > kMaxPacketPayload)
             throw WriteError("An audio frame of " + std::to_string(frame.size()) +
                              " bytes is too large for a RealMedia file.");
-        if (!s.pending.empty() && (!continuous || s.pending.size() + frame.size() > kAudioPacketTarget))
+        if (!s.pending.empty() && (!continuous || s.pending.size() + frame.size() > s.audioPacketTarget))
             FlushAudio(s);
         if (s.pending.empty()) {
             s.pendingTimestamp = timestamp;
@@ -203,7 +226,7 @@ struct Writer::Impl {
         else
             s.pending.insert(s.pending.end(), frame.begin(), frame.end());
         s.pendingEnd += duration;
-        if (s.pending.size() >= kAudioPacketTarget ||
+        if (s.pending.size() >= s.audioPacketTarget ||
             s.pendingEnd - s.pendingTimestamp >= kAudioPacketMaxMs - 0.5)
             FlushAudio(s);
     }
@@ -310,8 +333,8 @@ void Writer::Impl::PrepareStreams() {
     multiRate = MultiRate();
     if (!multiRate)
         return;
-    // Lowest audience first, audio before video: readers that play the first stream of each kind
-    // (GStreamer) play the lowest audience, which every listener can receive.
+    // Top audience first, audio before video: VLC and GStreamer's players play the first stream of
+    // each kind, so a local viewer sees the best the file holds.
     std::vector<std::size_t> order(streams.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -319,11 +342,23 @@ void Writer::Impl::PrepareStreams() {
         const StreamState& x = streams[a];
         const StreamState& y = streams[b];
         if (x.desc.audienceBitRate != y.desc.audienceBitRate)
-            return x.desc.audienceBitRate < y.desc.audienceBitRate;
+            return x.desc.audienceBitRate > y.desc.audienceBitRate;
         return x.desc.kind == StreamKind::Audio && y.desc.kind == StreamKind::Video;
     });
     for (std::size_t n = 0; n < order.size(); ++n)
-        streams[order[n]].number = static_cast<std::uint16_t>(n);
+        streams[order[n]].number = static_cast<std::uint16_t>(kFirstStreamNumber + n);
+    // GStreamer hands a whole 14.4 packet to the decoder of a stream it does not play; that decoder
+    // takes the first frame and reports the rest as an error, and a few such errors end playback. A
+    // 14.4 stream after the first audio stream therefore carries one frame per packet.
+    bool firstAudio = true;
+    for (const std::size_t i : order) {
+        StreamState& s = streams[i];
+        if (s.desc.kind != StreamKind::Audio)
+            continue;
+        if (!firstAudio && s.desc.codec == Codec::RealAudio144 && s.desc.audio.frameBytes > 0)
+            s.audioPacketTarget = s.desc.audio.frameBytes;
+        firstAudio = false;
+    }
 }
 
 // Every packet of every stream goes into one data chunk, interleaved by time (ties in stream order).
@@ -346,7 +381,6 @@ void Writer::Impl::PlanData(Layout& layout) const {
 void Writer::Impl::MeasureFile(Layout& layout) const {
     Figures& total = layout.total;
     std::uint64_t payloadBytes = 0;
-    std::map<std::uint32_t, std::uint64_t> perSecond;
     double endTime = 0;
     for (std::size_t i = 0; i < streams.size(); ++i) {
         total.preroll = std::max(total.preroll, layout.figures[i].preroll);
@@ -354,22 +388,32 @@ void Writer::Impl::MeasureFile(Layout& layout) const {
         endTime = std::max(endTime, streams[i].endTime);
         for (const PacketInfo& p : streams[i].packets) {
             payloadBytes += p.size - kPacketHeaderSize;
-            perSecond[p.timestamp / 1000] += p.size;
             ++layout.packetCount;
         }
     }
     const double duration = std::max(1.0, std::ceil(endTime));
     total.duration = ClampU32(duration);
     total.avgBitRate = ClampU32(layout.dataBytes * 8.0 * 1000.0 / duration);
-    std::uint64_t busiest = 0;
-    for (const auto& [second, bytes] : perSecond)
-        busiest = std::max(busiest, bytes);
-    total.maxBitRate = std::max(total.avgBitRate, ClampU32(busiest * 8.0));
+    auto packetOf = [&](std::size_t n) -> const PacketInfo& {
+        return streams[layout.order[n].stream].packets[layout.order[n].packet];
+    };
+    total.maxBitRate =
+        std::max(total.avgBitRate, BusiestSecondBits(
+                                       layout.order.size(), [&](std::size_t n) { return packetOf(n).size; },
+                                       [&](std::size_t n) { return packetOf(n).timestamp; }));
     total.avgPacketSize =
         layout.packetCount ? static_cast<std::uint32_t>(payloadBytes / layout.packetCount) : 0;
 }
 
 // Index records: keyframes of video, a point a second for audio; offsets from the file start.
+//
+// Each point is followed by a closing record at the same offset, stamped a millisecond before the next
+// point (the last one at the end of the file). FFmpeg seeks between the two records around the target
+// and searches the bytes between their offsets for a packet header, reading from inside packets, where
+// the end of many AC-3 frames looks like a header of some length: it skips that length and often
+// runs off the end of the file ("could not seek"). With the records around every target at one offset
+// there is nothing to search, and the seek lands on the point before the target. Other readers take
+// the last record at or before the target, which has the point's offset.
 //
 // A multi-rate file with sound and picture is read by MPlayer from two positions, one per stream it
 // plays, switching whenever a packet passes its stream's next index record. With both streams in one
@@ -398,6 +442,18 @@ void Writer::Impl::IndexPackets(Layout& layout) const {
         lastPacket[r.stream] = record;
         offset += p.size;
     }
+    for (std::vector<IndexRecord>& records : layout.index) {
+        std::vector<IndexRecord> closed;
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            closed.push_back(records[k]);
+            const std::int64_t until = k + 1 < records.size() ? std::int64_t{records[k + 1].timestamp} - 1
+                                                              : std::int64_t{layout.total.duration};
+            if (until > records[k].timestamp)
+                closed.push_back(
+                    {static_cast<std::uint32_t>(until), records[k].offset, records[k].packetNumber});
+        }
+        records = std::move(closed);
+    }
     const std::size_t audio = TopStream(streams, layout, StreamKind::Audio);
     const std::size_t video = TopStream(streams, layout, StreamKind::Video);
     if (!multiRate || audio == streams.size() || video == streams.size() || streams[audio].packets.empty())
@@ -417,6 +473,10 @@ std::vector<LogicalStream> Writer::Impl::LogicalStreams(const Layout& layout) co
         for (const std::size_t i : layout.byNumber)
             if (streams[i].desc.kind == kind)
                 l.members.push_back(i);
+        // The rule book reads from the slowest audience up.
+        std::stable_sort(l.members.begin(), l.members.end(), [&](std::size_t a, std::size_t b) {
+            return streams[a].desc.audienceBitRate < streams[b].desc.audienceBitRate;
+        });
         if (!l.members.empty())
             logicals.push_back(std::move(l));
     }
@@ -465,7 +525,7 @@ void Writer::Impl::PutLogicalStream(ByteBuffer& h, const Layout& layout, std::si
     const std::vector<Property> properties = {
         {"ASMRuleBook", true, 0, RuleBook(members, memberFigures, video)}};
     PutMediaProperties(
-        h, static_cast<std::uint16_t>(streams.size() + l), f, "",
+        h, static_cast<std::uint16_t>(kFirstStreamNumber + streams.size() + l), f, "",
         video ? "logical-video/x-pn-multirate-realvideo" : "logical-audio/x-pn-multirate-realaudio",
         LogicalStreamData(numbers, offsets, rules, properties));
 }
@@ -475,9 +535,10 @@ void Writer::Impl::PutLogicalStream(ByteBuffer& h, const Layout& layout, std::si
 // plays while it reads the physical ones.
 ByteBuffer Writer::Impl::Header(const Layout& layout) const {
     const auto physicalCount = static_cast<std::uint16_t>(streams.size());
-    const auto fileInfoNumber = static_cast<std::uint16_t>(physicalCount + layout.logicals.size());
+    const auto streamCount = static_cast<std::uint16_t>(physicalCount + layout.logicals.size() + 1);
+    const auto fileInfoNumber = static_cast<std::uint16_t>(kFirstStreamNumber + streamCount - 1);
     // Properties, content, every stream header, the data chunk and one index per physical stream.
-    const auto headerCount = static_cast<std::uint32_t>(2 + fileInfoNumber + 1 + 1 + physicalCount);
+    const auto headerCount = static_cast<std::uint32_t>(2 + streamCount + 1 + physicalCount);
     ByteBuffer h;
     PutFileHeader(h, headerCount);
     FileProperties prop;
@@ -485,7 +546,7 @@ ByteBuffer Writer::Impl::Header(const Layout& layout) const {
     prop.packetCount = layout.packetCount;
     prop.indexOffset = layout.indexOffset;
     prop.dataOffset = layout.dataOffset;
-    prop.streamCount = fileInfoNumber + 1;
+    prop.streamCount = streamCount;
     prop.flags = kFlagSaveAllowed | kFlagPerfectPlay | kFlagDownloadAllowed;
     PutProperties(h, prop);
     PutContent(h, clip);
@@ -511,28 +572,42 @@ void Writer::Impl::LayOut() {
     Layout layout;
     layout.byNumber.resize(streams.size());
     for (std::size_t i = 0; i < streams.size(); ++i) {
-        layout.byNumber[streams[i].number] = i;
+        layout.byNumber[streams[i].number - kFirstStreamNumber] = i;
         layout.figures.push_back(MeasureStream(streams[i]));
     }
     PlanData(layout);
     MeasureFile(layout);
     layout.logicals = LogicalStreams(layout);
 
-    // The header's size does not depend on the offsets written into it.
-    const std::uint64_t dataOffset = Header(layout).Size();
-    const std::uint64_t indexOffset = dataOffset + kDataHeaderSize + layout.dataBytes;
-    if (indexOffset > 0xFFFFFFFFull)
+    // The index goes between the headers and the data, so that the data runs to the end of the file:
+    // VLC reads packets until the file ends, and would read an index after them as packets (its
+    // first bytes as a packet length). Neither the header's size nor the number of index records
+    // depends on the offsets written into them.
+    const std::uint64_t indexOffset = Header(layout).Size();
+    IndexPackets(layout);
+    std::uint64_t dataOffset = indexOffset;
+    for (const auto& records : layout.index)
+        dataOffset += IndexChunkSize(records.size());
+    if (dataOffset + kDataHeaderSize + layout.dataBytes > 0xFFFFFFFFull)
         throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
     layout.dataOffset = static_cast<std::uint32_t>(dataOffset);
     layout.indexOffset = static_cast<std::uint32_t>(indexOffset);
     IndexPackets(layout);
-    std::uint64_t end = indexOffset;
-    for (const auto& records : layout.index)
-        end += IndexChunkSize(records.size());
-    if (end > 0xFFFFFFFFull)
-        throw WriteError("The file \"" + path + "\" would be larger than a RealMedia file can be (4 GB).");
 
     file->Write(Header(layout).Data());
+    // VLC seeks by the first index of the chain alone: the pictures' keyframes come first (the sound
+    // MPlayer plays may have a single record).
+    std::vector<std::size_t> chain = layout.byNumber;
+    std::stable_partition(chain.begin(), chain.end(),
+                          [&](std::size_t i) { return streams[i].desc.kind == StreamKind::Video; });
+    auto next = layout.indexOffset;
+    for (std::size_t n = 0; n < chain.size(); ++n) {
+        const std::size_t i = chain[n];
+        next += IndexChunkSize(layout.index[i].size());
+        ByteBuffer chunk;
+        PutIndex(chunk, streams[i].number, layout.index[i], n + 1 < chain.size() ? next : 0);
+        file->Write(chunk.Data());
+    }
     ByteBuffer dataHeader;
     PutDataHeader(dataHeader, static_cast<std::uint32_t>(kDataHeaderSize + layout.dataBytes));
     file->Write(dataHeader.Data());
@@ -542,14 +617,6 @@ void Writer::Impl::LayOut() {
         readers.emplace_back(*s.spool);
     for (const PacketRef& r : layout.order)
         file->Write(readers[r.stream].Next(streams[r.stream].packets[r.packet].size));
-    auto next = layout.indexOffset;
-    for (std::size_t n = 0; n < layout.byNumber.size(); ++n) {
-        const std::size_t i = layout.byNumber[n];
-        next += IndexChunkSize(layout.index[i].size());
-        ByteBuffer chunk;
-        PutIndex(chunk, streams[i].number, layout.index[i], n + 1 < layout.byNumber.size() ? next : 0);
-        file->Write(chunk.Data());
-    }
 }
 
 void Writer::Impl::Finish() {
@@ -589,11 +656,11 @@ int Writer::AddStream(const StreamDesc& desc) {
         throw std::invalid_argument("RealMedia writer: audio stream without sample rate or channels");
     if (desc.kind == StreamKind::Video && (desc.video.width == 0 || desc.video.height == 0))
         throw std::invalid_argument("RealMedia writer: video stream without a picture size");
-    if (impl_->streams.size() >= 0xFFFE)
+    if (impl_->streams.size() >= 0xFFF0)
         throw std::invalid_argument("RealMedia writer: too many streams");
     StreamState s;
     s.desc = desc;
-    s.number = static_cast<std::uint16_t>(impl_->streams.size());
+    s.number = static_cast<std::uint16_t>(kFirstStreamNumber + impl_->streams.size());
     s.spool = std::make_unique<Spool>(impl_->directory, impl_->path);
     impl_->streams.push_back(std::move(s));
     return static_cast<int>(impl_->streams.size() - 1);

@@ -21,9 +21,9 @@ namespace encoder::rm {
 // Single-rate files have at most one audio and one video stream. When streams of one kind carry
 // different `audienceBitRate`s the file is multi-rate (SureStream): the writer groups the streams of each
 // kind into one logical stream (logical stream headers, written before the physical ones, with data
-// offsets, rule map and an ASM rule book choosing by bandwidth) and numbers the physical streams lowest
-// audience first. Every stream's packets share one data chunk, interleaved by time, and every physical
-// stream has its own index, so that FFmpeg, GStreamer and MPlayer each play one whole audience
+// offsets, rule map and an ASM rule book choosing by bandwidth) and numbers the physical streams top
+// audience first. Every stream's packets share one data chunk, interleaved by time, after every physical
+// stream's own index, so that FFmpeg, GStreamer, MPlayer and VLC each play one whole audience
 // (docs/realmedia-layout.md says which, and why the layout is so).
 
 class WriteError : public std::runtime_error {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end: the staged program, started under a virtual X display and driven with keystrokes as a user
 # would drive it, adds three real source files, converts them with the built-in encoder and exits. Every
-# result must be RealMedia that FFmpeg, GStreamer and MPlayer play whole, carrying the jobs' clip
+# result must be RealMedia that FFmpeg, GStreamer, MPlayer and VLC play whole, carrying the jobs' clip
 # information.
 # Nothing may sound or power off: both completion toggles start released, and the system bus is out of
 # reach besides.
@@ -118,7 +118,8 @@ for name in first second third; do
     [ -f "$out" ] || fail "$out was not written"
     errors=$(ffmpeg -v error -i "$out" -f null - 2>&1) || fail "ffmpeg cannot decode $out"
     [ -z "$errors" ] || fail "decoding $out reports: $errors"
-    # The default settings make SureStream files: FFmpeg, GStreamer and MPlayer must each play them whole.
+    # The default settings make SureStream files: FFmpeg, GStreamer, MPlayer and VLC must each play them
+    # whole.
     want=av
     [ "$name" = third ] && want=a
     source=$(find "$media" -name "$name.*" ! -name '*.rm')

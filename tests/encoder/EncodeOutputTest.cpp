@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -156,6 +157,27 @@ TEST(EncodeOutput, SwitchedOffStreamsAndSourcesWithOneStream) {
         const ProbeInfo info = EncodeAndCheck(h, MakeClip(movie), h.Dir() + "c.rm");
         EXPECT_EQ(StreamCount(info, "audio"), 0);
         EXPECT_EQ(StreamCount(info, "video"), 1);
+    }
+    {
+        // A clip shorter than two pictures of the output still shows a picture as long as it lasts.
+        ClipRecipe blink;
+        blink.name = "blink.avi";
+        blink.seconds = 0.1;
+        blink.fps = 30;
+        blink.audio = false;
+        blink.codecArgs = {"-c:v", "mpeg4"};
+        EncoderHarness h;
+        h.Set(MakeClip(blink), h.Dir() + "f.rm", DispId::Target512KDSLCableModem);
+        EncodeAndCheck(h, MakeClip(blink), h.Dir() + "f.rm");
+        const testsupport::ToolResult r =
+            testsupport::RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=r_frame_rate,duration",
+                                             "-of", "csv=p=0", h.Dir() + "f.rm"});
+        int fps = 0;
+        double seconds = 0;
+        ASSERT_EQ(std::sscanf(r.out.c_str(), "%d/1,%lf", &fps, &seconds), 2) << r.out;
+        const double source = SourceDuration(MakeClip(blink));
+        EXPECT_GE(seconds, source - 0.001);
+        EXPECT_LT(seconds, source + 1.0 / fps);
     }
     {
         // Nothing left: a sentence, and no file.

@@ -1,5 +1,5 @@
 // Our files as the players people have read them: every kind of source the job list takes, single-rate
-// and SureStream, through FFmpeg, GStreamer and MPlayer's own RealMedia demuxer
+// and SureStream, through FFmpeg, GStreamer, and MPlayer's and VLC's own RealMedia demuxers
 // (tests/readers/check_readers.sh says what each must do).
 #include <gtest/gtest.h>
 
@@ -14,8 +14,9 @@ using testsupport::ClipRecipe;
 
 namespace {
 
-// Long enough that a seek to the middle has a keyframe after the first to land on (one every 5 s).
-constexpr double kSeconds = 11;
+// Long enough that a seek to the middle has a keyframe after the first to land on (one every 5 s), and
+// not whole seconds: a reader's whole-second figure must not pass for the length it plays.
+constexpr double kSeconds = 11.6;
 
 enum class Has { Both, Sound, Picture };
 

@@ -119,6 +119,14 @@ TEST_F(Layout, HeaderFiguresAreTheFilesOwn) {
         EXPECT_EQ(m.avgPacket, (bytes - 12 * mine.size()) / mine.size()) << m.mime;
         EXPECT_NEAR(m.avgBitRate, bytes * 8000.0 / m.duration, 2) << m.mime;
         EXPECT_GE(m.maxBitRate, m.avgBitRate) << m.mime;
+        // The maximum covers the busiest second, wherever it starts.
+        for (std::size_t first = 0, last = 0; first < mine.size(); ++first) {
+            std::uint64_t second = 0;
+            for (last = first; last < mine.size() && mine[last].timestamp < mine[first].timestamp + 1000;
+                 ++last)
+                second += mine[last].length;
+            EXPECT_GE(m.maxBitRate, second * 8) << m.mime << " from " << mine[first].timestamp << " ms";
+        }
         EXPECT_EQ(m.start, 0u);
         if (m.mime == "video/x-pn-realvideo") {
             EXPECT_NEAR(m.duration, video.durationMs, 1);
@@ -151,7 +159,9 @@ TEST_F(Layout, HeaderFiguresAreTheFilesOwn) {
         }
     }
 
-    // Index records point at packets of their stream with the same time; the chain ends with 0.
+    // Index records point at packets of their stream with the same time, each followed by a closing
+    // record at its offset a millisecond before the next point (the last at the file's end); the
+    // chain ends with 0.
     for (std::size_t i = 0; i < index.size(); ++i) {
         const Chunk& c = index[i];
         const std::uint32_t records = Be32(b, c.offset + 10);
@@ -167,8 +177,13 @@ TEST_F(Layout, HeaderFiguresAreTheFilesOwn) {
             ASSERT_LT(number, packets.size());
             EXPECT_EQ(packets[number].offset, offset);
             EXPECT_EQ(packets[number].stream, stream);
-            EXPECT_EQ(packets[number].timestamp, ts);
             EXPECT_TRUE(packets[number].flags & 2) << "index points are keyframes";
+            if (r % 2 == 0) {
+                EXPECT_EQ(packets[number].timestamp, ts);
+                continue;
+            }
+            EXPECT_EQ(Be32(b, at + 10 - 14), number) << "a closing record follows its point";
+            EXPECT_EQ(ts, r + 1 < records ? Be32(b, at + 14 + 2) - 1 : duration);
         }
     }
 }

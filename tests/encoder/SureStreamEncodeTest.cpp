@@ -63,7 +63,7 @@ TEST(SureStreamEncode, EveryAudienceGetsItsOwnStreamsWithinItsBudget) {
         EXPECT_EQ(FirstStream(info, "video")->codec, "rv20");
         EXPECT_NEAR(info.duration, 10.0, 0.2);
         // Every audience has a picture of its own; audiences with the same sound share one sound
-        // stream, in the order of the first audience using it. Streams come slowest audience first.
+        // stream, in the order of the first audience using it. Streams come fastest audience first.
         encoder::EncodeChoice choice;
         choice.sureStream = true;
         for (int a : audiences)
@@ -89,6 +89,10 @@ TEST(SureStreamEncode, EveryAudienceGetsItsOwnStreamsWithinItsBudget) {
                 videoIndex.push_back(static_cast<int>(i));
             }
         }
+        for (auto* v : {&audio, &video})
+            std::reverse(v->begin(), v->end());
+        for (auto* v : {&audioIndex, &videoIndex})
+            std::reverse(v->begin(), v->end());
         ASSERT_EQ(audio.size(), sounds.size());
         ASSERT_EQ(static_cast<int>(video.size()), n);
         // Every stream's header figure is true to the packets FFmpeg reads of it.

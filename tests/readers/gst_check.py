@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """GStreamer part of check_readers.sh: decodes every stream of a RealMedia file, plays it the way a
-GStreamer player would (playbin), and seeks to the middle.
+GStreamer player would (playbin), which must show the largest picture, and seeks to the middle.
 
 usage: gst_check.py FILE SECONDS WANT      (WANT: av, a or v)
 
@@ -44,11 +44,21 @@ def run_until(pipeline, done, timeout=TIMEOUT):
 
 
 class Ends:
-    """Earliest and latest buffer time seen on each of a set of pads or sinks."""
+    """Earliest and latest buffer time seen on each of a set of pads or sinks, and the picture sizes."""
 
     def __init__(self):
         self.first = {}
         self.last = {}
+        self.size = {}
+
+    def add_size(self, key, pad):
+        caps = pad.get_current_caps()
+        if key not in self.size and caps:
+            s = caps.get_structure(0)
+            ok_w, w = s.get_int('width')
+            ok_h, h = s.get_int('height')
+            if ok_w and ok_h:
+                self.size[key] = (w, h)
 
     def add(self, key, buf):
         if buf.pts == Gst.CLOCK_TIME_NONE:
@@ -81,7 +91,7 @@ def decode_all(uri, seconds, problems):
         sink = Gst.ElementFactory.make('fakesink')
         sink.set_property('sync', False)
         sink.set_property('signal-handoffs', True)
-        sink.connect('handoff', lambda s, buf, p: ends.add(key, buf))
+        sink.connect('handoff', lambda s, buf, p: (ends.add(key, buf), ends.add_size(key, p)))
         for e in (queue, conv, sink):
             pipeline.add(e)
         queue.link(conv)
@@ -104,7 +114,8 @@ def decode_all(uri, seconds, problems):
         end = ends.last.get(key, 0.0)
         if end < seconds * 0.98:
             problems.append(f'full decode: {key} stops at {end:.2f} s of {seconds:.2f} s')
-    return kinds
+    sizes = [ends.size[k] for k in kinds if k in ends.size]
+    return kinds, max(sizes, key=lambda wh: wh[0] * wh[1]) if sizes else None
 
 
 def make_player(uri):
@@ -116,14 +127,15 @@ def make_player(uri):
         sink = Gst.ElementFactory.make('fakesink', f'{kind}sink')
         sink.set_property('sync', False)
         sink.set_property('signal-handoffs', True)
-        sink.connect('handoff', lambda s, buf, p, k=kind: ends.add(k, buf))
+        sink.connect('handoff', lambda s, buf, p, k=kind: (ends.add(k, buf), ends.add_size(k, p)))
         player.set_property(f'{kind}-sink', sink)
         sinks[kind] = sink
     return player, ends
 
 
-def play(uri, seconds, wanted, problems):
-    """What a GStreamer player plays: every wanted kind, from the start to within 2 % of the end."""
+def play(uri, seconds, wanted, largest, problems):
+    """What a GStreamer player plays: every wanted kind, from the start to within 2 % of the end, and
+    the largest picture of the file."""
     player, ends = make_player(uri)
     player.set_state(Gst.State.PLAYING)
     msg, errors = run_until(player, lambda m: m.type == Gst.MessageType.EOS)
@@ -138,6 +150,9 @@ def play(uri, seconds, wanted, problems):
             problems.append(f'playback: no {kind}')
         elif end < seconds * 0.98:
             problems.append(f'playback: {kind} stops at {end:.2f} s of {seconds:.2f} s')
+    shown = ends.size.get('video')
+    if 'video' in wanted and largest and shown != largest:
+        problems.append(f'playback: shows a {shown} picture, the file holds {largest}')
 
 
 def seek_middle(uri, seconds, wanted, problems):
@@ -191,11 +206,11 @@ def main():
     Gst.init(None)
     uri = Gst.filename_to_uri(path)
     problems = []
-    kinds = decode_all(uri, seconds, problems)
+    kinds, largest = decode_all(uri, seconds, problems)
     for kind in wanted:
         if kind not in kinds.values():
             problems.append(f'no {kind} stream')
-    play(uri, seconds, wanted, problems)
+    play(uri, seconds, wanted, largest, problems)
     seek_middle(uri, seconds, wanted, problems)
     for p in problems:
         print(f'gstreamer: {p}')

@@ -288,6 +288,11 @@ TEST_F(Accessibility, TheKeyboardAloneAddsConvertsStopsSetsUpHelpsAndExits) {
     Key(Qt::Key_Space);
     EXPECT_FALSE(main->Run().Running());
     EXPECT_EQ(Focus(), list);
+    // Esc stops from the list as well.
+    Key(Qt::Key_F5);
+    list->setFocus();
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(main->Run().Running());
 
     // F9 opens Preferences at the checked file type; Alt+2 changes an audience and Enter keeps it.
     bool reached = false;

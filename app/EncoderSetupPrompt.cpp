@@ -63,7 +63,7 @@ TTempForm::TTempForm(QWidget* parent)
     OKButton = MakeButton(this, "OKButton", "OK", {224, 160, 75, 25});
     OKButton->setEnabled(false);
     OKButton->setDefault(true);
-    InstallButton = MakeButton(this, "InstallButton", "Install", {224, 88, 75, 25});
+    InstallButton = MakeButton(this, "InstallButton", "&Install", {224, 88, 75, 25});
     setTabOrder(OKButton, InstallButton);
 
     ProgressBar = new QProgressBar(this);
@@ -72,6 +72,7 @@ TTempForm::TTempForm(QWidget* parent)
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    ProgressBar->setAccessibleName(QStringLiteral("Real Basic set-up"));
     ProgressBar->hide();
 
     Timer1 = new QTimer(this);

@@ -81,6 +81,8 @@ TMainLayout ArrangeLayout(int w, int h) {
     layout.LV = QRect(kListLeft, kListTop, w - 2 * kListLeft, h - 110);
     layout.FaceIco = QRect(8, h - 40, 41, 33);
     layout.Label2 = QPoint(56, h - 35);
+    // The right half of the link label's row, ending under the list's right edge.
+    layout.Status = QRect(w / 2, h - 37, w / 2 - kListLeft, 24);
     // Integer division truncates towards zero, as the design's own arithmetic does.
     layout.Panel2 = QRect((w - kPanelWidth) / 2, (h - kPanelHeight) / 2, kPanelWidth, kPanelHeight);
     return layout;
@@ -144,40 +146,45 @@ void TMainForm::CreateActions() {
         // Shortcuts belong to the window, so they work wherever the focus is inside it.
         action->setShortcutContext(Qt::WindowShortcut);
     };
-    make(Addfiles1, "Addfiles1", QStringLiteral("Add File"), imgAdd, Qt::Key_F2);
-    make(Delete1, "Delete1", QStringLiteral("Delete File"), imgDelete, Qt::Key_F3);
-    make(Exit1, "Exit1", QStringLiteral("Exit"));
-    make(Selectall1, "Selectall1", QStringLiteral("Select All"), -1, Qt::Key_F4);
-    make(Invertselect1, "Invertselect1", QStringLiteral("Invert Selection"));
-    make(MusicInfo1, "MusicInfo1", QStringLiteral("Music Info"), -1, Qt::Key_F10);
-    make(Converter1, "Converter1", QStringLiteral("Converter"), imgConvert, Qt::Key_F5);
-    make(Stop2, "Stop2", QStringLiteral("Stop Converter"), imgStop, Qt::Key_F6);
-    make(Fix1, "Fix1", QStringLiteral("Fix"), imgFix);
-    make(PlaySourceFile1, "PlaySourceFile1", QStringLiteral("Play Source File"), -1, Qt::Key_F7);
-    make(PlayDestinationFile1, "PlayDestinationFile1", QStringLiteral("Play Destination File"), -1,
+    make(Addfiles1, "Addfiles1", QStringLiteral("&Add File"), imgAdd, Qt::Key_F2);
+    make(Delete1, "Delete1", QStringLiteral("&Delete File"), imgDelete, Qt::Key_F3);
+    make(Exit1, "Exit1", QStringLiteral("E&xit"));
+    make(Selectall1, "Selectall1", QStringLiteral("Select &All"), -1, Qt::Key_F4);
+    make(Invertselect1, "Invertselect1", QStringLiteral("&Invert Selection"));
+    make(MusicInfo1, "MusicInfo1", QStringLiteral("&Music Info"), -1, Qt::Key_F10);
+    make(Converter1, "Converter1", QStringLiteral("&Converter"), imgConvert, Qt::Key_F5);
+    make(Stop2, "Stop2", QStringLiteral("&Stop Converter"), imgStop, Qt::Key_F6);
+    make(Fix1, "Fix1", QStringLiteral("&Fix"), imgFix);
+    make(PlaySourceFile1, "PlaySourceFile1", QStringLiteral("Play &Source File"), -1, Qt::Key_F7);
+    make(PlayDestinationFile1, "PlayDestinationFile1", QStringLiteral("Play &Destination File"), -1,
          Qt::Key_F8);
-    make(mnuOutputFile, "mnuOutputFile", QStringLiteral("Set Output Directory"));
-    make(OpenOutputFile1, "OpenOutputFile1", QStringLiteral("Browse Output Directory"));
-    make(Sound1, "Sound1", QStringLiteral("Sound"));
-    make(urnOff1, "urnOff1", QStringLiteral("Turn Off"));
+    make(mnuOutputFile, "mnuOutputFile", QStringLiteral("Set &Output Directory"));
+    make(OpenOutputFile1, "OpenOutputFile1", QStringLiteral("&Browse Output Directory"));
+    make(Sound1, "Sound1", QStringLiteral("&Sound"));
+    make(urnOff1, "urnOff1", QStringLiteral("&Turn Off"));
     Sound1->setIcon(ToggleImageIcon(imgSound));
     urnOff1->setIcon(ToggleImageIcon(imgTurnOff));
-    make(Prefer1, "Prefer1", QStringLiteral("Preferences..."), imgPreferences, Qt::Key_F9);
-    make(Content1, "Content1", QStringLiteral("Contents"), imgHelp, Qt::Key_F1);
-    make(Homepage1, "Homepage1", QStringLiteral("Webpage"), imgHomePage);
-    make(EMail1, "EMail1", QStringLiteral("E-Mail"), imgEMail);
-    make(Faq1, "Faq1", QStringLiteral("Faq"));
-    make(More3, "More3", QStringLiteral("More Software"));
-    make(About1, "About1", QStringLiteral("About"));
+    make(Prefer1, "Prefer1", QStringLiteral("&Preferences..."), imgPreferences, Qt::Key_F9);
+    make(Content1, "Content1", QStringLiteral("&Contents"), imgHelp, Qt::Key_F1);
+    make(Homepage1, "Homepage1", QStringLiteral("&Webpage"), imgHomePage);
+    make(EMail1, "EMail1", QStringLiteral("&E-Mail"), imgEMail);
+    make(Faq1, "Faq1", QStringLiteral("&Faq"));
+    make(More3, "More3", QStringLiteral("&More Software"));
+    make(About1, "About1", QStringLiteral("&About"));
 
-    make(N11, "N11", QStringLiteral("Add"));
-    make(N21, "N21", QStringLiteral("Del"));
-    make(Converter2, "Converter2", QStringLiteral("Converter"));
-    make(Selectall2, "Selectall2", QStringLiteral("Select all"));
-    make(MusicInfo2, "MusicInfo2", QStringLiteral("Music Info"));
+    make(N11, "N11", QStringLiteral("&Add"));
+    make(N21, "N21", QStringLiteral("&Del"));
+    make(Converter2, "Converter2", QStringLiteral("&Converter"));
+    make(Selectall2, "Selectall2", QStringLiteral("&Select all"));
+    make(MusicInfo2, "MusicInfo2", QStringLiteral("&Music Info"));
     // The drop-down shows the keys of its menu twins without taking them: F7 and F8 belong to the menu.
-    make(PlaySourceFile2, "PlaySourceFile2", QStringLiteral("Play Source File\tF7"));
-    make(PlayDestinationFile2, "PlayDestinationFile2", QStringLiteral("Play Destination File\tF8"));
+    // Bound to the drop-down alone, the keys show beside the items but never compete with the menu's; a
+    // key written into the text instead would become part of the item's name for a screen reader.
+    make(PlaySourceFile2, "PlaySourceFile2", QStringLiteral("Play &Source File"), -1, Qt::Key_F7);
+    make(PlayDestinationFile2, "PlayDestinationFile2", QStringLiteral("Play &Destination File"), -1,
+         Qt::Key_F8);
+    PlaySourceFile2->setShortcutContext(Qt::WidgetShortcut);
+    PlayDestinationFile2->setShortcutContext(Qt::WidgetShortcut);
 
     make(ToolButton3, "ToolButton3", QStringLiteral("Convert"), imgConvert);
     make(ToolButton14, "ToolButton14", QStringLiteral("Stop Convert"), imgStop);
@@ -204,27 +211,27 @@ void TMainForm::CreateActions() {
 }
 
 void TMainForm::CreateMenus() {
-    File1 = menuBar()->addMenu(QStringLiteral("File"));
+    File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
     File1->addAction(Addfiles1);
     File1->addAction(Delete1);
     File1->addSeparator();
     File1->addAction(Exit1);
 
-    Edit1 = menuBar()->addMenu(QStringLiteral("Edit"));
+    Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->addAction(Selectall1);
     Edit1->addAction(Invertselect1);
     Edit1->addSeparator();
     Edit1->addAction(MusicInfo1);
 
-    Control1 = menuBar()->addMenu(QStringLiteral("Control"));
+    Control1 = menuBar()->addMenu(QStringLiteral("&Control"));
     Control1->setObjectName(QStringLiteral("Control1"));
     Control1->addAction(Converter1);
     Control1->addAction(Stop2);
     Control1->addAction(Fix1);
     Control1->addSeparator();
-    Play1 = Control1->addMenu(ImageListIcon(imgPlay), QStringLiteral("Play"));
+    Play1 = Control1->addMenu(ImageListIcon(imgPlay), QStringLiteral("&Play"));
     Play1->setObjectName(QStringLiteral("Play1"));
     Play1->addAction(PlaySourceFile1);
     Play1->addAction(PlayDestinationFile1);
@@ -232,14 +239,14 @@ void TMainForm::CreateMenus() {
     Control1->addAction(mnuOutputFile);
     Control1->addAction(OpenOutputFile1);
 
-    Option1 = menuBar()->addMenu(QStringLiteral("Option"));
+    Option1 = menuBar()->addMenu(QStringLiteral("&Option"));
     Option1->setObjectName(QStringLiteral("Option1"));
     Option1->addAction(Sound1);
     Option1->addAction(urnOff1);
     Option1->addSeparator();
     Option1->addAction(Prefer1);
 
-    Help1 = menuBar()->addMenu(QStringLiteral("Help"));
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     Help1->addAction(Content1);
     Help1->addAction(Homepage1);
@@ -271,14 +278,20 @@ void TMainForm::CreateClientControls() {
     setCentralWidget(ClientArea);
     ClientArea->installEventFilter(this);
 
-    // Created before the list so that the list covers it: it is reached only with Tab.
+    // Created before the list so that the list covers it. Out of the Tab chain: focus on a button nobody
+    // can see would leave the window without a visible focus, and the next Space would open About.
     Button1 = new QPushButton(QStringLiteral("about"), ClientArea);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(24, 112, 65, 25);
+    Button1->setFocusPolicy(Qt::NoFocus);
 
     LV = new QTreeWidget(ClientArea);
     LV->setObjectName(QStringLiteral("LV"));
+    LV->setAccessibleName(QStringLiteral("File list"));
     jobs::JobListView::SetUpView(*LV);
+    // The list is the window's only stop for the keyboard while idle; a frame in the highlight colour
+    // shows that it has the focus even while it is empty.
+    LV->setStyleSheet(QStringLiteral("QTreeWidget:focus { border: 2px solid palette(highlight); }"));
     LV->setGeometry(kListLeft, kListTop, 689, 241);
     LV->setContextMenuPolicy(Qt::CustomContextMenu);
     LV->installEventFilter(this);
@@ -287,6 +300,7 @@ void TMainForm::CreateClientControls() {
     FaceIco->setObjectName(QStringLiteral("FaceIco"));
     FaceIco->setGeometry(8, 296, 41, 33);
     FaceIco->setAlignment(Qt::AlignCenter);
+    FaceIco->setAccessibleName(QStringLiteral("Face icon"));
 
     Label2 = new ui::TLinkLabel(ClientArea);
     Label2->setCursor(Qt::PointingHandCursor);
@@ -294,7 +308,11 @@ void TMainForm::CreateClientControls() {
     Label2->move(56, 304);
     Label2MouseLeave();
 
-    setTabOrder(LV, Button1);
+    // How the last run ended, for whoever looks at the window and for a screen reader.
+    StatusLabel = new QLabel(ClientArea);
+    StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    StatusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    StatusLabel->setTextFormat(Qt::PlainText);
 }
 
 void TMainForm::CreateToolBar() {
@@ -367,12 +385,14 @@ void TMainForm::CreateProgressPanel() {
     RainProgressBar1->setRange(0, 100);
     RainProgressBar1->setTextVisible(false);
     RainProgressBar1->setGeometry(32, 64, 345, 16);
+    RainProgressBar1->setAccessibleName(QStringLiteral("Current file"));
 
     RainProgressBar2 = new QProgressBar(Panel2);
     RainProgressBar2->setObjectName(QStringLiteral("RainProgressBar2"));
     RainProgressBar2->setRange(0, 100);
     RainProgressBar2->setTextVisible(false);
     RainProgressBar2->setGeometry(32, 96, 345, 16);
+    RainProgressBar2->setAccessibleName(QStringLiteral("Whole run"));
 
     SourceLabel = PanelLabel(Panel2, "SourceLabel", QStringLiteral("Source File"), 32, 128);
     SourceFilenameLabel = PanelLabel(Panel2, "SourceFilenameLabel", QString(), 120, 128);
@@ -447,7 +467,7 @@ std::string TMainForm::DataIniPath() const {
 }
 
 void TMainForm::FormShow() {
-    About1->setText(QString::fromStdString(texts_.AboutCaption));
+    About1->setText(QStringLiteral("&") + QString::fromStdString(texts_.AboutCaption));
     if (texts_.HelpFile.empty())
         Content1->setVisible(false);  // hides ToolContent with it
     FillAboutTexts();
@@ -522,6 +542,7 @@ void TMainForm::ArrangeControls() {
     LV->setGeometry(layout.LV);
     FaceIco->setGeometry(layout.FaceIco);
     Label2->move(layout.Label2);
+    StatusLabel->setGeometry(layout.Status);
     Panel2->setGeometry(layout.Panel2);
 }
 
@@ -546,6 +567,15 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // Esc stops a run as the panel's Stop does; while idle it means nothing here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && Panel2->isVisible()) {
+        Stop2Click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

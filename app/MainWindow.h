@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunTally.h"
 #include "jobs/Job.h"
 #include "jobs/JobList.h"
 
@@ -36,6 +37,7 @@ struct TMainLayout {
     QRect LV;
     QRect FaceIco;
     QPoint Label2;  // top-left; the label sizes itself
+    QRect Status;   // how the last run ended
     QRect Panel2;
 };
 TMainLayout ArrangeLayout(int clientWidth, int clientHeight);
@@ -92,6 +94,7 @@ class TMainForm : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -173,7 +176,8 @@ class TMainForm : public QMainWindow {
     QTreeWidget* LV = nullptr;
     QLabel* FaceIco = nullptr;
     ui::TLinkLabel* Label2 = nullptr;
-    QPushButton* Button1 = nullptr;  // "about", under the list, reached with Tab
+    QPushButton* Button1 = nullptr;  // "about", under the list, out of the Tab chain
+    QLabel* StatusLabel = nullptr;   // how the last run ended
 
     // Progress panel of a run, hidden while idle.
     QFrame* Panel2 = nullptr;
@@ -240,6 +244,7 @@ class TMainForm : public QMainWindow {
     void CreateRun();
     std::unique_ptr<conversion::RunHost> runHost_;
     std::unique_ptr<conversion::RunDriver> run_;
+    RunTally tally_;
     bool shown_ = false;
 };
 

@@ -4,12 +4,15 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include "app/MainWindow.h"
 #include "conversion/ApplyEncoderSettings.h"
 #include "conversion/EncoderFactory.h"
 #include "conversion/RunDriver.h"
 #include "platform/Application.h"
+#include "platform/Completion.h"
 #include "settings/Settings.h"
 #include "ui/Labels.h"
 
@@ -22,10 +25,27 @@ class MainFormRunHost : public conversion::RunHost {
 
     int RowCount() const override { return static_cast<int>(form_.JobList.size()); }
     const jobs::tListType& Job(int row) const override { return form_.JobList.at(static_cast<size_t>(row)); }
-    void EnterRunningState() override { form_.EnterRunningState(); }
-    void EnterIdleState() override { form_.EnterIdleState(); }
+    void EnterRunningState() override {
+        form_.EnterRunningState();
+        form_.tally_.Begin();
+        form_.StatusLabel->clear();
+    }
+    void EnterIdleState() override {
+        form_.EnterIdleState();
+        if (!form_.tally_.Active())
+            return;
+        const std::string ended = form_.tally_.End();
+        form_.StatusLabel->setText(QString::fromStdString(ended));
+        // Someone working in another window hears of the end from the desktop.
+        if (!form_.isActiveWindow())
+            platform::NotifyDesktop("Conversion finished", ended);
+    }
     void SetConvertToggleDown(bool down) override { form_.ToolButton3->setChecked(down); }
-    void ShowProgressPanel(bool visible) override { form_.Panel2->setVisible(visible); }
+    // The keyboard follows the panel: on Stop while it shows, back on the list when it goes.
+    void ShowProgressPanel(bool visible) override {
+        form_.Panel2->setVisible(visible);
+        (visible ? static_cast<QWidget*>(form_.Button3) : form_.LV)->setFocus();
+    }
     void SetStatusText(const std::string& text) override {
         form_.Label1->setText(QString::fromStdString(text));
     }
@@ -37,6 +57,7 @@ class MainFormRunHost : public conversion::RunHost {
             l->setVisible(visible);
     }
     void SetFileNames(const std::string& source, const std::string& destination) override {
+        form_.tally_.JobPrepared();
         ui::SetElidedPath(*form_.SourceFilenameLabel, QString::fromStdString(source));
         ui::SetElidedPath(*form_.DestFilenameLabel, QString::fromStdString(destination));
     }
@@ -52,6 +73,12 @@ class MainFormRunHost : public conversion::RunHost {
 void TMainForm::CreateRun() {
     ProducerControl1 = new conversion::TProducerControl(conversion::CreateEncoderControl(), this);
     ProducerControl1->setObjectName(QStringLiteral("ProducerControl1"));
+    // Connected ahead of the driver, which ends the run on an error: the tally learns of the failure
+    // before the run's end is announced.
+    connect(ProducerControl1, &conversion::TProducerControl::EncodingStarted, this,
+            [this] { tally_.JobStarted(); });
+    connect(ProducerControl1, &conversion::TProducerControl::ErrorOccurred, this,
+            [this] { tally_.JobFailed(); });
     runHost_ = std::make_unique<MainFormRunHost>(*this);
     run_ = std::make_unique<conversion::RunDriver>(*runHost_, *ProducerControl1, settings::Settings, this);
     Timer1 = &run_->Timer1();
@@ -81,6 +108,7 @@ void TMainForm::ToolButton3Click(bool down) {
 }
 
 void TMainForm::Stop2Click() {
+    tally_.StopAsked();
     run_->Stop();
 }
 

@@ -63,6 +63,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), gesture_(358) {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(9, 9, 223, 358);
     Image1->setPixmap(QPixmap(QStringLiteral(":/extras/About.jpg")));
+    Image1->setAccessibleName(QStringLiteral("Quenzor, media to RealMedia: a film strip and a sound wave"));
     connect(Image1, &ui::ImageLabel::mousePressed, this, &TAboutForm::Image1MouseDown);
     connect(Image1, &ui::ImageLabel::mouseReleased, this, &TAboutForm::Image1MouseUp);
 
@@ -118,8 +119,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent), gesture_(358) {
     FaceIco = new QLabel(this);
     FaceIco->setObjectName(QStringLiteral("FaceIco"));
     FaceIco->setGeometry(248, 328, 33, 33);
+    FaceIco->setAccessibleName(QStringLiteral("Face icon"));
 
-    ThankButton = new QPushButton(QStringLiteral("Thank"), this);
+    ThankButton = new QPushButton(QStringLiteral("&Thank"), this);
     ThankButton->setObjectName(QStringLiteral("ThankButton"));
     ThankButton->setGeometry(296, 336, 75, 25);
     ThankButton->setAutoDefault(false);

@@ -101,21 +101,23 @@ THelpForm::THelpForm(QWidget* parent) : QDialog(parent) {
     Contents = new QTreeWidget;
     Contents->setObjectName(QStringLiteral("Contents"));
     Contents->setHeaderHidden(true);
+    Contents->setAccessibleName(QStringLiteral("Contents"));
     Contents->setColumnCount(1);
     Page = new QTextBrowser;
     Page->setObjectName(QStringLiteral("Page"));
     Page->setOpenLinks(false);
+    Page->setAccessibleName(QStringLiteral("Help page"));
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(Contents);
     splitter->addWidget(Page);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({220, 560});
 
-    BackButton = new QPushButton(QStringLiteral("Back"));
+    BackButton = new QPushButton(QStringLiteral("&Back"));
     BackButton->setObjectName(QStringLiteral("BackButton"));
-    ForwardButton = new QPushButton(QStringLiteral("Forward"));
+    ForwardButton = new QPushButton(QStringLiteral("&Forward"));
     ForwardButton->setObjectName(QStringLiteral("ForwardButton"));
-    CloseButton = new QPushButton(QStringLiteral("Close"));
+    CloseButton = new QPushButton(QStringLiteral("&Close"));
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     for (QPushButton* button : {BackButton, ForwardButton, CloseButton})
         button->setAutoDefault(false);

@@ -38,12 +38,13 @@ TFormMorbeck::TFormMorbeck(QWidget* parent) : QDialog(parent) {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(8, 48, 337, 153);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setAccessibleName(QStringLiteral("What Morbeck does"));
     QStringList rows;
     for (const char* row : Description)
         rows << QString::fromLatin1(row);
     Memo1->setPlainText(rows.join(QLatin1Char('\n')));
 
-    Button1 = new QPushButton(QStringLiteral("Download"), this);
+    Button1 = new QPushButton(QStringLiteral("&Download"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(248, 216, 75, 25);
     connect(Button1, &QPushButton::clicked, this, &TFormMorbeck::Button1Click);

@@ -54,6 +54,7 @@ TMoreForm::TMoreForm(TAboutForm* about, QWidget* parent) : QDialog(parent), abou
         browser->setObjectName(QString::fromLatin1(Pages[i].browser));
         browser->setGeometry(8, 4, 617, 349);
         browser->setOpenLinks(false);
+        browser->setAccessibleName(QString::fromLatin1(Pages[i].caption));
         connect(browser, &QTextBrowser::anchorClicked, browser,
                 [browser](const QUrl& link) { FollowLink(browser, link); });
         Browsers[i] = browser;
@@ -63,15 +64,16 @@ TMoreForm::TMoreForm(TAboutForm* about, QWidget* parent) : QDialog(parent), abou
     FaceIco = new QLabel(this);
     FaceIco->setObjectName(QStringLiteral("FaceIco"));
     FaceIco->setGeometry(16, 400, 33, 33);
+    FaceIco->setAccessibleName(QStringLiteral("Face icon"));
 
-    Button1 = new QPushButton(QStringLiteral("About"), this);
+    Button1 = new QPushButton(QStringLiteral("&About"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(56, 408, 73, 25);
     Button1->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, &TMoreForm::Button1Click);
 
     // Enter and Esc both close the window: "Close" is the default button, and a dialog closes on Esc.
-    Close2 = new QPushButton(QStringLiteral("Close"), this);
+    Close2 = new QPushButton(QStringLiteral("&Close"), this);
     Close2->setObjectName(QStringLiteral("Close2"));
     Close2->setGeometry(560, 408, 73, 25);
     Close2->setDefault(true);

@@ -16,6 +16,7 @@ TThankForm::TThankForm(QWidget* parent) : QDialog(parent) {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(8, 8, 465, 273);
     Memo1->setReadOnly(true);
+    Memo1->setAccessibleName(QStringLiteral("Thanks"));
     // Read-only, the memo would answer only the mouse; Ctrl+End, Ctrl+Home and the arrows move through
     // the text as well.
     Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -23,6 +24,7 @@ TThankForm::TThankForm(QWidget* parent) : QDialog(parent) {
     FaceIco = new QLabel(this);
     FaceIco->setObjectName(QStringLiteral("FaceIco"));
     FaceIco->setGeometry(8, 292, 33, 37);
+    FaceIco->setAccessibleName(QStringLiteral("Face icon"));
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));

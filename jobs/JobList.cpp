@@ -100,7 +100,21 @@ void JobListView::AddChosenFiles(const std::vector<std::string>& files, const se
                                                     QString::fromStdString(job.SourceFile),
                                                     QString::fromStdString(job.DestFile)}));
     }
+    if (rows.isEmpty())
+        return;
+    const int first = view_.topLevelItemCount();
     view_.addTopLevelItems(rows);
+    SelectJoined(first);
+}
+
+// The rows that just joined become the selection, so the commands that act on the selection act on them,
+// and the first of them becomes current without changing it again.
+void JobListView::SelectJoined(int first) {
+    QAbstractItemModel* model = view_.model();
+    const QModelIndex top = model->index(first, 0);
+    const QItemSelection joined(top, model->index(view_.topLevelItemCount() - 1, model->columnCount() - 1));
+    view_.selectionModel()->setCurrentIndex(top, QItemSelectionModel::NoUpdate);
+    view_.selectionModel()->select(joined, QItemSelectionModel::ClearAndSelect);
 }
 
 void JobListView::DeleteSelected() {

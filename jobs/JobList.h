@@ -55,7 +55,8 @@ class JobListView {
     // Asks for files with the open-file dialog, which opens where files were last added from, and appends
     // them under the limit. Cancel adds nothing.
     void AddFiles(const settings::TSettings& s);
-    // Appends the files (the dialog's answer) under the limit, showing the limit message once if due.
+    // Appends the files (the dialog's answer) under the limit, showing the limit message once if due. The
+    // new rows become the selection.
     void AddChosenFiles(const std::vector<std::string>& files, const settings::TSettings& s);
 
     // Deletes every selected row together with its job, then renumbers.
@@ -81,6 +82,8 @@ class JobListView {
     const QTreeWidget& View() const { return view_; }
 
   private:
+    void SelectJoined(int first);
+
     TJobList& list_;
     QTreeWidget& view_;
 };

@@ -30,16 +30,17 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     Edit4 = NamedEdit(this, "Edit4");
     auto* form = new QFormLayout;
     form->setVerticalSpacing(12);
-    form->addRow(QStringLiteral("Title:"), Edit1);
-    form->addRow(QStringLiteral("Author:"), Edit2);
-    form->addRow(QStringLiteral("Copyright:"), Edit3);
-    form->addRow(QStringLiteral("Description:"), Edit5);
-    form->addRow(QStringLiteral("Keywords:"), Edit4);
+    form->addRow(QStringLiteral("&Title:"), Edit1);
+    form->addRow(QStringLiteral("&Author:"), Edit2);
+    form->addRow(QStringLiteral("&Copyright:"), Edit3);
+    form->addRow(QStringLiteral("&Description:"), Edit5);
+    form->addRow(QStringLiteral("&Keywords:"), Edit4);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setFixedSize(41, 33);
     Image1->setAlignment(Qt::AlignCenter);
+    Image1->setAccessibleName(QStringLiteral("Face icon"));
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);

@@ -11,6 +11,7 @@
 #include "platform/core/Paths.h"
 #include "settings/BrowseForDirectory.h"
 #include "ui/FixedDialog.h"
+#include "ui/Keyboard.h"
 
 namespace jobs {
 
@@ -38,16 +39,17 @@ TOutputForm::TOutputForm(QWidget* parent) : QDialog(parent) {
     GroupBox1 = new QGroupBox(QStringLiteral("Destination file directory"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(8, 8, 361, 113);
-    RadioButton1 = new QRadioButton(QStringLiteral("Same as source file directory "), GroupBox1);
+    RadioButton1 = new QRadioButton(QStringLiteral("&Same as source file directory "), GroupBox1);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
     RadioButton1->setGeometry(16, 24, 200, 17);
-    RadioButton2 = new QRadioButton(QStringLiteral("Other directory"), GroupBox1);
+    RadioButton2 = new QRadioButton(QStringLiteral("&Other directory"), GroupBox1);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     RadioButton2->setGeometry(16, 48, 160, 17);
     DirectoryText = new QLineEdit(GroupBox1);
     DirectoryText->setObjectName(QStringLiteral("DirectoryText"));
     DirectoryText->setGeometry(32, 72, 233, 25);
-    DirectoryButton = new QPushButton(QStringLiteral("Directory"), GroupBox1);
+    DirectoryText->setAccessibleName(QStringLiteral("Other directory"));
+    DirectoryButton = new QPushButton(QStringLiteral("&Directory"), GroupBox1);
     DirectoryButton->setObjectName(QStringLiteral("DirectoryButton"));
     DirectoryButton->setGeometry(272, 72, 75, 25);
     DirectoryButton->setAutoDefault(false);
@@ -61,6 +63,7 @@ TOutputForm::TOutputForm(QWidget* parent) : QDialog(parent) {
     Button3->setGeometry(280, 136, 75, 25);
     Button3->setAutoDefault(false);
 
+    ui::TabStopOnCheckedButton({RadioButton1, RadioButton2});
     setTabOrder(RadioButton1, RadioButton2);
     setTabOrder(RadioButton2, DirectoryText);
     setTabOrder(DirectoryText, DirectoryButton);

@@ -15,6 +15,7 @@
 #include "settings/BrowseForDirectory.h"
 #include "settings/IniFiles32.h"
 #include "ui/FixedDialog.h"
+#include "ui/Keyboard.h"
 #include "ui/WindowFrame.h"
 
 namespace settings {
@@ -42,11 +43,27 @@ auto AudienceFields(Record& s) {
     return std::array{&s.Modem28K,     &s.Modem56K,          &s.SingleISDN,        &s.DualISDN,
                       &s.CorporateLAN, &s.DSLCableModem256K, &s.DSLCableModem384K, &s.DSLCableModem512K};
 }
+// The audiences' access keys, in check-box order: none of them is taken by another control of the dialog.
+constexpr std::array<char, AudienceCount> kAudienceKeys{'2', '5', 'g', 'a', 'L', '6', '3', '1'};
+
+// A label that names its field and moves the focus there with its access key.
+QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
+}
+
+// A list that accepts typing is a list and a text field for a screen reader; both take the label's name.
+void NameList(QComboBox* list, const QString& name) {
+    list->setAccessibleName(name);
+    list->lineEdit()->setAccessibleName(name);
+}
 }  // namespace
 
 // ---- TListCombo ----
 
 TListCombo::TListCombo(QWidget* parent) : QComboBox(parent) {
+    ui::NameListsByTheirLabels();
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
@@ -94,13 +111,14 @@ TfrmOption::TfrmOption(QWidget* parent) : QDialog(parent) {
     ui::SetUpFixedDialog(*this, "frmOption", QStringLiteral("Preferences"), QSize(489, 385));
 
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
-    PageControl1->addTab(CreateMusicPage(), QStringLiteral("Music"));
-    PageControl1->addTab(CreateControlPage(), QStringLiteral("Control"));
-    PageControl1->addTab(CreateInformationPage(), QStringLiteral("Music Information"));
+    PageControl1->addTab(CreateMusicPage(), QStringLiteral("&Music"));
+    PageControl1->addTab(CreateControlPage(), QStringLiteral("&Control"));
+    PageControl1->addTab(CreateInformationPage(), QStringLiteral("Music &Information"));
 
     Image1 = Named(new QLabel(this), "Image1");
     Image1->setFixedSize(41, 33);
     Image1->setAlignment(Qt::AlignCenter);
+    Image1->setAccessibleName(QStringLiteral("Face icon"));
     Button1 = Named(new QPushButton(QStringLiteral("OK"), this), "Button1");
     Button2 = Named(new QPushButton(QStringLiteral("Cancel"), this), "Button2");
     Button1->setDefault(true);
@@ -128,17 +146,19 @@ TfrmOption::TfrmOption(QWidget* parent) : QDialog(parent) {
 QWidget* TfrmOption::CreateMusicPage() {
     auto* page = Named(new QWidget, "TabSheet1");
 
-    auto* scheme = new QGroupBox(QStringLiteral("Scheme"), page);
+    auto* scheme = new QGroupBox(QStringLiteral("&Scheme"), page);
     ComboBox1 = Named(new TListCombo(scheme), "ComboBox1");
     for (const SchemePreset& p : SchemePresets)
         ComboBox1->addItem(QString::fromLatin1(p.text));
     ComboBox1->SetItemIndex(-1);
+    NameList(ComboBox1, QStringLiteral("Scheme"));
     (new QVBoxLayout(scheme))->addWidget(ComboBox1);
 
     auto* fileType = new QGroupBox(QStringLiteral("File Type"), page);
-    RainRadioBox1 = Named(new QRadioButton(QStringLiteral("Single-rate"), fileType), "RainRadioBox1");
+    RainRadioBox1 = Named(new QRadioButton(QStringLiteral("Single-&rate"), fileType), "RainRadioBox1");
     RainRadioBox2 =
-        Named(new QRadioButton(QStringLiteral("Multi-rate SureStream"), fileType), "RainRadioBox2");
+        Named(new QRadioButton(QStringLiteral("M&ulti-rate SureStream"), fileType), "RainRadioBox2");
+    ui::TabStopOnCheckedButton({RainRadioBox1, RainRadioBox2});
     auto* fileTypeLayout = new QVBoxLayout(fileType);
     fileTypeLayout->addWidget(RainRadioBox1);
     fileTypeLayout->addWidget(RainRadioBox2);
@@ -148,7 +168,8 @@ QWidget* TfrmOption::CreateMusicPage() {
     auto* targetLayout = new QVBoxLayout(targets);
     targetLayout->setSpacing(2);
     for (int i = 0; i < AudienceCount; ++i) {
-        RainCheckBox[i] = new QCheckBox(QString::fromLatin1(AudienceTexts[i]), targets);
+        RainCheckBox[i] = new QCheckBox(
+            ui::WithAccessKey(QString::fromLatin1(AudienceTexts[i]), QLatin1Char(kAudienceKeys[i])), targets);
         RainCheckBox[i]->setObjectName(QStringLiteral("RainCheckBox%1").arg(i + 1));
         targetLayout->addWidget(RainCheckBox[i]);
     }
@@ -164,11 +185,13 @@ QWidget* TfrmOption::CreateMusicPage() {
     // Labels above the lists keep the page narrow enough for the audiences' long names beside it.
     auto* mediaLayout = new QVBoxLayout(media);
     mediaLayout->setSpacing(2);
-    mediaLayout->addWidget(new QLabel(QStringLiteral("Audio Format:"), media));
+    mediaLayout->addWidget(BuddyLabel(QStringLiteral("Audio &Format:"), RainComboBox1, media));
     mediaLayout->addWidget(RainComboBox1);
     mediaLayout->addSpacing(4);
-    mediaLayout->addWidget(new QLabel(QStringLiteral("Video Quality:"), media));
+    mediaLayout->addWidget(BuddyLabel(QStringLiteral("&Video Quality:"), RainComboBox2, media));
     mediaLayout->addWidget(RainComboBox2);
+    NameList(RainComboBox1, QStringLiteral("Audio Format"));
+    NameList(RainComboBox2, QStringLiteral("Video Quality"));
 
     auto* grid = new QGridLayout(page);
     grid->setVerticalSpacing(4);
@@ -186,15 +209,17 @@ QWidget* TfrmOption::CreateControlPage() {
     Edit5->setProperty("Tag", kEdit5Tag);
     Edit5->setMaximumWidth(80);
     Edit7 = Named(new QLineEdit(page), "Edit7");
-    DirectoryButton = Named(new QPushButton(QStringLiteral("Directory"), page), "DirectoryButton");
+    DirectoryButton = Named(new QPushButton(QStringLiteral("&Directory"), page), "DirectoryButton");
     DirectoryButton->setAutoDefault(false);
 
     auto* temp = new QHBoxLayout;
     temp->addWidget(Edit7, 1);
     temp->addWidget(DirectoryButton);
     auto* form = new QFormLayout(page);
-    form->addRow(QStringLiteral("Max conver file:"), Edit5);
-    form->addRow(QStringLiteral("Temporary Directory:"), temp);
+    // A row given a text makes its label the field's buddy; the directory's row holds two controls, so
+    // its label is made by hand.
+    form->addRow(QStringLiteral("Ma&x conver file:"), Edit5);
+    form->addRow(BuddyLabel(QStringLiteral("&Temporary Directory:"), Edit7, page), temp);
     return page;
 }
 
@@ -207,11 +232,11 @@ QWidget* TfrmOption::CreateInformationPage() {
     Edit6 = Named(new QLineEdit(box), "Edit6");
     Edit4 = Named(new QLineEdit(box), "Edit4");
     auto* form = new QFormLayout(box);
-    form->addRow(QStringLiteral("Title:"), Edit1);
-    form->addRow(QStringLiteral("Author:"), Edit2);
-    form->addRow(QStringLiteral("Copyright:"), Edit3);
-    form->addRow(QStringLiteral("Description:"), Edit6);
-    form->addRow(QStringLiteral("Keywords:"), Edit4);
+    form->addRow(QStringLiteral("Titl&e:"), Edit1);
+    form->addRow(QStringLiteral("Aut&hor:"), Edit2);
+    form->addRow(QStringLiteral("C&opyright:"), Edit3);
+    form->addRow(QStringLiteral("Descri&ption:"), Edit6);
+    form->addRow(QStringLiteral("&Keywords:"), Edit4);
     (new QVBoxLayout(page))->addWidget(box);
     return page;
 }

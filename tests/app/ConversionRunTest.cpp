@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -133,6 +135,7 @@ TEST_F(ConversionRunWindowTest, ToolbarToggleRunsTheWholeListThroughThePanelAndE
     EXPECT_FALSE(NamesShown());
     EXPECT_FALSE(form->Run().Timer1().isActive());
     EXPECT_TRUE(form->Find<QAction>("Addfiles1")->isEnabled());
+    EXPECT_EQ(form->Find<QLabel>("StatusLabel")->text(), "2 files converted");
     EXPECT_EQ(completion, (Calls{"sound " + dir.path().toStdString() + "/Tada.wav", "power off"}));
     EXPECT_TRUE(form->Find<QAction>("Sound1")->isChecked() && form->Find<QAction>("urnOff1")->isChecked());
 }
@@ -148,6 +151,35 @@ TEST_F(ConversionRunWindowTest, TheToggleGoingUpStopsTheEncoderWithoutCompletion
     EXPECT_FALSE(Running());
     EXPECT_TRUE(form->Find<QFrame>("Panel2")->isHidden());
     EXPECT_TRUE(completion.empty());
+}
+
+TEST_F(ConversionRunWindowTest, TheWindowSaysHowTheRunEnded) {
+    std::vector<std::string> notified;
+    platform::SetNotifyHandler([&](const std::string& summary, const std::string& body) {
+        notified.push_back(summary + ": " + body);
+    });
+    const auto quiet =
+        qScopeGuard([] { platform::SetNotifyHandler([](const std::string&, const std::string&) {}); });
+    AddJobs(3);
+    QFile existing(QString::fromStdString(form->Jobs().Jobs()[1].DestFile));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    form->Find<QAction>("Converter1")->trigger();
+    EXPECT_TRUE(form->Find<QLabel>("StatusLabel")->text().isEmpty())
+        << "a new run clears the last one's line";
+    Tick();
+    producer->RaiseStarted();
+    producer->FinishEncode();
+    platform::MessageBox::SetNextAnswer(platform::MsgButton::No);  // keep the existing second file
+    Tick();
+    Tick();
+    producer->RaiseStarted();
+    producer->RaiseError(1, u"Cannot read the source");
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(form->Find<QLabel>("StatusLabel")->text(), "1 file converted, 1 failed, 1 skipped");
+    // The window is not the active one: the desktop says it too.
+    EXPECT_EQ(notified,
+              (std::vector<std::string>{"Conversion finished: 1 file converted, 1 failed, 1 skipped"}));
 }
 
 TEST_F(ConversionRunWindowTest, StartWithAnEmptyListLetsTheToggleBackUp) {

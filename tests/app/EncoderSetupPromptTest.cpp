@@ -67,7 +67,7 @@ TEST_F(TempForm, IsLaidOutAsDesigned) {
     EXPECT_EQ(form.Label2->text(), "2. Run Quenzor.  OK");
     EXPECT_EQ(form.Label3->text(), "3. Install Real Basic Now.");
     EXPECT_EQ(form.Label4->text(), "4. Click Button 'OK' run Quenzor.");
-    EXPECT_EQ(form.InstallButton->text(), "Install");
+    EXPECT_EQ(form.InstallButton->text(), "&Install");
     EXPECT_EQ(form.OKButton->text(), "OK");
     EXPECT_EQ(form.OKButton->nextInFocusChain(), form.InstallButton) << "OK comes first in tab order";
 }

@@ -195,8 +195,15 @@ TEST_F(JobListTest, DeletingSelectedRowsKeepsTheRestInOrderAndRenumbers) {
 }
 
 TEST_F(JobListTest, SelectAllInvertAndFirstSelectedRow) {
-    jobs.AddChosenFiles(Files(4), s);
-    EXPECT_EQ(jobs.FirstSelectedRow(), -1);
+    // Rows that join the list become the selection, in place of the one before.
+    jobs.AddChosenFiles(Files(2), s);
+    jobs.AddChosenFiles(Files(2), s);
+    EXPECT_EQ(jobs.SelectedCount(), 2);
+    EXPECT_EQ(jobs.FirstSelectedRow(), 2);
+    EXPECT_TRUE(jobs.IsSelected(3));
+    EXPECT_EQ(view.currentIndex().row(), 2);
+    jobs.AddChosenFiles({}, s);
+    EXPECT_EQ(jobs.SelectedCount(), 2) << "adding nothing keeps the selection";
     Select({1, 3});
     EXPECT_EQ(jobs.SelectedCount(), 2);
     EXPECT_EQ(jobs.FirstSelectedRow(), 1);

@@ -73,14 +73,15 @@ TEST_F(OutputDirectoryTest, DialogHasItsCaptionAndControls) {
     EXPECT_EQ(form.windowTitle(), "Output File Dialog");
     EXPECT_EQ(form.size(), QSize(377, 171));
     EXPECT_EQ(form.GroupBox1->title(), "Destination file directory");
-    EXPECT_EQ(form.RadioButton1->text(), "Same as source file directory ");
-    EXPECT_EQ(form.RadioButton2->text(), "Other directory");
-    EXPECT_EQ(form.DirectoryButton->text(), "Directory");
+    EXPECT_EQ(form.RadioButton1->text(), "&Same as source file directory ");
+    EXPECT_EQ(form.RadioButton2->text(), "&Other directory");
+    EXPECT_EQ(form.DirectoryButton->text(), "&Directory");
     EXPECT_TRUE(form.Button2->isDefault());
 }
 
 TEST_F(OutputDirectoryTest, NoSelectionAsksForOneAndOpensNothing) {
     Add({"/in/a.avi"});
+    view.clearSelection();
     EXPECT_FALSE(Open([](TOutputForm& f) { f.Button3->click(); }));
     EXPECT_EQ(Texts(), std::vector<std::string>{"You must choose a item."});
 }

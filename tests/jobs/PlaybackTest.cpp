@@ -50,6 +50,7 @@ class PlaybackTest : public ::testing::Test {
 TEST_F(PlaybackTest, PlayingNeedsASelectedRow) {
     s.MaxConverFile = 10;
     jobs.AddChosenFiles({Touch("a.mp3")}, s);
+    view.clearSelection();
     PlaySourceFile(jobs);
     PlayDestinationFile(jobs);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Don't play! You must choose a real file in file list.",
@@ -101,6 +102,7 @@ TEST_F(PlaybackTest, BrowsingOpensTheDestinationFolder) {
     jobs.AddChosenFiles({"/in/a.avi", "/in/b.avi"}, s);
     list[0].DestFile = "/out one/a.rm";
     list[1].DestFile = "/out two/b.rm";
+    view.clearSelection();
     OpenOutputFolder(jobs);  // no selection: the first job's folder
     view.topLevelItem(1)->setSelected(true);
     OpenOutputFolder(jobs);

@@ -69,15 +69,15 @@ TEST_F(PreferencesTest, DialogHasItsTabsAndListItems) {
     EXPECT_EQ(dlg.windowTitle(), "Preferences");
     EXPECT_EQ(dlg.size(), QSize(489, 385));
     ASSERT_EQ(dlg.PageControl1->count(), 3);
-    EXPECT_EQ(dlg.PageControl1->tabText(0), "Music");
-    EXPECT_EQ(dlg.PageControl1->tabText(1), "Control");
-    EXPECT_EQ(dlg.PageControl1->tabText(2), "Music Information");
+    EXPECT_EQ(dlg.PageControl1->tabText(0), "&Music");
+    EXPECT_EQ(dlg.PageControl1->tabText(1), "&Control");
+    EXPECT_EQ(dlg.PageControl1->tabText(2), "Music &Information");
     ASSERT_EQ(dlg.ComboBox1->count(), 22);
     EXPECT_EQ(dlg.ComboBox1->itemText(7), "Video - Static Image (No Sound)");
     EXPECT_EQ(dlg.ComboBox1->itemText(21), "Video - High-Quality Video Online, DSL/Cable Modem");
     EXPECT_EQ(dlg.RainComboBox1->itemText(1), "Voice with Background Music");
     EXPECT_EQ(dlg.RainComboBox2->itemText(3), "Slide Show");
-    EXPECT_EQ(dlg.RainCheckBox[5]->text(), "256K DSL/Cable Modem");
+    EXPECT_EQ(dlg.RainCheckBox[5]->text(), "25&6K DSL/Cable Modem");
     EXPECT_EQ(dlg.RainCheckBox[7]->objectName(), "RainCheckBox8");
     EXPECT_TRUE(dlg.Button1->isDefault());
 }

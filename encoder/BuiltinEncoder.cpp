@@ -266,6 +266,9 @@ class BuiltinEncoder final : public IProducerDispatch {
         session_.reset();
         if (!error.empty() && sink_)
             sink_->OnErrorOccurred(kEncodeFailed, ToWide(error));
+        // Last: the host may start the next encode from within this event.
+        if (sink_)
+            sink_->OnOtherEvent(EventId::OnEncodingStopped);
     }
 
     // Stops a running encode and waits for its thread, which removes the unfinished file before it ends.

@@ -223,7 +223,7 @@ class BuiltinEncoder final : public IProducerDispatch {
                 finished = transcoder.Run();
             }
             if (finished && !session->stop)
-                output.Commit();
+                output.Commit(session->stop);
         } catch (const EncodeError& e) {
             error = e.what();
             // The user knows the destination, not the temporary file behind it; but when that file lies

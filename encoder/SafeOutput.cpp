@@ -136,23 +136,23 @@ TempOutput::~TempOutput() {
     UnregisterTemp(slot_);
 }
 
-void TempOutput::Commit() {
+bool TempOutput::Commit(const std::atomic<bool>& stop) {
     std::error_code ec;
     fs::rename(path_, destination_, ec);
     if (!ec) {
         committed_ = true;
         UnregisterTemp(slot_);
-        return;
+        return true;
     }
     if (ec != std::errc::cross_device_link)
         throw DestinationError(destination_, ec.message());
-    CopyAcross();
+    return CopyAcross(stop);
 }
 
 // The temporary folder is on another file system: the file is copied beside the destination first, so
 // the destination itself still changes in one step. The copy is written and synced by hand so that a
 // full disk is named as such (a library copy reports some failures only as an input/output error).
-void TempOutput::CopyAcross() {
+bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     const fs::path dest(destination_);
     const fs::path folder = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
     platform::UniqueFile nearby =
@@ -177,6 +177,8 @@ void TempOutput::CopyAcross() {
         throw DestinationError(destination_, rm::FileErrorReason(errno));
     std::array<char, 1 << 16> buffer;
     for (;;) {
+        if (stop)
+            return false;
         const ssize_t n = ::read(source.Get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
@@ -187,6 +189,8 @@ void TempOutput::CopyAcross() {
         if (!platform::WriteAll(nearby.fd.Get(), buffer.data(), static_cast<std::size_t>(n)))
             throw DestinationError(destination_, rm::FileErrorReason(errno));
     }
+    if (stop)
+        return false;
     if (::fsync(nearby.fd.Get()) != 0 || ::close(nearby.fd.Release()) != 0)
         throw DestinationError(destination_, rm::FileErrorReason(errno));
     if (::rename(nearby.path.c_str(), destination_.c_str()) != 0)
@@ -195,6 +199,7 @@ void TempOutput::CopyAcross() {
     committed_ = true;
     std::remove(path_.c_str());
     UnregisterTemp(slot_);
+    return true;
 }
 
 void RemoveTemporaryFilesOnSignals() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 namespace encoder {
@@ -18,11 +19,12 @@ class TempOutput {
     const std::string& Path() const { return path_; }
     // The file lies in the temporary directory, not beside the destination.
     bool InTemporaryDirectory() const { return inTemporaryDirectory_; }
-    // Moves the finished file over the destination; throws EncodeError.
-    void Commit();
+    // Moves the finished file over the destination; throws EncodeError. A copy to another disk looks
+    // at `stop` between blocks: stopped, it returns false, the destination untouched and the copy gone.
+    bool Commit(const std::atomic<bool>& stop);
 
   private:
-    void CopyAcross();
+    bool CopyAcross(const std::atomic<bool>& stop);
 
     std::string destination_;
     std::string path_;

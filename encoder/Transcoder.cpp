@@ -13,6 +13,7 @@
 #include "encoder/HelperLane.h"
 #include "encoder/LibavPtr.h"
 #include "encoder/RateGovernor.h"
+#include "encoder/rm/OutputFile.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -728,6 +729,7 @@ struct Transcoder::Impl {
     void SetUpOutputs() {
         const bool multiRate = plans.size() > 1;
         writer = std::make_unique<rm::Writer>(job.output);
+        writer->StopWhen(stop);
         std::string audiences;
         for (const StreamPlan& plan : plans) {
             const std::uint32_t audience = multiRate ? plan.budget : 0;
@@ -1035,6 +1037,8 @@ Transcoder::~Transcoder() = default;
 bool Transcoder::Run() {
     try {
         return impl_->Run();
+    } catch (const rm::WriteStopped&) {
+        return false;
     } catch (const rm::WriteError& e) {
         throw EncodeError(e.what());
     }

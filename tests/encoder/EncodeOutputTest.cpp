@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
 #include <filesystem>
 #include <set>
 
+#include "encoder/SafeOutput.h"
 #include "support/EncoderHarness.h"
 #include "support/MediaFixtures.h"
 
@@ -248,6 +254,34 @@ TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
     g.Set(MakeClip(ClipRecipe{}), g.Dir() + "out.rm");
     g.Control().setTempDirectory(g.Dir() + "missing/");
     EncodeAndCheck(g, MakeClip(ClipRecipe{}), g.Dir() + "out.rm");
+}
+
+// A temporary folder on another disk than the destination: the file is copied across at the end. A Stop
+// then leaves the old destination as it was and no copy behind.
+TEST(EncodeOutput, AStopDuringTheCopyToAnotherDiskKeepsTheOldDestination) {
+    testsupport::ScratchDir temp;
+    const std::filesystem::path other = "/dev/shm";
+    struct stat a {
+    }, b{};
+    if (::stat(temp.Path().c_str(), &a) != 0 || ::stat(other.c_str(), &b) != 0 || a.st_dev == b.st_dev ||
+        ::access(other.c_str(), W_OK) != 0)
+        GTEST_SKIP() << "no second writable disk here";
+    QTemporaryDir destDir(QString::fromStdString((other / "quenzor-copy-XXXXXX").string()));
+    ASSERT_TRUE(destDir.isValid());
+    const std::string destination = destDir.filePath("out.rm").toStdString();
+    for (const bool stopped : {true, false}) {
+        testsupport::WriteBytes(destination, "the old file");
+        std::atomic<bool> stop{stopped};
+        {
+            encoder::TempOutput output(destination, temp.Path());
+            ASSERT_TRUE(output.InTemporaryDirectory());
+            testsupport::WriteBytes(output.Path(), "the new file");
+            EXPECT_EQ(output.Commit(stop), !stopped);
+        }
+        EXPECT_EQ(testsupport::ReadBytes(destination), stopped ? "the old file" : "the new file");
+        EXPECT_TRUE(LeftoverTempFiles(temp.Path()).empty());
+        EXPECT_TRUE(LeftoverTempFiles(destDir.path().toStdString()).empty());
+    }
 }
 
 TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {

@@ -8,8 +8,8 @@
 // 2. The song converted by the built-in encoder with the usual audiences (56K modem and 256K DSL,
 //    SureStream): wall and CPU time, against the goal of 1.2 s for four minutes on two cores.
 //
-// A third argument sets the warm-up frames; RA144_BENCH_JOINS=1 prints every join.
-// Needs the ffmpeg tool (with its flite voice) to make the sounds.
+// A third and fourth argument set the frames of a stretch and of its warm-up; RA144_BENCH_JOINS=1 prints
+// every join. Needs the ffmpeg tool (with its flite voice) to make the sounds.
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -111,13 +111,13 @@ Packets EncodeOnce(const Samples& sound) {
     return packets;
 }
 
-int warmUp = Ra144Stretches::kWarmUpFrames;
+Ra144Stretches::Shape shape;
 
 std::vector<std::int64_t> joins;
 
 Packets EncodeInStretches(const Samples& sound) {
     std::atomic<bool> stop{false};
-    Ra144Stretches stretches(stop, 0, warmUp);
+    Ra144Stretches stretches(stop, 0, shape);
     Packets packets;
     for (std::size_t at = 0; at < sound.size(); at += kFrame) {
         stretches.Frame(sound.data() + at);
@@ -219,7 +219,9 @@ int main(int argc, char** argv) {
     const int songSeconds = argc > 1 ? std::atoi(argv[1]) : 240;
     const int speechSeconds = argc > 2 ? std::atoi(argv[2]) : 60;
     if (argc > 3)
-        warmUp = std::atoi(argv[3]);
+        shape.stretchFrames = std::atoi(argv[3]);
+    if (argc > 4)
+        shape.warmUpFrames = std::atoi(argv[4]);
     QTemporaryDir dir;
     const QString song = dir.filePath("song.wav"), song8 = dir.filePath("song.raw"),
                   speech8 = dir.filePath("speech.raw");

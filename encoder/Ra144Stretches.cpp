@@ -76,10 +76,10 @@ std::vector<av::PacketPtr> EncodeStretch(std::vector<std::int16_t> samples, std:
 
 }  // namespace
 
-Ra144Stretches::Ra144Stretches(const std::atomic<bool>& stop, int threads, int warmUpFrames)
+Ra144Stretches::Ra144Stretches(const std::atomic<bool>& stop, int threads, Shape shape)
     : stop_(stop),
       threads_(threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
-      warmUpFrames_(warmUpFrames) {}
+      shape_(shape) {}
 
 Ra144Stretches::~Ra144Stretches() {
     for (auto& stretch : running_)
@@ -92,16 +92,16 @@ void Ra144Stretches::Frame(const std::int16_t* samples) {
     ++frames_;
     // A stretch is handed out once the frames where it may end have come, and the one after them: the
     // encoder looks into the next frame.
-    if (frames_ >= stretchStart_ + kStretchFrames + kJoinSearchFrames + 1)
+    if (frames_ >= stretchStart_ + shape_.stretchFrames + shape_.joinSearchFrames + 1)
         Dispatch(false);
 }
 
 std::int64_t Ra144Stretches::QuietJoin() const {
     // The new encoder's first frames carry what it differs from the old one in.
     constexpr int kAfter = 3;
-    std::int64_t best = stretchStart_ + kStretchFrames;
+    std::int64_t best = stretchStart_ + shape_.stretchFrames;
     double quietest = -1;
-    for (std::int64_t j = best - kJoinSearchFrames; j + kAfter <= best + kJoinSearchFrames; ++j) {
+    for (std::int64_t j = best - shape_.joinSearchFrames; j + kAfter <= best + shape_.joinSearchFrames; ++j) {
         const std::int16_t* s = samples_.data() + (j - firstFrame_) * kFrameSamples;
         double energy = 0;
         for (int i = 0; i < kAfter * kFrameSamples; ++i)
@@ -126,7 +126,7 @@ void Ra144Stretches::Dispatch(bool last) {
     if (!last)
         joins_.push_back(end);
     // Keep the warm-up of the next stretch.
-    const std::int64_t keepFrom = std::max<std::int64_t>(firstFrame_, stretchStart_ - warmUpFrames_);
+    const std::int64_t keepFrom = std::max<std::int64_t>(firstFrame_, stretchStart_ - shape_.warmUpFrames);
     samples_.erase(samples_.begin(),
                    samples_.begin() + static_cast<std::ptrdiff_t>((keepFrom - firstFrame_) * kFrameSamples));
     firstFrame_ = keepFrom;

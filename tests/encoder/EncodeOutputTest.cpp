@@ -352,9 +352,11 @@ TEST(EncodeOutput, VideoQualityTradesFramesPerSecond) {
 // end the stretches under way without waiting for them.
 TEST(EncodeOutput, FourteenFourInStretchesFollowsTheSoundAcrossTheJoins) {
     constexpr int kFrame = encoder::Ra144Stretches::kFrameSamples;
-    // Enough for one join: a stretch, its search for a quiet place, the look-ahead frame, and more.
-    const int frames =
-        encoder::Ra144Stretches::kStretchFrames + encoder::Ra144Stretches::kJoinSearchFrames + 100;
+    // Short stretches, and enough sound for one join: a stretch, its search for a quiet place, the
+    // look-ahead frame, and more.
+    const encoder::Ra144Stretches::Shape shape{
+        .stretchFrames = 300, .joinSearchFrames = 50, .warmUpFrames = 50};
+    const int frames = shape.stretchFrames + shape.joinSearchFrames + 100;
     std::vector<std::int16_t> sound(static_cast<std::size_t>(frames) * kFrame);
     for (std::size_t i = 0; i < sound.size(); ++i) {
         const double t = i / 8000.0;
@@ -362,7 +364,7 @@ TEST(EncodeOutput, FourteenFourInStretchesFollowsTheSoundAcrossTheJoins) {
                                              (0.6 + 0.4 * std::sin(2 * M_PI * 3 * t)));
     }
     auto encodeAndDecode = [&](const std::atomic<bool>& stop, std::vector<std::int64_t>* joins) {
-        encoder::Ra144Stretches stretches(stop);
+        encoder::Ra144Stretches stretches(stop, 0, shape);
         std::vector<encoder::av::PacketPtr> packets;
         for (int f = 0; f < frames; ++f) {
             stretches.Frame(sound.data() + static_cast<std::size_t>(f) * kFrame);

@@ -18,6 +18,7 @@ RunDriver::RunDriver(RunHost& host, TProducerControl& control, const settings::T
     timer1_.setInterval(kStepIntervalMs);
     connect(&timer1_, &QTimer::timeout, this, &RunDriver::Timer1Timer);
     connect(&control_, &TProducerControl::EncodingStarted, this, &RunDriver::EncodingStarted);
+    connect(&control_, &TProducerControl::EncodingStopped, this, &RunDriver::EncodingStopped);
     connect(&control_, &TProducerControl::EncodingProgressChanged, this,
             [this](int, int, int percentDone, int) { EncodingProgressChanged(percentDone); });
     connect(&control_, &TProducerControl::ErrorOccurred, this,
@@ -84,15 +85,20 @@ void RunDriver::Timer1Timer() {
         // would encode it twice.
         if (awaitingStarted_ || control_.IsEncoding())
             return;
-        // The job before has ended: its destination is free for other conversions again.
-        claim_.reset();
-        timer1_.stop();
+        Step();
+    });
+}
+
+void RunDriver::Step() {
+    // The job before has ended: its destination is free for other conversions again.
+    claim_.reset();
+    timer1_.stop();
+    do {
         if (nextJob_ >= host_.RowCount()) {
             CompleteRun();
             return;
         }
-        PrepareJob(nextJob_);
-    });
+    } while (PrepareJob(nextJob_));
 }
 
 void RunDriver::CompleteRun() {
@@ -100,7 +106,7 @@ void RunDriver::CompleteRun() {
     PerformCompletionActions(host_.SoundToggleDown(), host_.TurnOffToggleDown());
 }
 
-void RunDriver::PrepareJob(int j) {
+bool RunDriver::PrepareJob(int j) {
     const std::uint64_t run = run_;
     const jobs::tListType job = host_.Job(j);
     host_.SetStatusText("Converting...");
@@ -126,13 +132,12 @@ void RunDriver::PrepareJob(int j) {
         const std::string refusal = claim_->RefusalText();
         Stop();
         platform::MessageBox::ShowError(refusal);
-        return;
+        return false;
     }
     if (claim_->GetState() == platform::Claim::State::HeldByOther) {
         claim_.reset();
         ++nextJob_;
-        timer1_.start();
-        return;
+        return true;
     }
 
     Decision decision = Decision::Encode;
@@ -140,20 +145,22 @@ void RunDriver::PrepareJob(int j) {
         decision = DecideOverwrite(job.DestFile);
         // The question is modal and lets events through; the run may have ended meanwhile.
         if (!StillCurrent(run))
-            return;
+            return false;
     }
+    // A declined job costs no wait: the run goes on with the next one at once.
     if (decision == Decision::Skip) {
         claim_.reset();
         ++nextJob_;
-    } else {
-        StartJob();
-        if (decision == Decision::EncodeAll)
-            overwriteAll_ = true;
+        return true;
     }
+    StartJob();
+    if (decision == Decision::EncodeAll)
+        overwriteAll_ = true;
     // An error raised from within the start call has already ended the run; it must stay ended rather
     // than try the same job again on the next tick.
     if (StillCurrent(run))
         timer1_.start();
+    return false;
 }
 
 RunDriver::Decision RunDriver::DecideOverwrite(const std::string& destination) {
@@ -191,6 +198,15 @@ void RunDriver::EncodingStarted() {
     awaitingStarted_ = false;
     ++nextJob_;
     timer1_.start();
+}
+
+void RunDriver::EncodingStopped() {
+    platform::RunGuarded([this] {
+        // The stepper goes on covering a start not yet confirmed; a stopped run stays stopped.
+        if (!running_ || awaitingStarted_ || control_.IsEncoding())
+            return;
+        Step();
+    });
 }
 
 void RunDriver::EncodingProgressChanged(int percentDone) {

@@ -12,9 +12,10 @@
 
 namespace conversion {
 
-// Converts every job of the host's list, one after another, through the encoder control. The stepper
-// `Timer1` polls the encoder once a second; when it is idle the next job is prepared and started, or the
-// run ends. The encoder's events advance the run, move the file bar and end the run on an error.
+// Converts every job of the host's list, one after another, through the encoder control. The encoder's
+// "encoding stopped" event steps the run at once: the next job is prepared and started, or the run ends.
+// The stepper `Timer1` polls the encoder once a second as well, so a missed event costs a second, never
+// a job. The encoder's other events advance the run, move the file bar and end the run on an error.
 //
 // Everything happens on the user-interface thread. Modal boxes keep dispatching messages, so the stepper
 // is disarmed before anything that can wait, and each handler checks that the run it belongs to is still
@@ -36,6 +37,7 @@ class RunDriver : public QObject {
     void Timer1Timer();
 
     void EncodingStarted();
+    void EncodingStopped();
     void EncodingProgressChanged(int percentDone);
     void ErrorOccurred(const std::string& errorString);
 
@@ -51,7 +53,10 @@ class RunDriver : public QObject {
     enum class Decision { Encode, EncodeAll, Skip };
 
     void CompleteRun();
-    void PrepareJob(int j);
+    // Steps through the jobs from nextJob_ on until one is started, the run ends or waits.
+    void Step();
+    // True when job j was skipped and the run goes on with the next one at once.
+    bool PrepareJob(int j);
     Decision DecideOverwrite(const std::string& destination);
     void StartJob();
     // True while the run that was current at `run` is still going.

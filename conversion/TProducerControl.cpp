@@ -48,6 +48,11 @@ void TProducerControl::OnEncodingStarted() {
     emit EncodingStarted();
 }
 
+void TProducerControl::OnOtherEvent(encoder::EventId id) {
+    if (id == encoder::EventId::OnEncodingStopped)
+        emit EncodingStopped();
+}
+
 void TProducerControl::OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) {
     emit ErrorOccurred(errorCode, QString::fromStdU16String(errorString));
 }

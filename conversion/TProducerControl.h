@@ -45,6 +45,8 @@ class TProducerControl : public QObject, private encoder::EventSink {
 
   signals:
     void EncodingStarted();
+    // The encoder has ended its encode (finished or failed) and is idle.
+    void EncodingStopped();
     void ErrorOccurred(int errorCode, const QString& errorString);
     void EncodingProgressChanged(int duration, int timestamp, int percentDone, int audioPeakLevel);
 
@@ -53,6 +55,7 @@ class TProducerControl : public QObject, private encoder::EventSink {
     void OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) override;
     void OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp, std::int32_t percentDone,
                                    std::int32_t audioPeakLevel) override;
+    void OnOtherEvent(encoder::EventId id) override;
 
     std::unique_ptr<encoder::IProducerDispatch> control_;
 };

@@ -224,7 +224,7 @@ class BuiltinEncoder final : public IProducerDispatch {
                 finished = transcoder.Run();
             }
             if (finished && !session->stop)
-                output.Commit();
+                output.Commit(session->stop);
         } catch (const EncodeError& e) {
             error = e.what();
             // The user knows the destination, not the temporary file behind it; but when that file lies
@@ -267,6 +267,9 @@ class BuiltinEncoder final : public IProducerDispatch {
         session_.reset();
         if (!error.empty() && sink_)
             sink_->OnErrorOccurred(kEncodeFailed, ToWide(error));
+        // Last: the host may start the next encode from within this event.
+        if (sink_)
+            sink_->OnOtherEvent(EventId::OnEncodingStopped);
     }
 
     // Stops a running encode and waits for its thread, which removes the unfinished file before it ends.

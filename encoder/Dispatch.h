@@ -75,7 +75,8 @@ class EventSink {
     virtual void OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) = 0;
     virtual void OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp,
                                            std::int32_t percentDone, std::int32_t audioPeakLevel) = 0;
-    // The events the program does not handle; implementations may still raise them.
+    // The remaining events, OnEncodingStopped among them (raised once an encode has ended by itself,
+    // after its error if it failed, when the control is idle again).
     virtual void OnOtherEvent(EventId /*id*/) {}
 };
 

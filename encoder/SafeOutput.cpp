@@ -156,25 +156,25 @@ int TempOutput::PutInPlace(const std::string& from) {
     return ::rename(from.c_str(), destination_.c_str()) == 0 ? 0 : errno;
 }
 
-void TempOutput::Commit() {
+bool TempOutput::Commit(const std::atomic<bool>& stop) {
     const int error = PutInPlace(path_);
     if (error == 0) {
         committed_ = true;
         UnregisterTemp(slot_);
         lock_.Reset();
-        return;
+        return true;
     }
     if (error == EEXIST)
         throw EncodeError(DestinationAppearedError(destination_));
     if (error != EXDEV)
         throw DestinationError(destination_, std::strerror(error));
-    CopyAcross();
+    return CopyAcross(stop);
 }
 
 // The temporary folder is on another file system: the file is copied beside the destination first, so
 // the destination itself still changes in one step. The copy is written and synced by hand so that a
 // full disk is named as such (a library copy reports some failures only as an input/output error).
-void TempOutput::CopyAcross() {
+bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     const fs::path dest(destination_);
     const fs::path folder = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
     platform::UniqueFile nearby =
@@ -199,6 +199,8 @@ void TempOutput::CopyAcross() {
         throw DestinationError(destination_, rm::FileErrorReason(errno));
     std::array<char, 1 << 16> buffer;
     for (;;) {
+        if (stop)
+            return false;
         const ssize_t n = ::read(source.Get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
@@ -209,6 +211,8 @@ void TempOutput::CopyAcross() {
         if (!platform::WriteAll(nearby.fd.Get(), buffer.data(), static_cast<std::size_t>(n)))
             throw DestinationError(destination_, rm::FileErrorReason(errno));
     }
+    if (stop)
+        return false;
     // The descriptor stays open, and the file locked, until it has its place.
     if (::fsync(nearby.fd.Get()) != 0)
         throw DestinationError(destination_, rm::FileErrorReason(errno));
@@ -221,6 +225,7 @@ void TempOutput::CopyAcross() {
     std::remove(path_.c_str());
     UnregisterTemp(slot_);
     lock_.Reset();
+    return true;
 }
 
 void RemoveTemporaryFilesOnSignals() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 #include "platform/core/Paths.h"
@@ -23,11 +24,12 @@ class TempOutput {
     // The file lies in the temporary directory, not beside the destination.
     bool InTemporaryDirectory() const { return inTemporaryDirectory_; }
     // Moves the finished file over the destination; throws EncodeError (DestinationAppearedError when
-    // another program wrote the destination meanwhile).
-    void Commit();
+    // another program wrote the destination meanwhile). A copy to another disk looks at `stop` between
+    // blocks: stopped, it returns false, the destination untouched and the copy gone.
+    bool Commit(const std::atomic<bool>& stop);
 
   private:
-    void CopyAcross();
+    bool CopyAcross(const std::atomic<bool>& stop);
     int PutInPlace(const std::string& from);
 
     std::string destination_;

@@ -12,7 +12,9 @@
 #include "encoder/EncodeError.h"
 #include "encoder/HelperLane.h"
 #include "encoder/LibavPtr.h"
+#include "encoder/Ra144Stretches.h"
 #include "encoder/RateGovernor.h"
+#include "encoder/rm/OutputFile.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -362,7 +364,8 @@ class VideoOut {
 // One audio encoding: resampled to the codec's rate, layout and sample format, cut into codec frames.
 class AudioOut {
   public:
-    AudioOut(const AudioPlan& plan, FrameSink& sink) : plan_(plan), sink_(sink) {
+    AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSink& sink)
+        : plan_(plan), sink_(sink) {
         const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
                                                                : avcodec_find_encoder_by_name("ac3");
         if (!codec)
@@ -378,6 +381,10 @@ class AudioOut {
         fifo_.reset(av_audio_fifo_alloc(c->sample_fmt, plan.channels, c->frame_size * 4));
         if (!fifo_)
             throw EncodeError("Out of memory for the audio.");
+        // 14.4 is by far the slowest encoder: its frames are encoded on every core.
+        if (plan.codec == AudioCodec::Ra144 && c->sample_fmt == AV_SAMPLE_FMT_S16 && plan.channels == 1 &&
+            c->frame_size == Ra144Stretches::kFrameSamples)
+            stretches_ = std::make_unique<Ra144Stretches>(stop);
     }
 
     const AudioPlan& Plan() const { return plan_; }
@@ -417,6 +424,10 @@ class AudioOut {
         if (resample_)
             Convert(nullptr);
         Drain(true);
+        if (stretches_) {
+            Put(stretches_->Finish());
+            return;
+        }
         Check(avcodec_send_frame(codec_.get(), nullptr), "The RealAudio encoder failed");
         Collect();
     }
@@ -503,6 +514,11 @@ class AudioOut {
             NotePeak(*frame, n);
             frame->pts = samplesIn_;
             samplesIn_ += size;
+            if (stretches_) {
+                stretches_->Frame(reinterpret_cast<const std::int16_t*>(frame->data[0]));
+                Put(stretches_->Take());
+                continue;
+            }
             Check(avcodec_send_frame(codec_.get(), frame.get()), "The RealAudio encoder failed");
             Collect();
         }
@@ -527,6 +543,17 @@ class AudioOut {
         }
     }
 
+    // Packets of consecutive frames, in order, from the stretches.
+    void Put(std::vector<av::PacketPtr> packets) {
+        std::vector<Encoded> out;
+        for (av::PacketPtr& packet : packets) {
+            const std::int64_t ts = packets_++ * codec_->frame_size * 1000 / plan_.sampleRate;
+            const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+            out.push_back(Encoded{&streams_, ts, key, std::move(packet)});
+        }
+        sink_.Put(out);
+    }
+
     void Collect() {
         // Frames follow each other without gaps, so the n-th frame starts at n frame lengths.
         const std::int64_t frameSamples = codec_->frame_size;
@@ -547,6 +574,7 @@ class AudioOut {
     std::int64_t samplesIn_ = 0;
     std::int64_t packets_ = 0;
     std::atomic<int> peak_ = 0;
+    std::unique_ptr<Ra144Stretches> stretches_;
 };
 
 // The encoder of `plan`: audiences whose plans agree share one, so their frames are encoded once.
@@ -728,6 +756,7 @@ struct Transcoder::Impl {
     void SetUpOutputs() {
         const bool multiRate = plans.size() > 1;
         writer = std::make_unique<rm::Writer>(job.output);
+        writer->StopWhen(stop);
         std::string audiences;
         for (const StreamPlan& plan : plans) {
             const std::uint32_t audience = multiRate ? plan.budget : 0;
@@ -744,7 +773,7 @@ struct Transcoder::Impl {
                 out.Streams().push_back(writer->AddStream(desc));
             }
             if (plan.hasAudio) {
-                AudioOut& out = EncoderFor(audioOuts, plan.audio, sink);
+                AudioOut& out = EncoderFor(audioOuts, plan.audio, stop, sink);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
                 desc.codec =
@@ -1035,6 +1064,8 @@ Transcoder::~Transcoder() = default;
 bool Transcoder::Run() {
     try {
         return impl_->Run();
+    } catch (const rm::WriteStopped&) {
+        return false;
     } catch (const rm::WriteError& e) {
         throw EncodeError(e.what());
     }

@@ -62,9 +62,15 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     buffer_.reserve(kOutputBuffer);
 }
 
+void OutputFile::CheckStop() const {
+    if (stop_ && stop_->load(std::memory_order_relaxed))
+        throw WriteStopped();
+}
+
 void OutputFile::Write(std::span<const std::uint8_t> data) {
     if (!fd_.Valid())
         throw WriteError(DescribeFileError("write the file", path_, EBADF));
+    CheckStop();
     if (buffer_.size() + data.size() > kOutputBuffer)
         Flush();
     if (data.size() >= kOutputBuffer) {
@@ -96,6 +102,8 @@ void OutputFile::Close() {
     if (!fd_.Valid())
         return;
     Flush();
+    // Syncing a large file can take seconds on a slow disk; a stopped file is not worth it.
+    CheckStop();
     if (::fsync(fd_.Get()) != 0 && errno != EINVAL && errno != EROFS) {
         const int err = errno;
         fd_.Reset();

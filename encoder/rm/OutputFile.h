@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -14,10 +15,20 @@ std::string FileErrorReason(int err);
 // A sentence for the user describing a failed file operation on `path` with error number `err`.
 std::string DescribeFileError(const std::string& action, const std::string& path, int err);
 
+// Thrown by a write that found the encode's stop flag raised: the file is incomplete, and the caller
+// removes it without a message.
+class WriteStopped : public std::exception {
+  public:
+    const char* what() const noexcept override { return "The file was stopped while being written."; }
+};
+
 // The output file, written strictly front to back through a buffer. Every failure throws WriteError.
 class OutputFile {
   public:
     explicit OutputFile(const std::string& path);
+    // From now on every write, and the closing sync, first looks at `stop` and throws WriteStopped when
+    // it is raised, so that Stop is heard while a large file is written out.
+    void StopWhen(const std::atomic<bool>* stop) { stop_ = stop; }
     void Write(std::span<const std::uint8_t> data);
     std::uint64_t Position() const { return written_ + buffer_.size(); }
     // Flushes, syncs and closes; a full disk that the kernel reports only now still ends in WriteError.
@@ -26,7 +37,9 @@ class OutputFile {
 
   private:
     void Flush();
+    void CheckStop() const;
 
+    const std::atomic<bool>* stop_ = nullptr;
     std::string path_;
     platform::UniqueFd fd_;
     std::vector<std::uint8_t> buffer_;

@@ -701,6 +701,11 @@ void Writer::WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame,
     s.endTime = std::max(s.endTime, static_cast<double>(timestampMs) + s.FrameDurationMs());
 }
 
+void Writer::StopWhen(const std::atomic<bool>& stop) {
+    impl_->CheckOpen("StopWhen");
+    impl_->file->StopWhen(&stop);
+}
+
 void Writer::Finish() {
     impl_->CheckOpen("Finish");
     if (!impl_->begun)

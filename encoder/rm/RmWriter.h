@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -89,6 +90,8 @@ class Writer {
     void WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame, std::span<const std::uint8_t> frame);
     // Writes what is still buffered, the index, and the final header figures; closes the file.
     void Finish();
+    // Finish throws WriteStopped, within one buffer's write, once `stop` is raised.
+    void StopWhen(const std::atomic<bool>& stop);
 
   private:
     struct Impl;

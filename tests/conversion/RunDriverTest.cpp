@@ -188,6 +188,37 @@ TEST_F(RunDriverTest, ConvertsEveryJobInListOrderThenRunsTheCompletionActions) {
     EXPECT_TRUE(host.sound && host.turnOff) << "a run leaves the toggles as they were";
 }
 
+TEST_F(RunDriverTest, TheEncodersStoppedEventStepsAtOnceAndNeverTwice) {
+    AddJobs(2);
+    StartRun();
+    driver->Timer1Timer();
+    producer->RaiseStopped();  // before the start is confirmed: not this job's end
+    EXPECT_EQ(producer->StartCount(), 1);
+    producer->RaiseStarted();
+    producer->RaiseStopped();  // still encoding: nothing
+    EXPECT_EQ(producer->StartCount(), 1);
+    producer->FinishEncode();
+    producer->RaiseStopped();
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2)})) << "no tick needed";
+    EXPECT_TRUE(Armed()) << "the tick stays as a fallback";
+    producer->RaiseStarted();
+    producer->FinishEncode();
+    producer->RaiseStopped();
+    EXPECT_FALSE(driver->Running());
+    EXPECT_EQ(completion.size(), 0u);
+
+    // After an error the run is over; the stopped event that follows it starts nothing.
+    StartRun();
+    driver->Timer1Timer();
+    producer->RaiseStarted();
+    producer->FinishEncode();
+    producer->RaiseError(5, u"broken");
+    producer->RaiseStopped();
+    EXPECT_EQ(producer->StartCount(), 3);
+    EXPECT_FALSE(driver->Running());
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
 TEST_F(RunDriverTest, PanelShowsTheJobBeforeTheEncoderIsToldAndFollowsProgress) {
     AddJobs(4);
     StartRun();
@@ -287,13 +318,11 @@ TEST_F(RunDriverTest, OverwriteQuestionTextsAndNoSkipsEveryJobButStillCompletes)
         Touch(j.DestFile);
     host.sound = true;
     StartRun();
-    for (int k = 1; k <= 3; ++k) {
+    for (int k = 1; k <= 3; ++k)
         platform::MessageBox::SetNextAnswer(MsgButton::No);
-        driver->Timer1Timer();
-        EXPECT_EQ(driver->NextJob(), k);
-        EXPECT_TRUE(Armed()) << "a skipped job costs one tick";
-    }
-    driver->Timer1Timer();
+    driver->Timer1Timer();  // a declined job costs no wait: one step asks all three and ends the run
+    EXPECT_FALSE(driver->Running());
+    EXPECT_FALSE(Armed());
     EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2, false), JobCalls(3, false)}));
     std::vector<platform::MessageRequest> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 3u);
@@ -316,10 +345,7 @@ TEST_F(RunDriverTest, ClosingTheQuestionWithoutAnAnswerKeepsTheFile) {
     StartRun();
     platform::MessageBox::SetNextAnswer(MsgButton::None);
     driver->Timer1Timer();
-    EXPECT_EQ(producer->StartCount(), 0);
-    EXPECT_EQ(driver->NextJob(), 1);
-    driver->Timer1Timer();
-    EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2)}));
+    EXPECT_EQ(producer->Calls(), Join({JobCalls(1, false), JobCalls(2)})) << "job 2 follows at once";
     EXPECT_EQ(Contents(host.jobs[0].DestFile), "old");
 }
 
@@ -349,7 +375,9 @@ TEST_F(RunDriverTest, YesOverwritesOneAndAllSilencesTheQuestionForTheRestOfTheRu
     EXPECT_FALSE(driver->OverwriteAll());
     platform::MessageBox::SetNextAnswer(MsgButton::No);
     driver->Timer1Timer();
-    EXPECT_EQ(Boxes().size(), 1u) << "the next run asks again";
+    const std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u) << "the next run asks again, and after a No at once about the next job";
+    EXPECT_EQ(boxes[1].text, "Are you sure overwrite " + host.jobs[1].DestFile);
 }
 
 TEST_F(RunDriverTest, AllAtTheFirstQuestionAsksNoMore) {

@@ -123,6 +123,7 @@ TEST(EncoderControl, EventsArriveInOrderOnTheOwnThread) {
     EXPECT_LT(startMs, 50);
     EXPECT_EQ(h.Started(), 1);
     EXPECT_EQ(h.Errors(), 0) << h.LastError();
+    EXPECT_EQ(h.Stopped(), 1) << "the encoder says at once that it is idle";
     const std::vector<int> percents = h.Percents();
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.front(), 0);
@@ -161,6 +162,7 @@ TEST(EncoderControl, StopAtOnceAndInTheMiddleFiftyTimes) {
     QTest::qWait(20);
     EXPECT_EQ(h.Errors(), 0);
     EXPECT_EQ(h.ProgressEvents(), 0);
+    EXPECT_EQ(h.Stopped(), 0) << "a stopped encode raises nothing more";
     EXPECT_EQ(ThreadCount(), threadsBefore);
     EXPECT_EQ(testsupport::ReadBytes(destination), "an earlier file, kept byte for byte");
     EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());

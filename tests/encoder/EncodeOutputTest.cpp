@@ -1,10 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <set>
 
+#include "encoder/LibavPtr.h"
+#include "encoder/Ra144Stretches.h"
+#include "encoder/SafeOutput.h"
 #include "support/EncoderHarness.h"
 #include "support/MediaFixtures.h"
 
@@ -272,6 +281,34 @@ TEST(EncodeOutput, TheTemporaryFileGoesToTheTemporaryFolder) {
     EncodeAndCheck(g, MakeClip(ClipRecipe{}), g.Dir() + "out.rm");
 }
 
+// A temporary folder on another disk than the destination: the file is copied across at the end. A Stop
+// then leaves the old destination as it was and no copy behind.
+TEST(EncodeOutput, AStopDuringTheCopyToAnotherDiskKeepsTheOldDestination) {
+    testsupport::ScratchDir temp;
+    const std::filesystem::path other = "/dev/shm";
+    struct stat a {
+    }, b{};
+    if (::stat(temp.Path().c_str(), &a) != 0 || ::stat(other.c_str(), &b) != 0 || a.st_dev == b.st_dev ||
+        ::access(other.c_str(), W_OK) != 0)
+        GTEST_SKIP() << "no second writable disk here";
+    QTemporaryDir destDir(QString::fromStdString((other / "quenzor-copy-XXXXXX").string()));
+    ASSERT_TRUE(destDir.isValid());
+    const std::string destination = destDir.filePath("out.rm").toStdString();
+    for (const bool stopped : {true, false}) {
+        testsupport::WriteBytes(destination, "the old file");
+        std::atomic<bool> stop{stopped};
+        {
+            encoder::TempOutput output(destination, temp.Path());
+            ASSERT_TRUE(output.InTemporaryDirectory());
+            testsupport::WriteBytes(output.Path(), "the new file");
+            EXPECT_EQ(output.Commit(stop), !stopped);
+        }
+        EXPECT_EQ(testsupport::ReadBytes(destination), stopped ? "the old file" : "the new file");
+        EXPECT_TRUE(LeftoverTempFiles(temp.Path()).empty());
+        EXPECT_TRUE(LeftoverTempFiles(destDir.path().toStdString()).empty());
+    }
+}
+
 TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
     const std::string source = MakeClip(ClipRecipe{});
     EncoderHarness h;
@@ -330,4 +367,77 @@ TEST(EncodeOutput, VideoQualityTradesFramesPerSecond) {
     EXPECT_LT(sharpest, normal);
     EXPECT_LE(slides, 5);  // one a second
     EXPECT_GE(slides, 4);
+}
+
+// 14.4 is encoded in stretches side by side: the packets must come out one per frame, in order, so that
+// the decoded sound follows the source across every join as closely as from one encoder, and a Stop must
+// end the stretches under way without waiting for them.
+TEST(EncodeOutput, FourteenFourInStretchesFollowsTheSoundAcrossTheJoins) {
+    constexpr int kFrame = encoder::Ra144Stretches::kFrameSamples;
+    // Short stretches, and enough sound for one join: a stretch, its search for a quiet place, the
+    // look-ahead frame, and more.
+    const encoder::Ra144Stretches::Shape shape{
+        .stretchFrames = 300, .joinSearchFrames = 50, .warmUpFrames = 50};
+    const int frames = shape.stretchFrames + shape.joinSearchFrames + 100;
+    std::vector<std::int16_t> sound(static_cast<std::size_t>(frames) * kFrame);
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double t = i / 8000.0;
+        sound[i] = static_cast<std::int16_t>(6000 * std::sin(2 * M_PI * (200 + 40 * std::sin(t)) * t) *
+                                             (0.6 + 0.4 * std::sin(2 * M_PI * 3 * t)));
+    }
+    auto encodeAndDecode = [&](const std::atomic<bool>& stop, std::vector<std::int64_t>* joins) {
+        encoder::Ra144Stretches stretches(stop, 0, shape);
+        std::vector<encoder::av::PacketPtr> packets;
+        for (int f = 0; f < frames; ++f) {
+            stretches.Frame(sound.data() + static_cast<std::size_t>(f) * kFrame);
+            for (auto& p : stretches.Take())
+                packets.push_back(std::move(p));
+        }
+        for (auto& p : stretches.Finish())
+            packets.push_back(std::move(p));
+        if (joins)
+            *joins = stretches.Joins();
+        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_RA_144);
+        encoder::av::CodecPtr c = encoder::av::MakeCodec(codec);
+        c->sample_rate = 8000;
+        av_channel_layout_default(&c->ch_layout, 1);
+        EXPECT_EQ(avcodec_open2(c.get(), codec, nullptr), 0);
+        std::vector<std::int16_t> decoded;
+        encoder::av::FramePtr frame = encoder::av::MakeFrame();
+        for (const auto& p : packets) {
+            EXPECT_EQ(p->size, 20);
+            EXPECT_EQ(avcodec_send_packet(c.get(), p.get()), 0);
+            while (avcodec_receive_frame(c.get(), frame.get()) >= 0) {
+                const auto* s = reinterpret_cast<const std::int16_t*>(frame->data[0]);
+                decoded.insert(decoded.end(), s, s + frame->nb_samples);
+                av_frame_unref(frame.get());
+            }
+        }
+        return std::make_pair(packets.size(), decoded);
+    };
+    std::atomic<bool> stop{false};
+    std::vector<std::int64_t> joins;
+    const auto [count, decoded] = encodeAndDecode(stop, &joins);
+    EXPECT_EQ(count, static_cast<std::size_t>(frames) + 1) << "one packet a frame, after the leading one";
+    ASSERT_EQ(joins.size(), 1u);
+    ASSERT_EQ(decoded.size(), count * kFrame);
+    // Sample i of the sound comes out one frame late. The SNR of the frames after the join is that of the
+    // stretch before it, give or take a little; a lost or repeated frame would make it fall far below 0.
+    auto snr = [&](std::int64_t from, std::int64_t to) {
+        double signal = 0, noise = 0;
+        for (auto i = static_cast<std::size_t>(from * kFrame); i < static_cast<std::size_t>(to * kFrame);
+             ++i) {
+            signal += double(sound[i]) * sound[i];
+            noise += (double(sound[i]) - decoded[i + kFrame]) * (double(sound[i]) - decoded[i + kFrame]);
+        }
+        return 10 * std::log10(signal / std::max(noise, 1.0));
+    };
+    const double before = snr(joins[0] - 50, joins[0]), after = snr(joins[0], joins[0] + 50);
+    EXPECT_GT(before, 5);
+    EXPECT_GT(after, before - 3) << before;
+
+    // Stopped: the stretches under way end at their next frame and Finish returns.
+    stop = true;
+    const auto [stoppedCount, unused] = encodeAndDecode(stop, nullptr);
+    EXPECT_LT(stoppedCount, static_cast<std::size_t>(frames));
 }

@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <functional>
 
 #include "RmWriterFixtures.h"
+#include "encoder/rm/OutputFile.h"
 #include "encoder/rm/RmWriter.h"
 #include "support/FileHelpers.h"
 
@@ -102,6 +104,20 @@ TEST(RmWriterErrors, AbandonedWriterLeavesNoDescriptorOpen) {
         const int id = writer.AddStream(audio.desc);
         writer.Begin({});
         writer.WriteFrame(id, 0, true, audio.frames[0].bytes);
+    }
+    EXPECT_EQ(OpenDescriptorCount(), before);
+
+    // Stopped while the file is laid out: Finish gives up at its next write and closes everything.
+    std::atomic<bool> stop{false};
+    {
+        Writer writer(dir.File("stopped.rm"));
+        writer.StopWhen(stop);
+        const int id = writer.AddStream(audio.desc);
+        writer.Begin({});
+        for (const Frame& frame : audio.frames)
+            writer.WriteFrame(id, frame.timestampMs, true, frame.bytes);
+        stop = true;
+        EXPECT_THROW(writer.Finish(), encoder::rm::WriteStopped);
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
 }

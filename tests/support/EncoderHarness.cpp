@@ -13,7 +13,8 @@ EncoderHarness::EncoderHarness()
     : control_(std::make_unique<TProducerControl>(encoder::CreateBuiltinEncoder())),
       started_(control_.get(), &TProducerControl::EncodingStarted),
       errors_(control_.get(), &TProducerControl::ErrorOccurred),
-      progress_(control_.get(), &TProducerControl::EncodingProgressChanged) {
+      progress_(control_.get(), &TProducerControl::EncodingProgressChanged),
+      stopped_(control_.get(), &TProducerControl::EncodingStopped) {
     encoder::QuietLibavLogging();  // as the program does at start
     auto note = [this] {
         if (QThread::currentThread() != owner_)
@@ -22,6 +23,7 @@ EncoderHarness::EncoderHarness()
     QObject::connect(control_.get(), &TProducerControl::EncodingStarted, note);
     QObject::connect(control_.get(), &TProducerControl::ErrorOccurred, note);
     QObject::connect(control_.get(), &TProducerControl::EncodingProgressChanged, note);
+    QObject::connect(control_.get(), &TProducerControl::EncodingStopped, note);
 }
 
 void EncoderHarness::Set(const std::string& source, const std::string& destination,
@@ -57,6 +59,7 @@ void EncoderHarness::ClearEvents() {
     started_.clear();
     errors_.clear();
     progress_.clear();
+    stopped_.clear();
 }
 
 std::vector<std::string> LeftoverTempFiles(const std::string& folder) {

@@ -28,6 +28,7 @@ class EncoderHarness {
 
     int Started() const { return static_cast<int>(started_.count()); }
     int Errors() const { return static_cast<int>(errors_.count()); }
+    int Stopped() const { return static_cast<int>(stopped_.count()); }
     std::string LastError() const;
     std::vector<int> Percents() const;
     int ProgressEvents() const { return static_cast<int>(progress_.count()); }
@@ -42,7 +43,7 @@ class EncoderHarness {
   private:
     testsupport::ScratchDir dir_;
     std::unique_ptr<conversion::TProducerControl> control_;
-    QSignalSpy started_, errors_, progress_;
+    QSignalSpy started_, errors_, progress_, stopped_;
     QThread* owner_ = QThread::currentThread();
     bool offThread_ = false;
 };

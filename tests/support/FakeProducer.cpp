@@ -153,4 +153,9 @@ void FakeProducer::RaiseError(int code, const std::u16string& text) {
         sink_->OnErrorOccurred(code, text);
 }
 
+void FakeProducer::RaiseStopped() {
+    if (sink_)
+        sink_->OnOtherEvent(encoder::EventId::OnEncodingStopped);
+}
+
 }  // namespace testsupport

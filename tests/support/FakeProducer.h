@@ -48,6 +48,7 @@ class FakeProducer : public encoder::IProducerDispatch {
     void RaiseStarted();
     void RaiseProgress(int percentDone, int duration = 0, int timestamp = 0, int audioPeakLevel = 0);
     void RaiseError(int code, const std::u16string& text);
+    void RaiseStopped();
     // Ends the current encode as the control does: IsEncoding reads false from now on.
     void FinishEncode() { isEncoding = false; }
 

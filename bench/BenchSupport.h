@@ -1,0 +1,31 @@
+#pragma once
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+#include <string>
+
+#include "settings/Settings.h"
+
+// The audiences a converter is usually set up with: 56K modem and 256K DSL, as one SureStream file.
+inline settings::TSettings UsualAudiences(const std::string& tempDirectory) {
+    settings::TSettings s;
+    s.Modem56K = true;
+    s.DSLCableModem256K = true;
+    s.filetype = 1;
+    s.TempDirectory = tempDirectory;
+    return s;
+}
+
+// Spins the event loop until `done` holds, checking every millisecond.
+template <typename Done>
+void WaitUntil(Done done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(1);
+    if (!done())
+        loop.exec();
+}

@@ -10,6 +10,7 @@
 #include "conversion/EncoderFactory.h"
 #include "conversion/RunDriver.h"
 #include "platform/Application.h"
+#include "platform/core/FileNames.h"
 #include "settings/Settings.h"
 
 namespace app {
@@ -36,8 +37,8 @@ class MainFormRunHost : public conversion::RunHost {
             l->setVisible(visible);
     }
     void SetFileNames(const std::string& source, const std::string& destination) override {
-        form_.SourceFilenameLabel->setText(QString::fromStdString(source));
-        form_.DestFilenameLabel->setText(QString::fromStdString(destination));
+        form_.SourceFilenameLabel->setText(QString::fromStdString(platform::ReadableName(source)));
+        form_.DestFilenameLabel->setText(QString::fromStdString(platform::ReadableName(destination)));
     }
     void RepaintNow() override { form_.repaint(); }
     // Menu item and toolbar button share one checkable action, so they always agree.

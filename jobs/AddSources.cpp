@@ -1,7 +1,6 @@
 #include "jobs/AddSources.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -13,9 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 
 #include "jobs/JobList.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
@@ -36,7 +37,7 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
         return paths;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdString());
+            paths.push_back(platform::NativePath(QDir::cleanPath(url.toLocalFile()).toStdString()));
     }
     return paths;
 }
@@ -62,12 +63,21 @@ std::vector<std::string> MediaFilesAmong(const std::vector<std::string>& paths) 
             continue;
         }
         // Linked folders are not followed, so a link back up the tree cannot make the search endless.
+        // Hidden files and folders are left out. Names are read as bytes: Qt's listing leaves out names
+        // that are not UTF-8.
+        namespace fs = std::filesystem;
         std::vector<std::string> inFolder;
-        QDirIterator it(QString::fromStdString(path), QDir::Files | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            std::string file = it.next().toStdString();
-            if (IsMediaFileName(file))
+        std::error_code ec;
+        fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.starts_with('.')) {
+                if (it->is_directory(ec))
+                    it.disable_recursion_pending();
+                continue;
+            }
+            std::string file = it->path().string();
+            if (it->is_regular_file(ec) && IsMediaFileName(file))
                 inFolder.push_back(std::move(file));
         }
         std::sort(inFolder.begin(), inFolder.end());

@@ -6,6 +6,7 @@
 #include "conversion/CompletionActions.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace conversion {
@@ -114,6 +115,17 @@ void RunDriver::PrepareJob(int j) {
                                   .copyright = job.Copyright,
                                   .description = job.Description,
                                   .keywords = job.Keywords});
+
+    // Never onto a source: a destination that is a file this run reads, now or for another job, is
+    // refused before anything is asked or written.
+    for (int k = 0; k < host_.RowCount(); ++k) {
+        const std::string& source = host_.Job(k).SourceFile;
+        if (platform::SameFile(job.DestFile, source)) {
+            ErrorOccurred(job.DestFile + " is the source file " + source +
+                          " of this run; it was left as it was. Choose another output folder.");
+            return;
+        }
+    }
 
     Decision decision = Decision::Encode;
     if (platform::FileExists(job.DestFile) && !overwriteAll_) {

@@ -1,6 +1,5 @@
 #include "encoder/BuiltinEncoder.h"
 
-#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
@@ -17,6 +16,7 @@
 #include "encoder/SafeOutput.h"
 #include "encoder/Transcoder.h"
 #include "encoder/WideText.h"
+#include "platform/core/FileNames.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -73,14 +73,6 @@ const Property& Find(DispId id) {
             return p;
     throw ControlError("The encoder has no property with the id " + std::to_string(static_cast<int>(id)) +
                        ".");
-}
-
-// Whether two names lead to one file, through symbolic and hard links alike.
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat first {
-    }, second{};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // One encode as both threads see it.
@@ -216,7 +208,7 @@ class BuiltinEncoder final : public IProducerDispatch {
         std::string error, temporary;
         bool inTemporaryDirectory = false;
         try {
-            if (SameFile(job.source, destination))
+            if (platform::SameFile(job.source, destination))
                 throw EncodeError("The destination file " + destination + " is the source file " +
                                   job.source +
                                   " itself; the source was left as it was. Choose another output folder.");

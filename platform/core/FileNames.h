@@ -20,4 +20,7 @@ std::string ReadableName(std::string_view bytes);
 // same. `shown` itself when it names a file or when no single file matches.
 std::string NativePath(const std::string& shown);
 
+// Whether two names lead to one existing file, through symbolic and hard links alike.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace platform

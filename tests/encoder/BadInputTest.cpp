@@ -243,6 +243,18 @@ TEST(BadInput, UnwritableDestinationsEndInAnErrorSentence) {
     ASSERT_TRUE(g.Encode());
     EXPECT_EQ(g.LastError(), "Cannot write the destination file " + g.Dir() + "taken.rm: it is a folder.");
     EXPECT_TRUE(fs::is_directory(g.Dir() + "taken.rm"));
+
+    // The source itself, here through a link: refused, the source kept byte for byte.
+    EncoderHarness l;
+    fs::copy_file(Movie(), l.Dir() + "movie.avi");
+    fs::create_symlink(l.Dir() + "movie.avi", l.Dir() + "movie.rm");
+    const std::string before = testsupport::ReadBytes(l.Dir() + "movie.avi");
+    l.Set(l.Dir() + "movie.avi", l.Dir() + "movie.rm");
+    ASSERT_TRUE(l.Encode());
+    EXPECT_EQ(l.LastError(),
+              "The destination file " + l.Dir() + "movie.rm is the source file " + l.Dir() +
+                  "movie.avi itself; the source was left as it was. Choose another output folder.");
+    EXPECT_EQ(testsupport::ReadBytes(l.Dir() + "movie.avi"), before);
 }
 
 TEST(BadInput, ReadOnlyDestinationFolderIsReported) {

@@ -145,13 +145,8 @@ bool Batch::Begin(Lane& lane, int index) {
     const std::string exists = r.destination + " exists; --overwrite replaces it.";
     if (!setupError_.empty())
         return notConverted(FileResult::Status::Failed, setupError_);
+    // Never onto a source, and never twice into one destination: each is a failure that says what to do.
     const auto [first, unique] = destinations_.emplace(Canonical(r.destination), r.source);
-    if (!unique)
-        return notConverted(FileResult::Status::Failed,
-                            r.source + " and " + first->second + " would both become " + r.destination +
-                                "; " + first->second +
-                                " has it. Rename one of them, or convert this one with --output-dir into "
-                                "another folder.");
     struct stat st {};
     if (::stat(r.destination.c_str(), &st) == 0)
         if (const auto source = sourceFiles_.find({st.st_dev, st.st_ino}); source != sourceFiles_.end())
@@ -159,6 +154,12 @@ bool Batch::Begin(Lane& lane, int index) {
                                 r.destination + " is the source file " + source->second +
                                     " of this run; it was left as it was. Convert into another folder "
                                     "with --output-dir.");
+    if (!unique)
+        return notConverted(FileResult::Status::Failed,
+                            r.source + " and " + first->second + " would both become " + r.destination +
+                                "; " + first->second +
+                                " has it. Rename one of them, or convert this one with --output-dir into "
+                                "another folder.");
     // Looked at before claiming, so that a second run over finished files leaves no trace.
     if (!options_.overwrite && platform::FileExists(r.destination))
         return notConverted(FileResult::Status::Skipped, exists);

@@ -13,6 +13,7 @@
 #include "conversion/RunDriver.h"
 #include "platform/Application.h"
 #include "platform/Completion.h"
+#include "platform/core/FileNames.h"
 #include "settings/Settings.h"
 #include "ui/Labels.h"
 
@@ -58,8 +59,9 @@ class MainFormRunHost : public conversion::RunHost {
     }
     void SetFileNames(const std::string& source, const std::string& destination) override {
         form_.tally_.JobPrepared();
-        ui::SetElidedPath(*form_.SourceFilenameLabel, QString::fromStdString(source));
-        ui::SetElidedPath(*form_.DestFilenameLabel, QString::fromStdString(destination));
+        ui::SetElidedPath(*form_.SourceFilenameLabel, QString::fromStdString(platform::ReadableName(source)));
+        ui::SetElidedPath(*form_.DestFilenameLabel,
+                          QString::fromStdString(platform::ReadableName(destination)));
     }
     void RepaintNow() override { form_.repaint(); }
     // Menu item and toolbar button share one checkable action, so they always agree.

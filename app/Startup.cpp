@@ -11,6 +11,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/EncoderRegistration.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 #include "settings/Settings.h"
 
@@ -96,7 +97,8 @@ std::vector<std::string> CommandLineFiles(const QStringList& arguments) {
         }
         if ((options && argument.startsWith('-')) || argument.isEmpty())
             continue;
-        const std::string path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath()).toStdString();
+        const std::string path =
+            platform::NativePath(QDir::cleanPath(QFileInfo(argument).absoluteFilePath()).toStdString());
         if (platform::DirectoryExists(path)) {
             const std::vector<std::string> found = jobs::MediaFilesAmong({path});
             files.insert(files.end(), found.begin(), found.end());

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "conversion/ApplyEncoderSettings.h"
 #include "conversion/EncoderFactory.h"
@@ -36,6 +37,13 @@ std::int64_t FileSize(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
+// One name for every spelling of a destination ("clip.rm", "./clip.rm", through linked folders).
+std::string Canonical(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : canonical.string();
+}
+
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -64,6 +72,11 @@ Batch::Batch(Options options, Console& console, QObject* parent)
 Batch::~Batch() = default;
 
 void Batch::Start() {
+    for (const std::string& source : options_.sources) {
+        struct stat st {};
+        if (::stat(source.c_str(), &st) == 0)
+            sourceFiles_.emplace(std::make_pair(st.st_dev, st.st_ino), source);
+    }
     const int count = std::min(options_.jobs, static_cast<int>(options_.sources.size()));
     for (int i = 0; i < count; ++i) {
         auto lane = std::make_unique<Lane>();
@@ -133,6 +146,21 @@ bool Batch::Begin(Lane& lane, int index) {
     const std::string exists = r.destination + " exists; --overwrite replaces it.";
     if (!setupError_.empty())
         return notConverted(FileResult::Status::Failed, setupError_);
+    // Never onto a source, and never twice into one destination: each is a failure that says what to do.
+    const auto [first, unique] = destinations_.emplace(Canonical(r.destination), r.source);
+    struct stat st {};
+    if (::stat(r.destination.c_str(), &st) == 0)
+        if (const auto source = sourceFiles_.find({st.st_dev, st.st_ino}); source != sourceFiles_.end())
+            return notConverted(FileResult::Status::Failed,
+                                r.destination + " is the source file " + source->second +
+                                    " of this run; it was left as it was. Convert into another folder "
+                                    "with --output-dir.");
+    if (!unique)
+        return notConverted(FileResult::Status::Failed,
+                            r.source + " and " + first->second + " would both become " + r.destination +
+                                "; " + first->second +
+                                " has it. Rename one of them, or convert this one with --output-dir into "
+                                "another folder.");
     // Looked at before claiming, so that a second run over finished files leaves no trace.
     if (!options_.overwrite && platform::FileExists(r.destination)) {
         // A claim a killed run left beside its finished file goes now, unless a run still holds it.

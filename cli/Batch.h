@@ -1,6 +1,8 @@
 #pragma once
+#include <sys/types.h>
 #include <QObject>
 #include <QTimer>
+
 #include <chrono>
 #include <ctime>
 #include <map>
@@ -56,6 +58,8 @@ class Batch : public QObject {
     int next_ = 0;     // index of the next file to hand out
     int handled_ = 0;  // files ended, whatever became of them
     std::map<FileResult::Status, int> counts_;
+    std::map<std::string, std::string> destinations_;  // each destination of the run, to its first source
+    std::map<std::pair<dev_t, ino_t>, std::string> sourceFiles_;  // the run's sources by file
     bool stopping_ = false;
     bool finished_ = false;
     std::chrono::steady_clock::time_point began_ = std::chrono::steady_clock::now();

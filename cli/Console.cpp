@@ -3,10 +3,10 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <QString>
 #include <charconv>
 #include <cstdio>
 
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace cli {
@@ -24,7 +24,8 @@ std::string Fixed(double value, int decimals) {
 }
 
 std::string JsonString(const std::string& bytes) {
-    const QByteArray utf8 = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toUtf8();
+    // JSON is UTF-8: a name's bytes that are no text are shown as the window shows them.
+    const std::string utf8 = platform::ReadableName(bytes);
     std::string out = "\"";
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);

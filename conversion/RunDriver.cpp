@@ -7,6 +7,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/core/Claim.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace conversion {
@@ -124,6 +125,17 @@ bool RunDriver::PrepareJob(int j) {
                                   .copyright = job.Copyright,
                                   .description = job.Description,
                                   .keywords = job.Keywords});
+
+    // Never onto a source: a destination that is a file this run reads, now or for another job, is
+    // refused before anything is asked or written.
+    for (int k = 0; k < host_.RowCount(); ++k) {
+        const std::string& source = host_.Job(k).SourceFile;
+        if (platform::SameFile(job.DestFile, source)) {
+            ErrorOccurred(job.DestFile + " is the source file " + source +
+                          " of this run; it was left as it was. Choose another output folder.");
+            return false;
+        }
+    }
 
     // As quenzor-convert does: a destination another conversion is writing is left to it, and a claim
     // name that is not a plain file is never written through. The claim never waits.

@@ -1,6 +1,7 @@
 #include "conversion/TProducerControl.h"
 
 #include "encoder/WideText.h"
+#include "platform/core/FileNames.h"
 
 namespace conversion {
 
@@ -54,7 +55,9 @@ void TProducerControl::OnOtherEvent(encoder::EventId id) {
 }
 
 void TProducerControl::OnErrorOccurred(std::int32_t errorCode, const std::u16string& errorString) {
-    emit ErrorOccurred(errorCode, QString::fromStdU16String(errorString));
+    // File names in the message may hold bytes of no text; they are shown as the window shows names.
+    emit ErrorOccurred(errorCode,
+                       QString::fromStdString(platform::ReadableName(encoder::FromWide(errorString))));
 }
 
 void TProducerControl::OnEncodingProgressChanged(std::int32_t duration, std::int32_t timestamp,

@@ -10,8 +10,9 @@
 namespace conversion {
 
 // The typed wrapper the windows use to drive the encoder control. Texts are the program's 8-bit (UTF-8)
-// strings and are converted to UTF-16 here, at the encoder boundary. A call the control refuses raises
-// encoder::ControlError with the control's message.
+// strings and are converted to UTF-16 here, at the encoder boundary; file names keep every byte, UTF-8 or
+// not, and come back in the error texts readable (U+FFFD for a byte of no text). A call the control refuses
+// raises encoder::ControlError with the control's message.
 class TProducerControl : public QObject, private encoder::EventSink {
     Q_OBJECT
   public:

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
+
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -15,6 +16,7 @@
 #include "encoder/SafeOutput.h"
 #include "encoder/Transcoder.h"
 #include "encoder/WideText.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/UniqueFd.h"
 
 extern "C" {
@@ -207,6 +209,10 @@ class BuiltinEncoder final : public IProducerDispatch {
         std::string error, temporary;
         bool inTemporaryDirectory = false;
         try {
+            if (platform::SameFile(job.source, destination))
+                throw EncodeError("The destination file " + destination + " is the source file " +
+                                  job.source +
+                                  " itself; the source was left as it was. Choose another output folder.");
             TempOutput output(destination, tempDirectory);
             temporary = output.Path();
             inTemporaryDirectory = output.InTemporaryDirectory();

@@ -127,8 +127,14 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
         }
         if (video) {
             VideoPlan& v = plan.video;
-            std::tie(v.width, v.height) =
-                FitFrameSize(source.width, source.height, source.sampleAspect, row.maxWidth, row.maxHeight);
+            // A portrait picture gets the audience's frame turned upright: as many pixels, the same bits.
+            const bool portrait =
+                source.height > source.width * (source.sampleAspect > 0 ? source.sampleAspect : 1.0);
+            std::tie(v.width, v.height) = portrait
+                                              ? FitFrameSize(source.width, source.height, source.sampleAspect,
+                                                             row.maxHeight, row.maxWidth)
+                                              : FitFrameSize(source.width, source.height, source.sampleAspect,
+                                                             row.maxWidth, row.maxHeight);
             v.framesPerSecond = row.framesPerSecond[static_cast<size_t>(quality)];
             if (source.framesPerSecond > 0)
                 v.framesPerSecond =

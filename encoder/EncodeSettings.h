@@ -51,7 +51,7 @@ struct EncodeChoice {
     bool sureStream = false;
 };
 
-// What the source offers.
+// What the source offers; the picture as it is shown, turned upright as its display matrix says.
 struct SourceShape {
     bool hasAudio = false;
     bool hasVideo = false;

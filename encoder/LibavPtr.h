@@ -38,6 +38,9 @@ struct ResampleDeleter {
 struct FifoDeleter {
     void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
 };
+struct DictionaryDeleter {
+    void operator()(AVDictionary* p) const { av_dict_free(&p); }
+};
 
 using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
@@ -46,6 +49,7 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using ScalePtr = std::unique_ptr<SwsContext, ScaleDeleter>;
 using ResamplePtr = std::unique_ptr<SwrContext, ResampleDeleter>;
 using FifoPtr = std::unique_ptr<AVAudioFifo, FifoDeleter>;
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
 
 // The allocators never hand out null: a failed allocation throws std::bad_alloc, which the encode
 // reports as lack of memory instead of crashing on the first use.

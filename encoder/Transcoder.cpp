@@ -9,6 +9,8 @@
 #include <mutex>
 #include <system_error>
 
+#include <sys/stat.h>
+
 #include "encoder/EncodeError.h"
 #include "encoder/HelperLane.h"
 #include "encoder/LibavPtr.h"
@@ -18,6 +20,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
@@ -147,14 +150,70 @@ std::array<int, 3> EncoderStrides(AVCodecContext* encoder) {
     return {luma, chroma, chroma};
 }
 
+// How a stored picture becomes the upright one: the output pixel (x, y) shows the stored pixel
+// (swap ? y : x, swap ? x : y), counted from the right when flipX and from the bottom when flipY.
+struct Orientation {
+    bool swap = false, flipX = false, flipY = false;
+    bool Upright() const { return !swap && !flipX && !flipY; }
+};
+
+// The turn and mirroring that players apply to the stream's pictures: its display matrix, else the
+// older "rotate" tag (degrees clockwise). Angles other than quarter turns are left as they are.
+Orientation OrientationOf(const AVStream* stream) {
+    double clockwise = 0;
+    const std::int32_t* matrix = nullptr;
+    size_t size = 0;
+    if (const std::uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+        data && size >= 9 * sizeof(std::int32_t))
+        matrix = reinterpret_cast<const std::int32_t*>(data);
+    if (matrix) {
+        clockwise = -av_display_rotation_get(matrix);
+    } else if (const AVDictionaryEntry* tag = av_dict_get(stream->metadata, "rotate", nullptr, 0)) {
+        char* end = nullptr;
+        clockwise = std::strtod(tag->value, &end);
+        if (end == tag->value || !std::isfinite(clockwise))
+            clockwise = 0;
+    }
+    if (!std::isfinite(clockwise))
+        return {};
+    clockwise -= 360 * std::floor(clockwise / 360 + 0.9 / 360);
+    const bool mirrored = matrix && double(matrix[0]) * matrix[4] - double(matrix[1]) * matrix[3] < 0;
+    if (std::abs(clockwise - 90) < 1)
+        return mirrored ? Orientation{true, false, false} : Orientation{true, false, true};
+    if (std::abs(clockwise - 270) < 1)
+        return mirrored ? Orientation{true, true, true} : Orientation{true, true, false};
+    if (std::abs(clockwise - 180) < 1)
+        return mirrored ? Orientation{false, true, false} : Orientation{false, true, true};
+    if (std::abs(clockwise) < 1 && mirrored)
+        return Orientation{false, false, true};
+    return {};
+}
+
+// Copies a `width` x `height` plane out of `from` (stored as it was recorded) turned as `o` says.
+void Reorient(const std::uint8_t* from, int fromStride, std::uint8_t* to, int toStride, int width, int height,
+              Orientation o) {
+    const int fromWidth = o.swap ? height : width, fromHeight = o.swap ? width : height;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* line = to + static_cast<std::ptrdiff_t>(y) * toStride;
+        for (int x = 0; x < width; ++x) {
+            int sx = o.swap ? y : x, sy = o.swap ? x : y;
+            if (o.flipX)
+                sx = fromWidth - 1 - sx;
+            if (o.flipY)
+                sy = fromHeight - 1 - sy;
+            line[x] = from[static_cast<std::ptrdiff_t>(sy) * fromStride + sx];
+        }
+    }
+}
+
 // The source's pictures at one output size, shared by the encoders of that size (which share a thread
 // too), so that audiences of one size scale each picture once. Pictures are made in the encoder's own
 // strides; a source picture of the output size in them is taken as it is. A picture once made is never
 // written again: encoders still hold it.
 class ScaledPictures {
   public:
-    ScaledPictures(int width, int height, std::array<int, 3> strides)
-        : width_(width), height_(height), strides_(strides) {
+    ScaledPictures(int width, int height, std::array<int, 3> strides, Orientation orientation)
+        : width_(width), height_(height), strides_(strides), orientation_(orientation) {
         const int lines[3] = {height, (height + 1) / 2, (height + 1) / 2};
         std::size_t bytes = 0;
         for (int i = 0; i < 3; ++i) {
@@ -171,7 +230,8 @@ class ScaledPictures {
 
     // Whether `source` is a picture of the output size in the encoder's format.
     bool OfTheSize(const AVFrame* source) const {
-        return source->format == AV_PIX_FMT_YUV420P && source->width == width_ && source->height == height_;
+        return orientation_.Upright() && source->format == AV_PIX_FMT_YUV420P && source->width == width_ &&
+               source->height == height_;
     }
 
     // `source`, of the output size, in the encoder's strides. Called by the decoding thread, so that the
@@ -211,14 +271,33 @@ class ScaledPictures {
             }
             return picture_.get();
         }
-        scale_.reset(sws_getCachedContext(scale_.release(), source->width, source->height,
-                                          static_cast<AVPixelFormat>(source->format), width_, height_,
-                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        // A turned picture is scaled as it is stored, then turned: the small picture is the cheap one.
+        const bool upright = orientation_.Upright();
+        const int scaledWidth = orientation_.swap ? height_ : width_;
+        const int scaledHeight = orientation_.swap ? width_ : height_;
+        scale_.reset(sws_getCachedContext(
+            scale_.release(), source->width, source->height, static_cast<AVPixelFormat>(source->format),
+            scaledWidth, scaledHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!scale_)
             throw EncodeError("Cannot convert the source's pictures to the output size.");
         picture_ = NewPicture();
-        sws_scale(scale_.get(), source->data, source->linesize, 0, source->height, picture_->data,
-                  picture_->linesize);
+        if (upright) {
+            sws_scale(scale_.get(), source->data, source->linesize, 0, source->height, picture_->data,
+                      picture_->linesize);
+            return picture_.get();
+        }
+        if (!stored_) {
+            stored_ = av::MakeFrame();
+            stored_->format = AV_PIX_FMT_YUV420P;
+            stored_->width = scaledWidth;
+            stored_->height = scaledHeight;
+            Check(av_frame_get_buffer(stored_.get(), 0), "Out of memory for the video");
+        }
+        sws_scale(scale_.get(), source->data, source->linesize, 0, source->height, stored_->data,
+                  stored_->linesize);
+        for (int i = 0; i < 3; ++i)
+            Reorient(stored_->data[i], stored_->linesize[i], picture_->data[i], picture_->linesize[i],
+                     i == 0 ? width_ : (width_ + 1) / 2, i == 0 ? height_ : (height_ + 1) / 2, orientation_);
         return picture_.get();
     }
 
@@ -245,6 +324,8 @@ class ScaledPictures {
 
     int width_, height_;
     std::array<int, 3> strides_;
+    Orientation orientation_;
+    av::FramePtr stored_;  // a turned picture at the output size, before it is turned
     std::size_t offsets_[3] = {};
     std::unique_ptr<AVBufferPool, PoolDeleter> pool_;
     av::ScalePtr scale_;
@@ -446,6 +527,11 @@ class AudioOut {
         av_channel_layout_uninit(&in);
         resample_.reset(raw);
         Check(rc, "Cannot convert the source's audio");
+        // Each output channel's mix weights add up to at most 1, so the mix is never louder than the
+        // loudest source channel: libswresample keeps that only for integer output by itself, and its
+        // usual weights take an in-phase stereo source 3 dB up in mono and a loud 5.1 one far over.
+        Check(av_opt_set_double(resample_.get(), "rematrix_maxval", 1.0, 0),
+              "Cannot convert the source's audio");
         Check(swr_init(resample_.get()), "Cannot convert the source's audio");
         inFormat_ = samples->format;
         inRate_ = samples->sample_rate;
@@ -607,6 +693,8 @@ struct Transcoder::Impl {
     av::InputPtr input;
     Decoder video, audio;
     double sourceFps = 0;
+    Orientation orientation;     // how the source's pictures are turned upright
+    struct stat opened {};       // the source as it was when the encode began
     std::int64_t startTime = 0;  // of the clip, AV_TIME_BASE units
     std::vector<StreamPlan> plans;
     std::vector<std::unique_ptr<VideoOut>> videoOuts;
@@ -651,12 +739,22 @@ struct Transcoder::Impl {
         // A pipe or device could block the reader where Stop cannot reach it.
         if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
             throw SourceError("it is not a file but a device or pipe");
+        if (::stat(job.source.c_str(), &opened) != 0)
+            opened = {};
+        // A source is a local file whatever its name holds ("pipe:a.wav", "concat:x|y" are names too),
+        // and what it refers to is read from local files only.
+        AVDictionary* options = nullptr;
+        if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0)
+            throw std::bad_alloc();
+        av::DictionaryPtr heldOptions(options);  // avformat_open_input replaces what it takes
         AVFormatContext* raw = avformat_alloc_context();
         if (!raw)
             throw EncodeError("Out of memory.");
         raw->interrupt_callback.callback = InterruptRead;
         raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
-        int rc = avformat_open_input(&raw, job.source.c_str(), nullptr, nullptr);
+        int rc = avformat_open_input(&raw, ("file:" + job.source).c_str(), nullptr, &options);
+        heldOptions.release();
+        heldOptions.reset(options);
         // A demuxer chosen by the file's extension that finds no media in it says "Invalid argument",
         // which tells a user nothing; the system's own reasons (missing, no access) are kept as they are.
         if (rc == AVERROR(EINVAL))
@@ -677,6 +775,14 @@ struct Transcoder::Impl {
                 sourceFps = av_q2d(rate);
         }
         startTime = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+    }
+
+    // The source's name now leads to another file, or its file is shorter than when the encode began.
+    bool Changed() const {
+        struct stat now {};
+        if (opened.st_ino == 0 || ::stat(job.source.c_str(), &now) != 0)
+            return false;
+        return now.st_dev != opened.st_dev || now.st_ino != opened.st_ino || now.st_size < opened.st_size;
     }
 
     // Finds the source's stream of `type`; its decoder is opened only when that stream is `wanted`, so a
@@ -719,6 +825,11 @@ struct Transcoder::Impl {
             shape.height = video.codec->height;
             const AVRational sar = av_guess_sample_aspect_ratio(input.get(), video.stream, nullptr);
             shape.sampleAspect = sar.num > 0 && sar.den > 0 ? av_q2d(sar) : 1.0;
+            orientation = OrientationOf(video.stream);
+            if (orientation.swap) {
+                std::swap(shape.width, shape.height);
+                shape.sampleAspect = 1.0 / shape.sampleAspect;
+            }
             shape.framesPerSecond = sourceFps;
             if (shape.width <= 0 || shape.height <= 0)
                 throw SourceError("its video has no picture size");
@@ -875,7 +986,8 @@ struct Transcoder::Impl {
             });
             if (same == videoGroups.end()) {
                 videoGroups.push_back(
-                    {std::make_unique<ScaledPictures>(plan.width, plan.height, EncoderStrides(out->Codec())),
+                    {std::make_unique<ScaledPictures>(plan.width, plan.height, EncoderStrides(out->Codec()),
+                                                      orientation),
                      {}});
                 same = videoGroups.end() - 1;
             }
@@ -1038,6 +1150,9 @@ struct Transcoder::Impl {
         }
         if (stop)
             return false;
+        // A source cut short or replaced while it was read would give a file of only part of it.
+        if (Changed())
+            throw SourceError("the source changed while it was read; convert it again once it is whole");
         // A read error after good data is a damaged end of file: keep what could be read.
         if (video.codec)
             Decode(video, nullptr);

@@ -13,6 +13,7 @@
 
 #include "jobs/JobList.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
@@ -30,7 +31,7 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
         return paths;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdString());
+            paths.push_back(platform::NativePath(QDir::cleanPath(url.toLocalFile()).toStdString()));
     }
     return paths;
 }

@@ -6,9 +6,17 @@
 #include <algorithm>
 
 #include "jobs/AddSources.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
+namespace {
+
+QString ShownName(const std::string& path) {
+    return QString::fromStdString(platform::ReadableName(path));
+}
+
+}  // namespace
 
 const std::vector<platform::FileFilter>& MediaFileFilters() {
     static const std::vector<platform::FileFilter> filters = {
@@ -96,9 +104,8 @@ void JobListView::AddChosenFiles(const std::vector<std::string>& files, const se
     for (std::size_t k = 0; k < plan.count; ++k) {
         list_.push_back(NewJob(files[k], s));
         const tListType& job = list_.back();
-        rows.append(new QTreeWidgetItem(QStringList{QString::number(list_.size()),
-                                                    QString::fromStdString(job.SourceFile),
-                                                    QString::fromStdString(job.DestFile)}));
+        rows.append(new QTreeWidgetItem(
+            QStringList{QString::number(list_.size()), ShownName(job.SourceFile), ShownName(job.DestFile)}));
     }
     if (rows.isEmpty())
         return;
@@ -177,8 +184,8 @@ void JobListView::RefreshSelectedRows() {
         QTreeWidgetItem* row = view_.topLevelItem(k);
         if (!row->isSelected())
             continue;
-        row->setText(colSource, QString::fromStdString(list_[k].SourceFile));
-        row->setText(colDest, QString::fromStdString(list_[k].DestFile));
+        row->setText(colSource, ShownName(list_[k].SourceFile));
+        row->setText(colDest, ShownName(list_[k].DestFile));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
@@ -13,7 +14,8 @@ void PlayColumn(const JobListView& jobs, JobColumn column) {
         platform::MessageBox::ShowMessage("Don't play! You must choose a real file in file list.");
         return;
     }
-    const std::string path = jobs.RowText(row, column);
+    // A name that is not UTF-8 shows U+FFFD in the row; the file's own bytes are looked up.
+    const std::string path = platform::NativePath(jobs.RowText(row, column));
     if (platform::FileExists(path)) {
         platform::ShellOpen(path);
     } else {

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace platform {
@@ -181,8 +182,9 @@ std::vector<std::string> FileDialogs::GetOpenFileNames(const std::vector<FileFil
     QStringList chosen =
         QFileDialog::getOpenFileNames(Parent(), QString(), ToQt(startFolder), parts.join(";;"));
     std::vector<std::string> out;
+    // A name that is not UTF-8 comes back from Qt with U+FFFD in it; the file's own bytes are looked up.
     for (const QString& f : chosen)
-        out.push_back(f.toStdString());
+        out.push_back(platform::NativePath(f.toStdString()));
     return out;
 }
 

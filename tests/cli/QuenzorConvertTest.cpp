@@ -81,6 +81,22 @@ std::string ShortClip() {
     return testsupport::MakeClip(recipe);
 }
 
+// The loudest decoded sample of any channel of `path`'s sound, dB of full scale (above 0 where it clips).
+double PeakDb(const std::string& path) {
+    const testsupport::ToolResult r = testsupport::RunTool(
+        "ffmpeg", {"-hide_banner", "-nostats", "-i", path, "-map", "0:a", "-af",
+                   "astats=measure_perchannel=Peak_level:measure_overall=none", "-f", "null", "-"});
+    double peak = -1000;
+    bool found = false;
+    for (std::size_t at = r.err.find("Peak level dB: "); at != std::string::npos;
+         at = r.err.find("Peak level dB: ", at + 1)) {
+        peak = std::max(peak, std::stod(r.err.substr(at + 15)));
+        found = true;
+    }
+    EXPECT_TRUE(found) << path << r.err;
+    return peak;
+}
+
 // What no run may leave behind: unfinished encodes and claims.
 std::vector<std::string> Leftovers(const std::string& folder) {
     std::vector<std::string> found;
@@ -199,13 +215,16 @@ TEST(QuenzorConvert, ConvertsSkipsOverwritesAndReportsFailures) {
     testsupport::WriteBytes(out.File("three.rm"), "an older three.rm");
     const Outcome elsewhere =
         Convert({"--quiet", "--json", "--overwrite", "--output-dir", out.Path(), sources[2], twin});
-    EXPECT_EQ(elsewhere.exitCode, 0);
-    EXPECT_EQ(elsewhere.err, "");
+    EXPECT_EQ(elsewhere.exitCode, 1);
     ASSERT_EQ(elsewhere.lines.size(), 2u);
     EXPECT_EQ(Text(elsewhere.lines[0], "destination"), out.File("three.rm"));
     EXPECT_EQ(Text(elsewhere.lines[0], "status"), "converted");
-    EXPECT_EQ(Text(elsewhere.lines[1], "status"), "skipped");
-    EXPECT_NE(Text(elsewhere.lines[1], "error").find("written after this run began"), std::string::npos);
+    // The second is a failure that says what to do: a rerun would never convert it otherwise.
+    EXPECT_EQ(Text(elsewhere.lines[1], "status"), "failed");
+    const std::string clash = Text(elsewhere.lines[1], "error");
+    for (const std::string& part : {twin, sources[2], out.File("three.rm"), std::string("--output-dir")})
+        EXPECT_NE(clash.find(part), std::string::npos) << clash;
+    EXPECT_EQ(elsewhere.err, "quenzor-convert: " + clash + "\n");
     EXPECT_TRUE(testsupport::Probe(out.File("three.rm")).ok);
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
 }
@@ -459,4 +478,115 @@ TEST(QuenzorConvert, GnuParallelRecipe) {
     ASSERT_EQ(second.size(), names.size());
     for (const auto& [name, status] : second)
         EXPECT_EQ(status, "skipped") << name;
+}
+
+// Sources as people have them, made here: a phone's upright movie, a loud DVD program, loud in-phase
+// stereo, a name from an old archive, names with a colon, a RealMedia file and a link to a source.
+TEST(QuenzorConvert, RealWorldSourcesComeOutRight) {
+    testsupport::ScratchDir dir;
+    const auto make = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {"-v", "error", "-y"});
+        const testsupport::ToolResult r = testsupport::RunTool("ffmpeg", args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    };
+    // Stored landscape with its left half black, shown a quarter turn clockwise as the display matrix of
+    // its track header says (as a phone held upright records): upright, black on top.
+    make({"-f", "lavfi", "-i",
+          "color=white:s=320x176:r=10:d=1,drawbox=x=0:y=0:w=160:h=176:color=black:t=fill", "-c:v", "mpeg4",
+          "-q:v", "2", dir.File("phone.mov")});
+    std::string movie = testsupport::ReadBytes(dir.File("phone.mov"));
+    const std::size_t header = movie.find("tkhd");
+    ASSERT_NE(header, std::string::npos);
+    ASSERT_EQ(movie[header + 4], 0);  // version 0: the matrix follows 40 bytes of times and sizes
+    const std::uint32_t turned[9] = {0, 0x10000, 0, 0xFFFF0000, 0, 0, 0, 0, 0x40000000};
+    for (int i = 0; i < 9; ++i)
+        for (int b = 0; b < 4; ++b)
+            movie[header + 44 + static_cast<std::size_t>(i * 4 + b)] =
+                static_cast<char>(turned[i] >> (24 - 8 * b));
+    testsupport::WriteBytes(dir.File("phone.mov"), movie);
+    const std::string tone = "0.9*sin(2*PI*440*t)";
+    make({"-f", "lavfi", "-i",
+          "aevalsrc=" + tone + "|" + tone + "|" + tone + "|" + tone + "|" + tone + "|" + tone +
+              ":c=5.1:s=48000:d=2",
+          "-c:a", "ac3", "-b:a", "448k", "-f", "vob", dir.File("dvd.mpg")});
+    make({"-f", "lavfi", "-i", "aevalsrc=" + tone + "|" + tone + ":c=stereo:s=44100:d=2",
+          dir.File("loud.wav")});
+    for (const char* name : {"M\xfcller.wav", "pipe:0.wav", "subfile,,start,0,end,1000,,:y.wav"})
+        fs::copy_file(dir.File("loud.wav"), dir.File(name));
+
+    // Names with a colon are files too, also given relative to the working folder; a name that is not
+    // UTF-8 is passed through a shell, which keeps its bytes.
+    const testsupport::ToolResult mono = testsupport::RunTool(
+        "sh", {"-c",
+               "cd \"$1\" && exec \"$2\" --json --audience 512k --audio voice phone.mov dvd.mpg loud.wav "
+               "\"$(printf 'M\\374ller.wav')\" pipe:0.wav subfile,,start,0,end,1000,,:y.wav",
+               "sh", dir.Path(), kProgram});
+    EXPECT_EQ(mono.exitCode, 0) << mono.err;
+    for (const QJsonObject& line : JsonLines(mono.out))
+        EXPECT_EQ(Text(line, "status"), "converted") << Text(line, "source") << Text(line, "error");
+    // The destination keeps the source's bytes (looked at under another name: tools take UTF-8 names).
+    fs::copy_file(dir.File("M\xfcller.rm"), dir.File("latin.rm"));
+    for (const char* name : {"latin.rm", "pipe:0.rm", "subfile,,start,0,end,1000,,:y.rm"})
+        EXPECT_TRUE(testsupport::Probe(dir.File(name)).ok) << name;
+
+    const testsupport::ProbeInfo phone = testsupport::Probe(dir.File("phone.rm"));
+    ASSERT_TRUE(phone.ok) << phone.error;
+    ASSERT_EQ(phone.streams.size(), 1u);
+    EXPECT_LT(phone.streams[0].width, phone.streams[0].height);
+    const testsupport::ToolResult picture =
+        testsupport::RunTool("ffmpeg", {"-v", "error", "-i", dir.File("phone.rm"), "-frames:v", "1", "-f",
+                                        "rawvideo", "-pix_fmt", "gray", "-"});
+    const std::size_t pixels = static_cast<std::size_t>(phone.streams[0].width * phone.streams[0].height);
+    ASSERT_EQ(picture.out.size(), pixels);
+    const auto mean = [&](std::size_t from, std::size_t to) {
+        double sum = 0;
+        for (std::size_t i = from; i < to; ++i)
+            sum += static_cast<unsigned char>(picture.out[i]);
+        return sum / static_cast<double>(to - from);
+    };
+    EXPECT_LT(mean(0, pixels / 3), 64);            // the top third black
+    EXPECT_GT(mean(pixels * 2 / 3, pixels), 192);  // the bottom third white
+
+    // Loud sound mixed down to fewer channels stays within full scale and near the source's level.
+    std::vector<std::pair<std::string, double>> peaks = {
+        {"dvd.rm (5.1 to mono AC-3)", PeakDb(dir.File("dvd.rm"))},
+        {"loud.rm (stereo to mono AC-3)", PeakDb(dir.File("loud.rm"))}};
+    fs::create_directories(dir.File("stereo"));
+    fs::create_directories(dir.File("voice"));
+    const Outcome stereo = Convert({"--audience", "512k", "--audio", "stereo-music", "--output-dir",
+                                    dir.File("stereo"), dir.File("dvd.mpg")});
+    const Outcome voice = Convert(
+        {"--audience", "28k", "--output-dir", dir.File("voice"), dir.File("dvd.mpg"), dir.File("loud.wav")});
+    EXPECT_EQ(stereo.exitCode, 0) << stereo.err;
+    EXPECT_EQ(voice.exitCode, 0) << voice.err;
+    peaks.emplace_back("dvd.rm (5.1 to stereo AC-3)", PeakDb(dir.File("stereo/dvd.rm")));
+    peaks.emplace_back("dvd.rm (5.1 to 14.4)", PeakDb(dir.File("voice/dvd.rm")));
+    peaks.emplace_back("loud.rm (stereo to 14.4)", PeakDb(dir.File("voice/loud.rm")));
+    // The 14.4 codec's decoder stops at full scale itself and overshoots a loud tone on its own: its
+    // mix is measured for the level it keeps.
+    for (const auto& [what, peak] : peaks) {
+        if (what.find("14.4") == std::string::npos) {
+            EXPECT_LE(peak, 0.0) << what;
+        }
+        EXPECT_GE(peak, -4.0) << what;
+    }
+
+    // Never onto a source: a RealMedia source is its own destination, a hard link is the same file.
+    fs::create_directories(dir.File("links"));
+    fs::copy_file(dir.File("loud.wav"), dir.File("links/song.wav"));
+    fs::create_hard_link(dir.File("links/song.wav"), dir.File("links/song.rm"));
+    const std::string rm = testsupport::ReadBytes(dir.File("loud.rm"));
+    const std::string wav = testsupport::ReadBytes(dir.File("links/song.wav"));
+    const Outcome onto = Convert({"--overwrite", dir.File("loud.rm"), dir.File("links/song.wav")});
+    EXPECT_EQ(onto.exitCode, 1);
+    EXPECT_NE(onto.err.find(dir.File("loud.rm") + " is the source file " + dir.File("loud.rm")),
+              std::string::npos)
+        << onto.err;
+    EXPECT_NE(onto.err.find(dir.File("links/song.rm") + " is the source file " + dir.File("links/song.wav")),
+              std::string::npos)
+        << onto.err;
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("loud.rm")), rm);
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("links/song.wav")), wav);
+    for (const auto& [what, peak] : peaks)
+        std::printf("peak %s: %.1f dBFS\n", what.c_str(), peak);
 }

@@ -410,6 +410,24 @@ TEST_F(RunDriverTest, TwoJobsWithOneDestinationAskBeforeTheSecondReplacesTheFirs
     EXPECT_EQ(producer->StartCount(), 1);
 }
 
+TEST_F(RunDriverTest, ADestinationThatIsASourceOfTheRunIsRefusedBeforeAnythingIsAskedOrWritten) {
+    AddJobs(2);
+    Touch(host.jobs[1].SourceFile);
+    // The first job's destination is a link to the second job's source.
+    ASSERT_TRUE(QFile::link(QString::fromStdString(host.jobs[1].SourceFile),
+                            QString::fromStdString(host.jobs[0].DestFile)));
+    StartRun();
+    driver->Timer1Timer();
+    std::vector<platform::MessageRequest> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << "no overwrite question";
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text, host.jobs[0].DestFile + " is the source file " + host.jobs[1].SourceFile +
+                                 " of this run; it was left as it was. Choose another output folder.");
+    EXPECT_EQ(producer->StartCount(), 0);
+    EXPECT_FALSE(driver->Running());
+    EXPECT_EQ(Contents(host.jobs[1].SourceFile), "old");
+}
+
 TEST_F(RunDriverTest, AFolderAtTheDestinationIsNoExistingFileAndTheEncoderReportsIt) {
     AddJobs(2);
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(host.jobs[0].DestFile)));

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QObject>
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -216,7 +217,16 @@ TEST(BadInput, NonAsciiSourceNamesAreRead) {
     ClipRecipe recipe;
     recipe.name = "Ärger über Öl – 日本語.avi";
     recipe.codecArgs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
-    EXPECT_EQ(EncodeOverExisting(MakeClip(recipe), false), "");
+    const std::string clip = MakeClip(recipe);
+    EXPECT_EQ(EncodeOverExisting(clip, false), "");
+    // A Latin-1 name (not UTF-8) reaches the file byte for byte.
+    testsupport::ScratchDir dir;
+    fs::copy_file(clip, dir.File("M\xfcller \xe4\xb8.avi"));
+    EXPECT_EQ(EncodeOverExisting(dir.File("M\xfcller \xe4\xb8.avi"), false), "");
+    // The error text names such a file readably.
+    EXPECT_EQ(
+        EncodeOverExisting(dir.File("gone \xfc.avi")),
+        "Cannot read the source file " + dir.File("gone \xEF\xBF\xBD.avi") + ": No such file or directory.");
 }
 
 TEST(BadInput, UnwritableDestinationsEndInAnErrorSentence) {
@@ -233,6 +243,18 @@ TEST(BadInput, UnwritableDestinationsEndInAnErrorSentence) {
     ASSERT_TRUE(g.Encode());
     EXPECT_EQ(g.LastError(), "Cannot write the destination file " + g.Dir() + "taken.rm: it is a folder.");
     EXPECT_TRUE(fs::is_directory(g.Dir() + "taken.rm"));
+
+    // The source itself, here through a link: refused, the source kept byte for byte.
+    EncoderHarness l;
+    fs::copy_file(Movie(), l.Dir() + "movie.avi");
+    fs::create_symlink(l.Dir() + "movie.avi", l.Dir() + "movie.rm");
+    const std::string before = testsupport::ReadBytes(l.Dir() + "movie.avi");
+    l.Set(l.Dir() + "movie.avi", l.Dir() + "movie.rm");
+    ASSERT_TRUE(l.Encode());
+    EXPECT_EQ(l.LastError(),
+              "The destination file " + l.Dir() + "movie.rm is the source file " + l.Dir() +
+                  "movie.avi itself; the source was left as it was. Choose another output folder.");
+    EXPECT_EQ(testsupport::ReadBytes(l.Dir() + "movie.avi"), before);
 }
 
 TEST(BadInput, ReadOnlyDestinationFolderIsReported) {
@@ -331,4 +353,36 @@ TEST(BadInput, ATemporaryFolderOnAnotherFileSystemStillReplacesTheDestinationWho
     EXPECT_EQ(testsupport::ReadBytes(cramped), kEarlier);
     EXPECT_TRUE(LeftoverTempFiles(small).empty());
     EXPECT_TRUE(LeftoverTempFiles(g.Dir()).empty());
+}
+
+// A source cut short or replaced while it is read fails; the file would hold only part of it.
+TEST(BadInput, ASourceThatChangesWhileReadFailsAndKeepsTheDestination) {
+    for (const bool replace : {false, true}) {
+        EncoderHarness h;
+        const std::string source = h.Dir() + "growing.avi";
+        fs::copy_file(BusyMovie(), source);
+        const std::string destination = h.Dir() + "out.rm";
+        testsupport::WriteBytes(destination, kEarlier);
+        h.Set(source, destination, DispId::Target512KDSLCableModem);
+        bool changed = false;
+        QObject::connect(&h.Control(), &conversion::TProducerControl::EncodingProgressChanged, [&] {
+            if (changed)
+                return;
+            changed = true;
+            if (replace) {
+                testsupport::WriteBytes(source + ".new", testsupport::ReadBytes(source));
+                fs::rename(source + ".new", source);
+            } else {
+                fs::resize_file(source, fs::file_size(source) / 3);
+            }
+        });
+        ASSERT_TRUE(h.Encode());
+        EXPECT_TRUE(changed);
+        EXPECT_EQ(h.LastError(),
+                  "Cannot read the source file " + source +
+                      ": the source changed while it was read; convert it again once it is whole.")
+            << replace;
+        EXPECT_EQ(testsupport::ReadBytes(destination), kEarlier);
+        EXPECT_TRUE(LeftoverTempFiles(h.Dir()).empty());
+    }
 }

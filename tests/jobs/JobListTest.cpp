@@ -311,6 +311,19 @@ TEST_F(JobListTest, DroppedFilesAndFoldersAddTheirMediaFilesUnderTheLimitAndNeve
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view.viewport(), &enter);
     EXPECT_FALSE(enter.isAccepted());
+
+    // A name that is not UTF-8 keeps its bytes, found in a folder or dropped as Qt gives it (U+FFFD for
+    // the byte), and is shown readably.
+    testsupport::ScratchDir archive;
+    testsupport::WriteBytes(archive.File("M\xfcller.wav"), "x");
+    const std::string readable = archive.File("M\xEF\xBF\xBDller.wav");
+    ASSERT_TRUE(DropOnto(view, {archive.Path(), readable}));
+    ASSERT_EQ(list.size(), 6u);
+    for (std::size_t i : {4u, 5u}) {
+        EXPECT_EQ(list[i].SourceFile, archive.File("M\xfcller.wav"));
+        EXPECT_EQ(list[i].DestFile, archive.File("M\xfcller.rm"));
+        EXPECT_EQ(jobs.RowText(static_cast<int>(i), colSource), readable);
+    }
 }
 
 TEST_F(JobListTest, AddFileOpensWhereFilesWereLastAddedFromKeptOutsideDataIni) {

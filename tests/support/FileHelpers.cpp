@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -28,6 +29,14 @@ ScratchDir::ScratchDir() {
     // Set QUENZOR_KEEP_TEST_FILES to look at a test's files with other tools afterwards.
     dir_.setAutoRemove(!qEnvironmentVariableIsSet("QUENZOR_KEEP_TEST_FILES"));
     ::chmod(dir_.path().toLocal8Bit().constData(), 0777);
+}
+
+ScratchDir::~ScratchDir() {
+    // Qt's listing leaves out names that are not UTF-8, so it could not remove them.
+    if (dir_.autoRemove()) {
+        std::error_code ec;
+        std::filesystem::remove_all(Path(), ec);
+    }
 }
 
 std::string ScratchDir::Path() const {

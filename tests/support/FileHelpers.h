@@ -13,6 +13,7 @@ namespace testsupport {
 class ScratchDir {
   public:
     ScratchDir();
+    ~ScratchDir();
     // The folder with a trailing "/".
     std::string Path() const;
     std::string File(const std::string& name) const { return Path() + name; }

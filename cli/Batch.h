@@ -22,8 +22,8 @@ namespace cli {
 class Batch : public QObject {
     Q_OBJECT
   public:
-    // The encoder raises no event when an encode ends well, so the controls are polled; this often, a
-    // finished file is followed by the next one at once, not a second later as in the window's run.
+    // The controls are polled rather than heard: this often, a finished file is followed by the next one
+    // at once, and a missed event can never stall a lane.
     static constexpr int kPollIntervalMs = 50;
 
     Batch(Options options, Console& console, QObject* parent = nullptr);

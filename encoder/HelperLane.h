@@ -10,8 +10,9 @@
 
 namespace encoder {
 
-// A worker thread fed through a bounded queue. Every encoder of an encode gets one, so that decoding,
-// scaling and the encodes run side by side on every core, while the queue's bound keeps only a few
+// A worker thread fed through a bounded queue. An encode has one per output picture size (its video
+// encoders share it) and one per audio encoder, so that decoding, scaling and the encodes run side by
+// side on every core, while the queue's bound keeps only a few
 // decoded pictures waiting. Tasks run in the order posted.
 //
 // A task that throws ends the lane's work: what is still queued is dropped, and the next Post or Drain

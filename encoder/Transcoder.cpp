@@ -977,7 +977,8 @@ struct Transcoder::Impl {
         return gap > kMaxStillSeconds;
     }
 
-    // One thread for every encoder, so that they all run beside the decoding.
+    // One thread for each picture size (shared by its video encoders) and one for each audio encoder, so
+    // that they all run beside the decoding.
     void StartLanes() {
         for (auto& out : videoOuts) {
             const VideoPlan& plan = out->Plan();

@@ -31,7 +31,7 @@ class Transcoder {
     using ProgressFn = std::function<void(const TranscodeProgress&)>;
 
     // `stop` is polled between packets and during reads; progress reports come at least every percent
-    // or every 250 ms, on the calling thread.
+    // or every 200 ms, on the calling thread.
     Transcoder(TranscodeJob job, const std::atomic<bool>& stop, ProgressFn progress);
     ~Transcoder();
     Transcoder(const Transcoder&) = delete;

@@ -1,5 +1,6 @@
 #include "settings/PreferencesDialog.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -53,10 +54,12 @@ QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
     return label;
 }
 
-// A list that accepts typing is a list and a text field for a screen reader; both take the label's name.
+// A list that accepts typing is a list, a text field and, once opened, a list of choices for a screen
+// reader; all three take the label's name.
 void NameList(QComboBox* list, const QString& name) {
     list->setAccessibleName(name);
     list->lineEdit()->setAccessibleName(name);
+    list->view()->setAccessibleName(name);
 }
 }  // namespace
 

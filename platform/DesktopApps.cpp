@@ -163,23 +163,20 @@ std::vector<DesktopApplication> DesktopApplicationsForType(const std::string& mi
 
     std::vector<std::string> ids;
     std::set<std::string> removed{OwnDesktopEntry};
+    // Each section of every file in turn, so that the order of the files decides within a section.
+    auto take = [](const std::vector<KeyFile>& files, const std::string& section, const std::string& type,
+                   auto add) {
+        for (const KeyFile& file : files) {
+            for (const std::string& id : Entries(file, section, type))
+                add(id);
+        }
+    };
     for (const std::string& type : types) {
-        for (const KeyFile& list : lists) {
-            for (const std::string& id : Entries(list, "[Removed Associations]", type))
-                removed.insert(id);
-        }
-        for (const KeyFile& list : lists) {
-            for (const std::string& id : Entries(list, "[Default Applications]", type))
-                ids.push_back(id);
-        }
-        for (const KeyFile& list : lists) {
-            for (const std::string& id : Entries(list, "[Added Associations]", type))
-                ids.push_back(id);
-        }
-        for (const KeyFile& cache : caches) {
-            for (const std::string& id : Entries(cache, "[MIME Cache]", type))
-                ids.push_back(id);
-        }
+        auto append = [&](const std::string& id) { ids.push_back(id); };
+        take(lists, "[Removed Associations]", type, [&](const std::string& id) { removed.insert(id); });
+        take(lists, "[Default Applications]", type, append);
+        take(lists, "[Added Associations]", type, append);
+        take(caches, "[MIME Cache]", type, append);
     }
 
     std::vector<DesktopApplication> applications;

@@ -114,7 +114,8 @@ void TMainForm::FormCreate() {
     texts_.AboutCaption = "About";
     texts_.CompanyName = "Vastrel";
     texts_.ProductName = "Quenzor";
-    texts_.VersionText = "Version:4.4";
+    // The version CMake gives quenzor-convert too, so the two programs always name the same one.
+    texts_.VersionText = "Version:" QUENZOR_VERSION;
     texts_.EditionText = "General";
     texts_.YearText = "Released in 2026";
     texts_.CompanyFullName = "Vastrel";

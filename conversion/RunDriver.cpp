@@ -91,8 +91,10 @@ void RunDriver::Timer1Timer() {
 }
 
 void RunDriver::Step() {
-    // The job before has ended: its destination is free for other conversions again.
+    // The job before has ended: its destination is free for other conversions again, and its late events
+    // are no longer this run's.
     claim_.reset();
+    encodeRun_ = 0;
     timer1_.stop();
     do {
         if (nextJob_ >= host_.RowCount()) {
@@ -131,8 +133,8 @@ bool RunDriver::PrepareJob(int j) {
     for (int k = 0; k < host_.RowCount(); ++k) {
         const std::string& source = host_.Job(k).SourceFile;
         if (platform::SameFile(job.DestFile, source)) {
-            ErrorOccurred(job.DestFile + " is the source file " + source +
-                          " of this run; it was left as it was. Choose another output folder.");
+            EndRun(job.DestFile + " is the source file " + source +
+                   " of this run; it was left as it was. Choose another output folder.");
             return false;
         }
     }
@@ -141,9 +143,7 @@ bool RunDriver::PrepareJob(int j) {
     // name that is not a plain file is never written through. The claim never waits.
     claim_ = std::make_unique<platform::Claim>(job.DestFile);
     if (claim_->GetState() == platform::Claim::State::Refused) {
-        const std::string refusal = claim_->RefusalText();
-        Stop();
-        platform::MessageBox::ShowError(refusal);
+        EndRun(claim_->RefusalText());
         return false;
     }
     if (claim_->GetState() == platform::Claim::State::HeldByOther) {
@@ -195,17 +195,20 @@ RunDriver::Decision RunDriver::DecideOverwrite(const std::string& destination) {
 }
 
 void RunDriver::StartJob() {
+    // Before the call: the encoder may report from within it.
     awaitingStarted_ = true;
+    encodeRun_ = run_;
     try {
         control_.StartEncoding();
     } catch (...) {
         awaitingStarted_ = false;
+        encodeRun_ = 0;
         throw;
     }
 }
 
 void RunDriver::EncodingStarted() {
-    if (!running_ || !awaitingStarted_)
+    if (!CurrentRunsEncode() || !awaitingStarted_)
         return;
     awaitingStarted_ = false;
     ++nextJob_;
@@ -215,14 +218,14 @@ void RunDriver::EncodingStarted() {
 void RunDriver::EncodingStopped() {
     platform::RunGuarded([this] {
         // The stepper goes on covering a start not yet confirmed; a stopped run stays stopped.
-        if (!running_ || awaitingStarted_ || control_.IsEncoding())
+        if (!CurrentRunsEncode() || awaitingStarted_ || control_.IsEncoding())
             return;
         Step();
     });
 }
 
 void RunDriver::EncodingProgressChanged(int percentDone) {
-    if (!running_)
+    if (!CurrentRunsEncode())
         return;
     host_.SetStatusText(ProgressText(percentDone));
     host_.SetFileProgress(percentDone);
@@ -230,10 +233,14 @@ void RunDriver::EncodingProgressChanged(int percentDone) {
 
 void RunDriver::ErrorOccurred(const std::string& errorString) {
     // An encode that was stopped may still report; the user already ended that run.
-    if (!running_)
+    if (!CurrentRunsEncode())
         return;
+    EndRun(errorString);
+}
+
+void RunDriver::EndRun(const std::string& why) {
     Stop();
-    platform::MessageBox::ShowError(errorString);
+    platform::MessageBox::ShowError(why);
 }
 
 }  // namespace conversion

@@ -19,7 +19,9 @@ namespace conversion {
 //
 // Everything happens on the user-interface thread. Modal boxes keep dispatching messages, so the stepper
 // is disarmed before anything that can wait, and each handler checks that the run it belongs to is still
-// the current one: an event that arrives after Stop (or after a restart) changes nothing.
+// the current one: an event that arrives after Stop (or after a restart) changes nothing. The encoder's
+// events name no job, so an event counts as the current run's only while that run has handed the encoder a
+// job and not yet stepped past it; a late event of an earlier run, or of a job already done, is ignored.
 class RunDriver : public QObject {
     Q_OBJECT
   public:
@@ -61,6 +63,10 @@ class RunDriver : public QObject {
     void StartJob();
     // True while the run that was current at `run` is still going.
     bool StillCurrent(std::uint64_t run) const { return running_ && run_ == run; }
+    // True while the encoder works on a job of the current run that the run has not stepped past.
+    bool CurrentRunsEncode() const { return StillCurrent(encodeRun_); }
+    // Stops the run, then shows why.
+    void EndRun(const std::string& why);
 
     RunHost& host_;
     TProducerControl& control_;
@@ -73,6 +79,8 @@ class RunDriver : public QObject {
     bool awaitingStarted_ = false;
     // Counts starts and stops, so a step resumed after a modal wait can tell whether its run survived.
     std::uint64_t run_ = 0;
+    // The run that handed the encoder its present job; 0 once that run has stepped past it.
+    std::uint64_t encodeRun_ = 0;
     // The destination of the job being prepared or encoded, claimed as quenzor-convert claims it.
     std::unique_ptr<platform::Claim> claim_;
 };

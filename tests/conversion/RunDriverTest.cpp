@@ -283,8 +283,16 @@ TEST_F(RunDriverTest, StopWhileEncodingStopsTheEncoderOnceAndLaterEventsChangeNo
     EXPECT_EQ(producer->StopCount(), 1) << "Stop when idle does not call the encoder";
     EXPECT_TRUE(completion.empty());
 
-    // The next run begins with the first job again.
+    // The next run begins with the first job again. What the stopped encode reports once it has begun is
+    // not this run's: it neither ends the run nor steps it.
     StartRun();
+    producer->RaiseProgress(60);
+    producer->RaiseError(7, u"Encoding was stopped");
+    producer->RaiseStopped();
+    EXPECT_TRUE(driver->Running());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_NE(host.status, "Converting... (60%)");
+    EXPECT_TRUE(producer->Calls().empty()) << "the first job waits for the stepper";
     driver->Timer1Timer();
     EXPECT_EQ(producer->Calls(), JobCalls(1));
 }

@@ -20,8 +20,25 @@ constexpr double kMaxDroppedLeadSeconds = 1e6;
 
 }  // namespace
 
+std::int64_t SampleTrim::Start(double seconds) {
+    started_ = true;
+    // Bounded before counting samples: a damaged file's far-off time must not overflow them.
+    const double lead = std::clamp(seconds, -kMaxDroppedLeadSeconds, double{kMaxLeadingSilenceSeconds});
+    const std::int64_t offset = std::llround(lead * sampleRate_);
+    if (offset > 0)
+        return offset;
+    drop_ = -offset;
+    return 0;
+}
+
+int SampleTrim::Cut(int count) {
+    const int cut = static_cast<int>(std::min<std::int64_t>(drop_, count));
+    drop_ -= cut;
+    return cut;
+}
+
 AudioOut::AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSink& sink)
-    : plan_(plan), sink_(sink) {
+    : plan_(plan), sink_(sink), trim_(plan.sampleRate) {
     const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
                                                            : avcodec_find_encoder_by_name("ac3");
     if (!codec)
@@ -47,16 +64,8 @@ void AudioOut::Samples(const AVFrame* samples, double seconds) {
     if (!resample_ || samples->format != inFormat_ || samples->sample_rate != inRate_ ||
         samples->ch_layout.nb_channels != inChannels_)
         MakeResampler(samples);
-    if (!started_) {
-        started_ = true;
-        // Bounded before counting samples: a damaged file's far-off time must not overflow them.
-        const double lead = std::clamp(seconds, -kMaxDroppedLeadSeconds, double{kMaxLeadingSilenceSeconds});
-        const std::int64_t offset = std::llround(lead * plan_.sampleRate);
-        if (offset > 0)
-            WriteSilence(offset);
-        else
-            drop_ = -offset;
-    }
+    if (!trim_.Started())
+        WriteSilence(trim_.Start(seconds));
     Convert(samples);
     Drain(false);
 }
@@ -110,8 +119,7 @@ void AudioOut::Convert(const AVFrame* samples) {
                                 samples ? const_cast<const uint8_t**>(samples->extended_data) : nullptr,
                                 samples ? samples->nb_samples : 0);
     Check(got, "Cannot convert the source's audio");
-    int skip = static_cast<int>(std::min<std::int64_t>(drop_, got));
-    drop_ -= skip;
+    const int skip = trim_.Cut(got);
     if (got - skip <= 0)
         return;
     void* planes[AV_NUM_DATA_POINTERS] = {};

@@ -15,6 +15,26 @@
 
 namespace encoder {
 
+// Where a sound's samples go in the clip, counted at the encoder's rate: a sound that starts after the
+// picture is put after silence (at most a minute of it), one that starts before the picture loses what
+// comes before it.
+class SampleTrim {
+  public:
+    explicit SampleTrim(int sampleRate) : sampleRate_(sampleRate) {}
+
+    bool Started() const { return started_; }
+    // The sound's first block starts `seconds` into the clip: returns the samples of silence to put
+    // before it (0 for a sound that starts before the picture).
+    std::int64_t Start(double seconds);
+    // Of `count` samples that follow those seen so far, how many at their start are cut.
+    int Cut(int count);
+
+  private:
+    int sampleRate_;
+    bool started_ = false;
+    std::int64_t drop_ = 0;  // samples still to cut
+};
+
 // One audio encoding: resampled to the codec's rate, layout and sample format, cut into codec frames.
 class AudioOut {
   public:
@@ -58,8 +78,7 @@ class AudioOut {
     av::ResamplePtr resample_;
     av::FifoPtr fifo_;
     int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
-    bool started_ = false;
-    std::int64_t drop_ = 0;
+    SampleTrim trim_;
     std::int64_t samplesIn_ = 0;
     std::int64_t packets_ = 0;
     std::atomic<int> peak_ = 0;

@@ -1,17 +1,24 @@
 #include "encoder/VideoOut.h"
 
-#include <algorithm>
-
 #include "encoder/EncodeError.h"
 #include "encoder/PicturePool.h"
 
 namespace encoder {
 
+FrameSlots::Range FrameSlots::Before(double limit) {
+    Range range{next_, next_};
+    while (static_cast<double>(range.end) / framesPerSecond_ < limit)
+        ++range.end;
+    next_ = range.end;
+    return range;
+}
+
 VideoOut::VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSink& sink)
     : plan_(plan),
       stop_(stop),
       sink_(sink),
-      governor_(plan.bitRate, plan.framesPerSecond, plan.width, plan.height, plan.keyFrameInterval) {
+      governor_(plan.bitRate, plan.framesPerSecond, plan.width, plan.height, plan.keyFrameInterval),
+      slots_(plan.framesPerSecond) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
     if (!codec)
         throw EncodeError("The RealVideo 2.0 encoder is missing from this installation.");
@@ -51,15 +58,10 @@ void VideoOut::Finish(double endSeconds) {
 }
 
 void VideoOut::EncodeUntil(double seconds, bool final) {
-    // A slot within a millisecond of the next picture belongs to that picture. A leap in the
-    // source's times takes many slots to fill, so Stop is heard here too.
-    // At the end of the clip every slot the clip lasts into is sent, so the picture lasts as long
-    // as the source, and less than one slot longer, however short the clip (a clip shorter than a
-    // slot still has its picture).
-    const double limit = final ? std::max(seconds - 0.001, 0.0005) : seconds - 0.001;
-    while (SlotTime(next_) < limit && !stop_) {
-        const std::int64_t slot = next_++;
-        const bool last = final && !(SlotTime(next_) < limit);
+    // A leap in the source's times takes many slots to fill, so Stop is heard here too.
+    const FrameSlots::Range slots = final ? slots_.Last(seconds) : slots_.Until(seconds);
+    for (std::int64_t slot = slots.first; slot < slots.end && !stop_; ++slot) {
+        const bool last = final && slot + 1 == slots.end;
         const RateGovernor::Decision decision = governor_.Next(slot, last);
         // A repeat sends the picture the encoder last had again (no new picture is scaled in).
         if (!decision.repeat && scaledId_ != pendingId_)

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "encoder/EncodeError.h"
 
@@ -82,6 +83,15 @@ Orientation OrientationOf(const AVStream* stream) {
 }
 ScaledPictures::ScaledPictures(int width, int height, std::array<int, 3> strides, Orientation orientation)
     : width_(width), height_(height), strides_(strides), orientation_(orientation) {
+    // A line shorter than the picture's would have each line overwrite the next and the last run past
+    // the buffer: a fault in the layout, not a lack of memory, so it is said as such.
+    const int pixels[3] = {width, (width + 1) / 2, (width + 1) / 2};
+    for (int i = 0; i < 3; ++i)
+        if (strides_[i] < pixels[i])
+            throw EncodeError("Cannot lay out the " + std::to_string(width) + "x" + std::to_string(height) +
+                              " pictures for the RealVideo encoder: lines of " + std::to_string(strides_[i]) +
+                              " bytes cannot hold " + std::to_string(pixels[i]) +
+                              " pixels. This is a fault of the program, not of the source file.");
     const int lines[3] = {height, (height + 1) / 2, (height + 1) / 2};
     std::size_t bytes = 0;
     for (int i = 0; i < 3; ++i) {
@@ -90,7 +100,7 @@ ScaledPictures::ScaledPictures(int width, int height, std::array<int, 3> strides
     }
     // The encoder's motion search may read a little past the last line.
     pool_.reset(av_buffer_pool_init(bytes + static_cast<std::size_t>(strides_[0]) * 2 + 64, nullptr));
-    if (!pool_ || strides_[0] < width)
+    if (!pool_)
         throw std::bad_alloc();
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "encoder/AudioOut.h"
+#include "encoder/EncodeError.h"
+#include "encoder/PicturePool.h"
 #include "encoder/VideoOut.h"
 
 namespace {
@@ -16,9 +19,9 @@ Slots Of(FrameSlots::Range r) {
 
 }  // namespace
 
-// What the outputs decide on their own, on made-up times: which output slots each picture fills, and
-// what is cut from or put before the sound.
-TEST(PipelineDecisions, SlotsAndSoundLeadOnMadeUpValues) {
+// What the outputs decide on their own, on made-up times and sizes: which output slots each picture
+// fills, what is cut from or put before the sound, and a picture layout that cannot hold its pictures.
+TEST(PipelineDecisions, SlotsSoundLeadAndPictureLayoutOnMadeUpValues) {
     {
         SCOPED_TRACE("pictures into slots of a tenth of a second");
         FrameSlots slots(10);
@@ -71,5 +74,26 @@ TEST(PipelineDecisions, SlotsAndSoundLeadOnMadeUpValues) {
         encoder::SampleTrim early(44100);
         EXPECT_EQ(early.Start(-1e300), 0);
         EXPECT_EQ(early.Cut(INT_MAX), INT_MAX);
+    }
+    {
+        SCOPED_TRACE("a picture layout whose lines are too short is a fault, not a lack of memory");
+        for (const std::array<int, 3> strides : {std::array{32, 32, 32}, std::array{64, 31, 32}}) {
+            try {
+                encoder::ScaledPictures pictures(63, 48, strides, {});
+                ADD_FAILURE() << "lines of " << strides[0] << ", " << strides[1] << " were taken";
+            } catch (const encoder::EncodeError& e) {
+                EXPECT_NE(std::string(e.what()).find("63x48"), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find("fault of the program"), std::string::npos) << e.what();
+            }
+        }
+        // Lines just long enough are taken, and the pictures made are in them.
+        encoder::ScaledPictures pictures(63, 48, {64, 32, 32}, {});
+        encoder::av::FramePtr source = encoder::av::MakeFrame();
+        source->format = AV_PIX_FMT_YUV420P;
+        source->width = 63;
+        source->height = 48;
+        ASSERT_GE(av_frame_get_buffer(source.get(), 0), 0);
+        const encoder::av::FramePtr copy = pictures.InEncoderStrides(source.get());
+        EXPECT_TRUE(pictures.HasEncoderStrides(copy.get()));
     }
 }

@@ -3,6 +3,8 @@
 #include <new>
 #include <string>
 
+#include "encoder/EncodeError.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -77,3 +79,13 @@ inline std::string ErrorText(int code) {
 }
 
 }  // namespace encoder::av
+
+namespace encoder {
+
+// Throws "`what`: libav's text for `rc`." as the encode's error when `rc`, a libav result, is one.
+inline void Check(int rc, const std::string& what) {
+    if (rc < 0)
+        throw EncodeError(what + ": " + av::ErrorText(rc) + ".");
+}
+
+}  // namespace encoder

@@ -8,8 +8,8 @@
 
 namespace settings {
 
-// The program-wide conversion preferences. Each field bears its data.ini key's name, except the eight
-// audiences' flags, whose keys begin with a digit (Settings.cpp and encoder/Audiences.h pair them).
+// The program-wide conversion preferences. Each field bears its data.ini key's name, but for the
+// audiences' flags: their keys, some beginning with a digit, are in encoder/Audiences.h.
 struct TSettings {
     std::int32_t filetype = 0;  // 0 single-rate, 1 SureStream
     bool Modem28K = false;

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "encoder/Audiences.h"
 #include "encoder/BuiltinEncoder.h"
 #include "encoder/EncodeSettings.h"
 
@@ -91,7 +92,9 @@ int EncodeChild(int argc, char** argv) {
                          std::atoi(argv[4]) ? encoder::kVariantTrue : encoder::kVariantFalse);
     control->PutProperty(DispId::AudioContent, std::int32_t{kAudioContent});
     for (int i = 5; i < argc; ++i)
-        control->PutProperty(encoder::kTargetAudienceIds[std::atoi(argv[i])], encoder::kVariantTrue);
+        control->PutProperty(
+            encoder::kTargetAudiences.at(static_cast<std::size_t>(std::atoi(argv[i]))).property,
+            encoder::kVariantTrue);
     control->StartEncoding();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "encoder/Audiences.h"
 #include "platform/core/Files.h"
 #include "platform/core/MediaFiles.h"
 #include "platform/core/Paths.h"
@@ -18,14 +19,18 @@ namespace {
 
 constexpr const char* kProgram = "quenzor-convert";
 
+// One column of the audience table.
+constexpr std::array<const char*, encoder::kAudienceCount> AudienceColumn(
+    const char* encoder::TargetAudience::*column) {
+    std::array<const char*, encoder::kAudienceCount> names{};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = encoder::kTargetAudiences[i].*column;
+    return names;
+}
+
 // The names on the command line, in the order of the window's lists (the index is the settings value).
-constexpr std::array<const char*, settings::AudienceCount> kAudienceNames = {
-    "28k", "56k", "single-isdn", "dual-isdn", "lan", "256k", "384k", "512k"};
-constexpr std::array<bool settings::TSettings::*, settings::AudienceCount> kAudienceFields = {
-    &settings::TSettings::Modem28K,          &settings::TSettings::Modem56K,
-    &settings::TSettings::SingleISDN,        &settings::TSettings::DualISDN,
-    &settings::TSettings::CorporateLAN,      &settings::TSettings::DSLCableModem256K,
-    &settings::TSettings::DSLCableModem384K, &settings::TSettings::DSLCableModem512K};
+constexpr auto kAudienceNames = AudienceColumn(&encoder::TargetAudience::commandLineName);
+constexpr auto kAudienceCaptions = AudienceColumn(&encoder::TargetAudience::caption);
 constexpr std::array<const char*, 5> kAudioNames = {"voice", "voice-music", "music", "stereo-music", "none"};
 constexpr std::array<const char*, 5> kVideoNames = {"normal", "smoothest", "sharpest", "slide-show", "none"};
 constexpr const char* kFileTypeNames[] = {"--single-rate", "--surestream"};
@@ -67,7 +72,7 @@ std::string NameTable(const std::array<const char*, N>& names, const std::array<
 std::string Defaults(const settings::TSettings& s) {
     std::string audiences;
     for (std::size_t i = 0; i < kAudienceNames.size(); ++i)
-        if (s.*kAudienceFields[i])
+        if (s.*settings::AudienceFlags[i])
             audiences += (audiences.empty() ? "" : ",") + std::string(kAudienceNames[i]);
     return "--audience=" + audiences + " " + kFileTypeNames[s.filetype == 1 ? 1 : 0] +
            " --audio=" + kAudioNames.at(static_cast<std::size_t>(s.AudioFormat)) +
@@ -84,7 +89,7 @@ std::string HelpText() {
       << "A folder stands for the files of those ten types in it and in its sub-folders.\n"
       << "\nSettings, as the window's Preferences name them:\n"
       << "  -a, --audience=LIST      the target audiences, comma-separated or repeated:\n"
-      << NameTable(kAudienceNames, settings::AudienceTexts)
+      << NameTable(kAudienceNames, kAudienceCaptions)
       << "      --single-rate        \"Single-rate\": one stream set, for the fastest audience chosen\n"
       << "      --surestream         \"Multi-rate SureStream\": one stream set per audience\n"
       << "      --audio=FORMAT       the audio format:\n"
@@ -137,8 +142,8 @@ int ParseJobs(const std::string& text) {
 // Every --audience names a whole set: the first one clears what the settings held.
 void AddAudiences(settings::TSettings& s, const std::string& list, bool& cleared) {
     if (!cleared)
-        for (auto field : kAudienceFields)
-            s.*field = false;
+        for (auto flag : settings::AudienceFlags)
+            s.*flag = false;
     cleared = true;
     std::istringstream items(list);
     std::string item;
@@ -146,7 +151,8 @@ void AddAudiences(settings::TSettings& s, const std::string& list, bool& cleared
     while (std::getline(items, item, ',')) {
         if (item.empty())
             continue;
-        s.*kAudienceFields[static_cast<std::size_t>(IndexOf(kAudienceNames, item, "audience"))] = true;
+        s.*settings::AudienceFlags[static_cast<std::size_t>(IndexOf(kAudienceNames, item, "audience"))] =
+            true;
         any = true;
     }
     if (!any)

@@ -1,5 +1,7 @@
 #include "conversion/ApplyEncoderSettings.h"
 
+#include "encoder/Audiences.h"
+
 namespace conversion {
 namespace {
 
@@ -21,17 +23,10 @@ void ApplyStreamChoice(std::int32_t item, SetContent setContent, SetEnabled setE
 }  // namespace
 
 void ApplyEncoderSettings(TProducerControl& control, const settings::TSettings& s) {
-    using encoder::DispId;
     control.setTempDirectory(s.TempDirectory);
     control.setInputType(0);
-    control.SetBool(DispId::Target28KModem, s.Modem28K);
-    control.SetBool(DispId::Target56KModem, s.Modem56K);
-    control.SetBool(DispId::TargetSingleISDN, s.SingleISDN);
-    control.SetBool(DispId::TargetDualISDN, s.DualISDN);
-    control.SetBool(DispId::TargetLAN, s.CorporateLAN);
-    control.SetBool(DispId::Target256KDSLCableModem, s.DSLCableModem256K);
-    control.SetBool(DispId::Target384KDSLCableModem, s.DSLCableModem384K);
-    control.SetBool(DispId::Target512KDSLCableModem, s.DSLCableModem512K);
+    for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i)
+        control.SetBool(encoder::kTargetAudiences[i].property, s.*settings::AudienceFlags[i]);
     ApplyStreamChoice(
         s.AudioFormat, [&](std::int32_t v) { control.setAudioContent(v); },
         [&](bool on) { control.setInputDoAudio(on); });

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "encoder/Audiences.h"
 #include "encoder/EncodeError.h"
 #include "encoder/SafeOutput.h"
 #include "encoder/Transcoder.h"
@@ -176,9 +177,8 @@ class BuiltinEncoder final : public IProducerDispatch {
         TranscodeJob job;
         job.source = Text(DispId::InputFilename);
         EncodeChoice& c = job.choice;
-        static_assert(std::size(kTargetAudienceIds) == kAudienceCount);
-        for (int i = 0; i < kAudienceCount; ++i)
-            c.targets[static_cast<size_t>(i)] = Flag(kTargetAudienceIds[i]);
+        for (std::size_t i = 0; i < kTargetAudiences.size(); ++i)
+            c.targets[i] = Flag(kTargetAudiences[i].property);
         // The generic DSL/cable target stands for the 256K DSL audience.
         if (Flag(DispId::TargetDSLCableModem))
             c.targets[static_cast<size_t>(Audience::DSL256K)] = true;

@@ -34,16 +34,6 @@ enum class DispId : std::int32_t {
     IsEncoding = 3701,
 };
 
-// The eight target-audience properties, slowest audience first.
-inline constexpr DispId kTargetAudienceIds[] = {DispId::Target28KModem,
-                                                DispId::Target56KModem,
-                                                DispId::TargetSingleISDN,
-                                                DispId::TargetDualISDN,
-                                                DispId::TargetLAN,
-                                                DispId::Target256KDSLCableModem,
-                                                DispId::Target384KDSLCableModem,
-                                                DispId::Target512KDSLCableModem};
-
 enum class EventId : std::int32_t {
     OnEncodingStarted = 5001,
     OnEncodingStopped = 5002,

@@ -15,7 +15,6 @@ constexpr AudioPlan Ac3(int kbps, int sampleRate, int channels) {
 }
 
 struct AudienceRow {
-    const char* name;
     int budgetKbps;                      // total for audio, video and the container
     std::array<AudioPlan, 4> audio;      // by AudioContent: voice, voice+music, music, stereo music
     int maxWidth, maxHeight;             // frame size bound
@@ -31,15 +30,15 @@ struct AudienceRow {
 // TargetDSLCableModem (the generic DSL/cable target) counts as the 256K DSL audience.
 // clang-format off
 constexpr std::array<AudienceRow, kAudienceCount> kAudiences{{
-//   name                    kbit/s  audio by content: voice, voice+music, music, stereo music      frame max  fps by quality
-    {"28K Modem",             20, {Ra144,             Ra144,             Ra144,             Ra144},              160, 120, {6, 10, 3, 1}},
-    {"56K Modem",             34, {Ra144,             Ra144,             Ra144,             Ra144},              176, 144, {8, 12, 4, 1}},
-    {"Single ISDN",           45, {Ra144,             Ra144,             Ra144,             Ra144},              192, 144, {10, 15, 5, 1}},
-    {"Dual ISDN",             80, {Ra144,             Ac3(32, 32000, 1), Ac3(32, 32000, 1), Ac3(40, 32000, 2)},  240, 180, {12, 15, 6, 1}},
-    {"Corporate LAN",        150, {Ra144,             Ac3(32, 32000, 1), Ac3(48, 44100, 1), Ac3(64, 44100, 2)},  320, 240, {15, 20, 8, 1}},
-    {"256K DSL/Cable Modem", 225, {Ac3(32, 32000, 1), Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 2)},  320, 240, {15, 25, 8, 1}},
-    {"384K DSL/Cable Modem", 350, {Ac3(32, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(128, 44100, 2)}, 480, 360, {20, 30, 10, 1}},
-    {"512K DSL/Cable Modem", 450, {Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(160, 44100, 2)}, 640, 480, {25, 30, 12, 1}},
+//  kbit/s audio by content: voice, voice+music, music, stereo music      frame max  fps by quality   Audience
+    { 20, {Ra144,             Ra144,             Ra144,             Ra144},              160, 120, {6, 10, 3, 1}},    // Modem28K
+    { 34, {Ra144,             Ra144,             Ra144,             Ra144},              176, 144, {8, 12, 4, 1}},    // Modem56K
+    { 45, {Ra144,             Ra144,             Ra144,             Ra144},              192, 144, {10, 15, 5, 1}},   // SingleISDN
+    { 80, {Ra144,             Ac3(32, 32000, 1), Ac3(32, 32000, 1), Ac3(40, 32000, 2)},  240, 180, {12, 15, 6, 1}},   // DualISDN
+    {150, {Ra144,             Ac3(32, 32000, 1), Ac3(48, 44100, 1), Ac3(64, 44100, 2)},  320, 240, {15, 20, 8, 1}},   // LAN
+    {225, {Ac3(32, 32000, 1), Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 2)},  320, 240, {15, 25, 8, 1}},   // DSL256K
+    {350, {Ac3(32, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(128, 44100, 2)}, 480, 360, {20, 30, 10, 1}},  // DSL384K
+    {450, {Ac3(48, 32000, 1), Ac3(64, 44100, 1), Ac3(96, 44100, 1), Ac3(160, 44100, 2)}, 640, 480, {25, 30, 12, 1}},  // DSL512K
 }};
 // clang-format on
 
@@ -149,7 +148,7 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
 }
 
 std::string AudienceName(Audience audience) {
-    return kAudiences[static_cast<size_t>(audience)].name;
+    return TargetAudienceOf(audience).caption;
 }
 
 std::string AudioContentName(int audioContent) {

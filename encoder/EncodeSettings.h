@@ -4,11 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace encoder {
+#include "encoder/Audiences.h"
 
-// The eight target audiences, slowest first.
-enum class Audience { Modem28K, Modem56K, SingleISDN, DualISDN, LAN, DSL256K, DSL384K, DSL512K };
-inline constexpr int kAudienceCount = 8;
+namespace encoder {
 
 enum class AudioCodec { Ra144, Ac3 };
 

@@ -1,19 +1,17 @@
 #include "jobs/MusicInfoDialog.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/ByteKeepingEdit.h"
 #include "ui/FixedDialog.h"
 #include "ui/WindowFrame.h"
 
 namespace jobs {
 namespace {
-QLineEdit* NamedEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
+ui::ByteKeepingEdit* NamedEdit(QWidget* parent, const char* name) {
+    auto* edit = new ui::ByteKeepingEdit(parent);
     edit->setObjectName(QLatin1String(name));
     return edit;
 }
@@ -36,59 +34,30 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("&Description:"), Edit5);
     form->addRow(QStringLiteral("&Keywords:"), Edit4);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedSize(41, 33);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setAccessibleName(QStringLiteral("Face icon"));
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Image1);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-
+    const ui::OkCancelRow buttons = ui::MakeOkCancelRow(*this);
+    Image1 = buttons.faceIcon;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
     layout->addLayout(form);
     layout->addStretch();
-    layout->addLayout(buttons);
-
-    connect(Button1, &QPushButton::clicked, this, &TfrmInfo::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TfrmInfo::Button2Click);
+    layout->addLayout(buttons.layout);
     ui::CentreOnEveryShowing(*this);
 }
 
 bool TfrmInfo::Execute(tListType& job) {
-    Accepted = false;
-    Edit1->setText(QString::fromStdString(job.Title));
-    Edit2->setText(QString::fromStdString(job.Author));
-    Edit3->setText(QString::fromStdString(job.Copyright));
-    Edit4->setText(QString::fromStdString(job.Keywords));
-    Edit5->setText(QString::fromStdString(job.Description));
-    exec();
-    if (Accepted) {
-        job.Title = Edit1->text().toStdString();
-        job.Author = Edit2->text().toStdString();
-        job.Copyright = Edit3->text().toStdString();
-        job.Keywords = Edit4->text().toStdString();
-        job.Description = Edit5->text().toStdString();
-    }
-    return Accepted;
-}
-
-void TfrmInfo::Button1Click() {
-    Accepted = true;
-    accept();
-}
-
-void TfrmInfo::Button2Click() {
-    reject();
+    Edit1->SetBytes(job.Title);
+    Edit2->SetBytes(job.Author);
+    Edit3->SetBytes(job.Copyright);
+    Edit4->SetBytes(job.Keywords);
+    Edit5->SetBytes(job.Description);
+    if (exec() != QDialog::Accepted)
+        return false;
+    job.Title = Edit1->Bytes();
+    job.Author = Edit2->Bytes();
+    job.Copyright = Edit3->Bytes();
+    job.Keywords = Edit4->Bytes();
+    job.Description = Edit5->Bytes();
+    return true;
 }
 
 }  // namespace jobs

@@ -4,36 +4,33 @@
 #include "jobs/Job.h"
 
 class QLabel;
-class QLineEdit;
-class QPushButton;
+namespace ui {
+class ByteKeepingEdit;
+}
 
 namespace jobs {
 
-// The Music Information dialog: the five clip texts of one job.
+// The Music Information dialog: the five clip texts of one job. Its controls keep their designer names as
+// object names.
 class TfrmInfo : public QDialog {
     Q_OBJECT
   public:
-    // The label that shows the face icon the main window gives this window at start.
-    QLabel* FaceIconLabel() const { return Image1; }
     explicit TfrmInfo(QWidget* parent = nullptr);
 
-    bool Accepted = false;
+    // The label that shows the face icon the main window gives this window at start.
+    QLabel* FaceIconLabel() const { return Image1; }
 
-    QLineEdit* Edit1 = nullptr;      // Title
-    QLineEdit* Edit2 = nullptr;      // Author
-    QLineEdit* Edit3 = nullptr;      // Copyright
-    QLineEdit* Edit5 = nullptr;      // Description
-    QLineEdit* Edit4 = nullptr;      // Keywords
-    QLabel* Image1 = nullptr;        // the face icon the main window gives at start
-    QPushButton* Button1 = nullptr;  // OK
-    QPushButton* Button2 = nullptr;  // Cancel
-
-    // Clears Accepted, fills the edits from `job`, shows the dialog modally and, if OK was pressed,
-    // copies the five texts back unchanged. Returns Accepted.
+    // Fills the edits from `job`, shows the dialog modally and, if OK was pressed, copies the five texts
+    // back: a text left as shown keeps its bytes, whatever their encoding. Returns whether OK was pressed.
     bool Execute(tListType& job);
 
-    void Button1Click();
-    void Button2Click();
+  private:
+    ui::ByteKeepingEdit* Edit1 = nullptr;  // Title
+    ui::ByteKeepingEdit* Edit2 = nullptr;  // Author
+    ui::ByteKeepingEdit* Edit3 = nullptr;  // Copyright
+    ui::ByteKeepingEdit* Edit5 = nullptr;  // Description
+    ui::ByteKeepingEdit* Edit4 = nullptr;  // Keywords
+    QLabel* Image1 = nullptr;              // the face icon the main window gives at start
 };
 
 }  // namespace jobs

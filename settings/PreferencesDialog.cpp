@@ -15,6 +15,7 @@
 
 #include "settings/BrowseForDirectory.h"
 #include "settings/IniFiles32.h"
+#include "ui/ByteKeepingEdit.h"
 #include "ui/FixedDialog.h"
 #include "ui/Keyboard.h"
 #include "ui/WindowFrame.h"
@@ -38,14 +39,8 @@ W* Named(W* widget, const char* name) {
     return widget;
 }
 
-// The eight audience fields in check-box order; const-ness follows the record's.
-template <typename Record>
-auto AudienceFields(Record& s) {
-    return std::array{&s.Modem28K,     &s.Modem56K,          &s.SingleISDN,        &s.DualISDN,
-                      &s.CorporateLAN, &s.DSLCableModem256K, &s.DSLCableModem384K, &s.DSLCableModem512K};
-}
 // The audiences' access keys, in check-box order: none of them is taken by another control of the dialog.
-constexpr std::array<char, AudienceCount> kAudienceKeys{'2', '5', 'g', 'a', 'L', '6', '3', '1'};
+constexpr std::array<char, encoder::kAudienceCount> kAudienceKeys{'2', '5', 'g', 'a', 'L', '6', '3', '1'};
 
 // A label that names its field and moves the focus there with its access key.
 QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
@@ -118,31 +113,16 @@ TfrmOption::TfrmOption(QWidget* parent) : QDialog(parent) {
     PageControl1->addTab(CreateControlPage(), QStringLiteral("&Control"));
     PageControl1->addTab(CreateInformationPage(), QStringLiteral("Music &Information"));
 
-    Image1 = Named(new QLabel(this), "Image1");
-    Image1->setFixedSize(41, 33);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setAccessibleName(QStringLiteral("Face icon"));
-    Button1 = Named(new QPushButton(QStringLiteral("OK"), this), "Button1");
-    Button2 = Named(new QPushButton(QStringLiteral("Cancel"), this), "Button2");
-    Button1->setDefault(true);
-    Button1->setAutoDefault(true);
-    Button2->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Image1);
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    const ui::OkCancelRow buttons = ui::MakeOkCancelRow(*this);
+    Image1 = buttons.faceIcon;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(PageControl1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(ComboBox1, &QComboBox::activated, this, &TfrmOption::ComboBox1Select);
     connect(Edit5, &QLineEdit::textChanged, this, &TfrmOption::Edit5Change);
     connect(DirectoryButton, &QPushButton::clicked, this, &TfrmOption::DirectoryButtonClick);
-    connect(Button1, &QPushButton::clicked, this, &TfrmOption::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TfrmOption::Button2Click);
     ui::CentreOnEveryShowing(*this);
 }
 
@@ -170,9 +150,11 @@ QWidget* TfrmOption::CreateMusicPage() {
     auto* targets = new QGroupBox(QStringLiteral("Target Audience"), page);
     auto* targetLayout = new QVBoxLayout(targets);
     targetLayout->setSpacing(2);
-    for (int i = 0; i < AudienceCount; ++i) {
-        RainCheckBox[i] = new QCheckBox(
-            ui::WithAccessKey(QString::fromLatin1(AudienceTexts[i]), QLatin1Char(kAudienceKeys[i])), targets);
+    for (std::size_t i = 0; i < RainCheckBox.size(); ++i) {
+        RainCheckBox[i] =
+            new QCheckBox(ui::WithAccessKey(QString::fromLatin1(encoder::kTargetAudiences[i].caption),
+                                            QLatin1Char(kAudienceKeys[i])),
+                          targets);
         RainCheckBox[i]->setObjectName(QStringLiteral("RainCheckBox%1").arg(i + 1));
         targetLayout->addWidget(RainCheckBox[i]);
     }
@@ -211,7 +193,7 @@ QWidget* TfrmOption::CreateControlPage() {
     Edit5 = Named(new QLineEdit(page), "Edit5");
     Edit5->setProperty("Tag", kEdit5Tag);
     Edit5->setMaximumWidth(80);
-    Edit7 = Named(new QLineEdit(page), "Edit7");
+    Edit7 = Named(new ui::ByteKeepingEdit(page), "Edit7");
     DirectoryButton = Named(new QPushButton(QStringLiteral("&Directory"), page), "DirectoryButton");
     DirectoryButton->setAutoDefault(false);
 
@@ -229,11 +211,11 @@ QWidget* TfrmOption::CreateControlPage() {
 QWidget* TfrmOption::CreateInformationPage() {
     auto* page = Named(new QWidget, "TabSheet3");
     auto* box = new QGroupBox(QStringLiteral("Music Information"), page);
-    Edit1 = Named(new QLineEdit(box), "Edit1");
-    Edit2 = Named(new QLineEdit(box), "Edit2");
-    Edit3 = Named(new QLineEdit(box), "Edit3");
-    Edit6 = Named(new QLineEdit(box), "Edit6");
-    Edit4 = Named(new QLineEdit(box), "Edit4");
+    Edit1 = Named(new ui::ByteKeepingEdit(box), "Edit1");
+    Edit2 = Named(new ui::ByteKeepingEdit(box), "Edit2");
+    Edit3 = Named(new ui::ByteKeepingEdit(box), "Edit3");
+    Edit6 = Named(new ui::ByteKeepingEdit(box), "Edit6");
+    Edit4 = Named(new ui::ByteKeepingEdit(box), "Edit4");
     auto* form = new QFormLayout(box);
     form->addRow(QStringLiteral("Titl&e:"), Edit1);
     form->addRow(QStringLiteral("Aut&hor:"), Edit2);
@@ -245,59 +227,42 @@ QWidget* TfrmOption::CreateInformationPage() {
 }
 
 bool TfrmOption::Execute(TSettings& s) {
-    Accepted = false;
     PageControl1->setCurrentIndex(0);
     LoadControls(s);
-    exec();
-    if (Accepted)
-        StoreControls(s);
-    return Accepted;
+    if (exec() != QDialog::Accepted)
+        return false;
+    StoreControls(s);
+    return true;
 }
 
 void TfrmOption::LoadControls(const TSettings& s) {
     (s.filetype != 0 ? RainRadioBox2 : RainRadioBox1)->setChecked(true);
-    const auto audiences = AudienceFields(s);
-    for (int i = 0; i < AudienceCount; ++i)
-        RainCheckBox[i]->setChecked(*audiences[i]);
+    for (std::size_t i = 0; i < RainCheckBox.size(); ++i)
+        RainCheckBox[i]->setChecked(s.*AudienceFlags[i]);
     RainComboBox1->SetItemIndex(s.AudioFormat);
     RainComboBox2->SetItemIndex(s.VideoQuality);
-    SetEditBytes(Edit1, s.Title);
-    SetEditBytes(Edit2, s.Auther);
-    SetEditBytes(Edit3, s.Copyright);
-    SetEditBytes(Edit4, s.Keywords);
-    SetEditBytes(Edit6, s.Description);
-    SetEditBytes(Edit7, s.TempDirectory);
+    Edit1->SetBytes(s.Title);
+    Edit2->SetBytes(s.Auther);
+    Edit3->SetBytes(s.Copyright);
+    Edit4->SetBytes(s.Keywords);
+    Edit6->SetBytes(s.Description);
+    Edit7->SetBytes(s.TempDirectory);
     Edit5->setText(QString::number(s.MaxConverFile));  // the change handler clamps it at once
 }
 
 void TfrmOption::StoreControls(TSettings& s) const {
     s.filetype = RainRadioBox1->isChecked() ? 0 : 1;
-    const auto audiences = AudienceFields(s);
-    for (int i = 0; i < AudienceCount; ++i)
-        *audiences[i] = RainCheckBox[i]->isChecked();
+    for (std::size_t i = 0; i < RainCheckBox.size(); ++i)
+        s.*AudienceFlags[i] = RainCheckBox[i]->isChecked();
     s.AudioFormat = RainComboBox1->ItemIndex();
     s.VideoQuality = RainComboBox2->ItemIndex();
-    s.Title = EditBytes(Edit1);
-    s.Auther = EditBytes(Edit2);
-    s.Copyright = EditBytes(Edit3);
-    s.Keywords = EditBytes(Edit4);
-    s.Description = EditBytes(Edit6);
-    s.TempDirectory = EditBytes(Edit7);
+    s.Title = Edit1->Bytes();
+    s.Auther = Edit2->Bytes();
+    s.Copyright = Edit3->Bytes();
+    s.Keywords = Edit4->Bytes();
+    s.Description = Edit6->Bytes();
+    s.TempDirectory = Edit7->Bytes();
     s.MaxConverFile = ParseInt32(S(Edit5->text())).value_or(kEdit5Tag);
-}
-
-void TfrmOption::SetEditBytes(QLineEdit* edit, const std::string& bytes) {
-    edit->setText(Q(bytes));
-    filled_[edit] = FilledText{bytes, edit->text()};
-}
-
-std::string TfrmOption::EditBytes(const QLineEdit* edit) const {
-    // A title saved in another encoding than UTF-8 shows with replacement characters; taking the text
-    // back would store those in place of the original bytes.
-    const auto filled = filled_.find(edit);
-    if (filled != filled_.end() && filled->second.shown == edit->text())
-        return filled->second.bytes;
-    return S(edit->text());
 }
 
 void TfrmOption::ClearTargets() {
@@ -314,7 +279,7 @@ void TfrmOption::ComboBox1Select() {
     RainRadioBox1->setChecked(true);
     RainComboBox1->SetItemIndex(p.audioFormat);
     RainComboBox2->SetItemIndex(p.videoQuality);
-    RainCheckBox[p.audience]->setChecked(true);
+    RainCheckBox[static_cast<std::size_t>(p.audience)]->setChecked(true);
 }
 
 void TfrmOption::Edit5Change() {
@@ -322,18 +287,9 @@ void TfrmOption::Edit5Change() {
 }
 
 void TfrmOption::DirectoryButtonClick() {
-    std::string directory = S(Edit7->text());
+    std::string directory = Edit7->Bytes();
     if (BrowseForDirectory("Select the Directory", directory))
-        Edit7->setText(Q(directory));
-}
-
-void TfrmOption::Button1Click() {
-    Accepted = true;
-    accept();
-}
-
-void TfrmOption::Button2Click() {
-    reject();
+        Edit7->SetBytes(directory);
 }
 
 }  // namespace settings

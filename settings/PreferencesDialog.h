@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <array>
-#include <map>
 #include <string>
 
 #include "settings/SchemePresets.h"
@@ -14,6 +13,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+namespace ui {
+class ByteKeepingEdit;
+}
 
 namespace settings {
 
@@ -38,69 +40,53 @@ class TListCombo : public QComboBox {
 std::string ClampNumberText(const std::string& text, int tag, int maximum, int minimum);
 
 // The Preferences dialog. It shows what the opener gives it and hands back what the user confirmed; it
-// never reads or writes Settings itself.
+// never reads or writes Settings itself. Its controls keep their designer names as object names.
 class TfrmOption : public QDialog {
     Q_OBJECT
   public:
-    // The label that shows the face icon the main window gives this window at start.
-    QLabel* FaceIconLabel() const { return Image1; }
     explicit TfrmOption(QWidget* parent = nullptr);
 
-    bool Accepted = false;
+    // The label that shows the face icon the main window gives this window at start.
+    QLabel* FaceIconLabel() const { return Image1; }
 
-    QTabWidget* PageControl1 = nullptr;
-    // "Music"
-    TListCombo* ComboBox1 = nullptr;                       // Scheme
-    QRadioButton* RainRadioBox1 = nullptr;                 // "Single-rate"
-    QRadioButton* RainRadioBox2 = nullptr;                 // "Multi-rate SureStream"
-    std::array<QCheckBox*, AudienceCount> RainCheckBox{};  // RainCheckBox1 ... RainCheckBox8
-    TListCombo* RainComboBox1 = nullptr;                   // audio format
-    TListCombo* RainComboBox2 = nullptr;                   // video quality
-    // "Control"
-    QLineEdit* Edit5 = nullptr;  // largest number of files, tag 20
-    QLineEdit* Edit7 = nullptr;  // temporary directory
-    QPushButton* DirectoryButton = nullptr;
-    // "Music Information"
-    QLineEdit* Edit1 = nullptr;  // Title
-    QLineEdit* Edit2 = nullptr;  // Author
-    QLineEdit* Edit3 = nullptr;  // Copyright
-    QLineEdit* Edit6 = nullptr;  // Description
-    QLineEdit* Edit4 = nullptr;  // Keywords
-
-    QLabel* Image1 = nullptr;        // the face icon the main window gives at start
-    QPushButton* Button1 = nullptr;  // OK
-    QPushButton* Button2 = nullptr;  // Cancel
-
-    // The whole opening: clears Accepted, shows the Music tab, fills every control but the Scheme list
-    // from `s`, shows the dialog modally and, if OK was pressed, copies the controls back into `s`.
-    // Returns Accepted.
+    // The whole opening: shows the Music tab, fills every control but the Scheme list from `s`, shows the
+    // dialog modally and, if OK was pressed, copies the controls back into `s`. Returns whether it was.
     bool Execute(TSettings& s);
 
+  private:
     void LoadControls(const TSettings& s);
     void StoreControls(TSettings& s) const;
 
     void ComboBox1Select();
     void Edit5Change();
     void DirectoryButtonClick();
-    void Button1Click();
-    void Button2Click();
     void ClearTargets();
     static void ClampEditNumber(QLineEdit* edit, int maximum, int minimum);
-
-  private:
-    // A text field shows its bytes as text; a field the user left as shown gives back the very bytes it
-    // was filled with, whatever their encoding, instead of the text's own re-encoding.
-    void SetEditBytes(QLineEdit* edit, const std::string& bytes);
-    std::string EditBytes(const QLineEdit* edit) const;
-    struct FilledText {
-        std::string bytes;
-        QString shown;
-    };
-    std::map<const QLineEdit*, FilledText> filled_;
 
     QWidget* CreateMusicPage();
     QWidget* CreateControlPage();
     QWidget* CreateInformationPage();
+
+    QTabWidget* PageControl1 = nullptr;
+    // "Music"
+    TListCombo* ComboBox1 = nullptr;                                 // Scheme
+    QRadioButton* RainRadioBox1 = nullptr;                           // "Single-rate"
+    QRadioButton* RainRadioBox2 = nullptr;                           // "Multi-rate SureStream"
+    std::array<QCheckBox*, encoder::kAudienceCount> RainCheckBox{};  // RainCheckBox1 ... RainCheckBox8
+    TListCombo* RainComboBox1 = nullptr;                             // audio format
+    TListCombo* RainComboBox2 = nullptr;                             // video quality
+    // "Control"
+    QLineEdit* Edit5 = nullptr;            // largest number of files, tag 20
+    ui::ByteKeepingEdit* Edit7 = nullptr;  // temporary directory
+    QPushButton* DirectoryButton = nullptr;
+    // "Music Information"
+    ui::ByteKeepingEdit* Edit1 = nullptr;  // Title
+    ui::ByteKeepingEdit* Edit2 = nullptr;  // Author
+    ui::ByteKeepingEdit* Edit3 = nullptr;  // Copyright
+    ui::ByteKeepingEdit* Edit6 = nullptr;  // Description
+    ui::ByteKeepingEdit* Edit4 = nullptr;  // Keywords
+
+    QLabel* Image1 = nullptr;  // the face icon the main window gives at start
 };
 
 }  // namespace settings

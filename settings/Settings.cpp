@@ -1,5 +1,7 @@
 #include <cstdint>
 #include <cstring>
+#include <variant>
+#include <vector>
 
 #include "platform/core/Files.h"
 #include "platform/core/Paths.h"
@@ -12,68 +14,116 @@ TSettings Settings;
 
 namespace {
 constexpr const char* Section = "option";
+
+// One key of section "option": the field of the record it holds and the value a missing key gives. A
+// text's default is either fixed or the clip information a missing data.ini takes from the product.
+struct Number {
+    std::int32_t TSettings::*field;
+    std::int32_t fallback;
+};
+struct Flag {
+    bool TSettings::*field;
+    bool fallback;
+};
+struct Text {
+    std::string TSettings::*field;
+    std::string ClipDefaults::*clip;  // null: the fixed default
+    const char* fallback = "";
+};
+struct Key {
+    const char* name;
+    std::variant<Number, Flag, Text> value;
+
+    bool IsClipInformation() const {
+        const Text* text = std::get_if<Text>(&value);
+        return text != nullptr && text->clip != nullptr;
+    }
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// A fresh installation aims at two audiences.
+bool OnByDefault(encoder::Audience audience) {
+    return audience == encoder::Audience::Modem56K || audience == encoder::Audience::DSL256K;
+}
+
+// Every key in save order; spelling and order are those of every data.ini ever written.
+const std::vector<Key>& Keys() {
+    static const std::vector<Key> keys = [] {
+        std::vector<Key> keys{{"filetype", Number{&TSettings::filetype, 1}}};
+        for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i)
+            keys.push_back({encoder::kTargetAudiences[i].iniKey,
+                            Flag{AudienceFlags[i], OnByDefault(static_cast<encoder::Audience>(i))}});
+        keys.insert(keys.end(),
+                    {
+                        {"AudioFormat", Number{&TSettings::AudioFormat, 0}},
+                        {"VideoQuality", Number{&TSettings::VideoQuality, 0}},
+                        {"Title", Text{&TSettings::Title, &ClipDefaults::title}},
+                        {"Auther", Text{&TSettings::Auther, &ClipDefaults::title}},
+                        {"Copyright", Text{&TSettings::Copyright, &ClipDefaults::copyright}},
+                        {"Keywords", Text{&TSettings::Keywords, &ClipDefaults::title}},
+                        {"Description", Text{&TSettings::Description, &ClipDefaults::title}},
+                        {"TempDirectory", Text{&TSettings::TempDirectory, nullptr, DefaultTempDirectory}},
+                        {"MaxConverFile", Number{&TSettings::MaxConverFile, 200}},
+                    });
+        return keys;
+    }();
+    return keys;
+}
+
+std::string TextDefault(const Text& text, const ClipDefaults& clip) {
+    return text.clip != nullptr ? clip.*text.clip : std::string(text.fallback);
+}
+
+// Reads the keys that are (or are not) clip information, each with its default.
+void ReadKeys(TSettings& s, const TIniFile32& ini, const ClipDefaults& clip, bool clipInformation) {
+    for (const Key& key : Keys()) {
+        if (key.IsClipInformation() != clipInformation)
+            continue;
+        std::visit(
+            Overloaded{
+                [&](const Number& n) { s.*n.field = ini.ReadInteger(Section, key.name, n.fallback); },
+                [&](const Flag& f) { s.*f.field = ini.ReadBool(Section, key.name, f.fallback); },
+                [&](const Text& t) { s.*t.field = ini.ReadString(Section, key.name, TextDefault(t, clip)); },
+            },
+            key.value);
+    }
+}
 }  // namespace
 
 TSettings DefaultSettings(const ClipDefaults& clip) {
     TSettings s;
-    s.filetype = 1;
-    s.Modem56K = true;
-    s.DSLCableModem256K = true;
-    s.AudioFormat = 0;
-    s.VideoQuality = 0;
-    s.Title = clip.title;
-    s.Auther = clip.title;
-    s.Copyright = clip.copyright;
-    s.Keywords = clip.title;
-    s.Description = clip.title;
-    s.TempDirectory = DefaultTempDirectory;
-    s.MaxConverFile = 200;
+    for (const Key& key : Keys())
+        std::visit(Overloaded{
+                       [&](const Number& n) { s.*n.field = n.fallback; },
+                       [&](const Flag& f) { s.*f.field = f.fallback; },
+                       [&](const Text& t) { s.*t.field = TextDefault(t, clip); },
+                   },
+                   key.value);
     return s;
 }
 
 void ReadClipInformation(TSettings& s, const TIniFile32& ini, const ClipDefaults& clip) {
-    s.Title = ini.ReadString(Section, "Title", clip.title);
-    s.Auther = ini.ReadString(Section, "Auther", clip.title);
-    s.Copyright = ini.ReadString(Section, "Copyright", clip.copyright);
-    s.Keywords = ini.ReadString(Section, "Keywords", clip.title);
-    s.Description = ini.ReadString(Section, "Description", clip.title);
+    ReadKeys(s, ini, clip, true);
 }
 
 void ReadConversionSettings(TSettings& s, const TIniFile32& ini) {
-    s.filetype = ini.ReadInteger(Section, "filetype", 1);
-    s.Modem28K = ini.ReadBool(Section, "28KModem", false);
-    s.Modem56K = ini.ReadBool(Section, "56KModem", true);
-    s.SingleISDN = ini.ReadBool(Section, "SingleISDN", false);
-    s.DualISDN = ini.ReadBool(Section, "DualISDN", false);
-    s.CorporateLAN = ini.ReadBool(Section, "CorporateLAN", false);
-    s.DSLCableModem256K = ini.ReadBool(Section, "256KDSLCableModem", true);
-    s.DSLCableModem384K = ini.ReadBool(Section, "384KDSLCableModem", false);
-    s.DSLCableModem512K = ini.ReadBool(Section, "512KDSLCableModem", false);
-    s.AudioFormat = ini.ReadInteger(Section, "AudioFormat", 0);
-    s.VideoQuality = ini.ReadInteger(Section, "VideoQuality", 0);
-    s.TempDirectory = ini.ReadString(Section, "TempDirectory", DefaultTempDirectory);
-    s.MaxConverFile = ini.ReadInteger(Section, "MaxConverFile", 200);
+    ReadKeys(s, ini, ClipDefaults{}, false);
 }
 
 void WriteSettings(const TSettings& s, TIniFile32& ini) {
-    ini.WriteInteger(Section, "filetype", s.filetype);
-    ini.WriteBool(Section, "28KModem", s.Modem28K);
-    ini.WriteBool(Section, "56KModem", s.Modem56K);
-    ini.WriteBool(Section, "SingleISDN", s.SingleISDN);
-    ini.WriteBool(Section, "DualISDN", s.DualISDN);
-    ini.WriteBool(Section, "CorporateLAN", s.CorporateLAN);
-    ini.WriteBool(Section, "256KDSLCableModem", s.DSLCableModem256K);
-    ini.WriteBool(Section, "384KDSLCableModem", s.DSLCableModem384K);
-    ini.WriteBool(Section, "512KDSLCableModem", s.DSLCableModem512K);
-    ini.WriteInteger(Section, "AudioFormat", s.AudioFormat);
-    ini.WriteInteger(Section, "VideoQuality", s.VideoQuality);
-    ini.WriteString(Section, "Title", s.Title);
-    ini.WriteString(Section, "Auther", s.Auther);
-    ini.WriteString(Section, "Copyright", s.Copyright);
-    ini.WriteString(Section, "Keywords", s.Keywords);
-    ini.WriteString(Section, "Description", s.Description);
-    ini.WriteString(Section, "TempDirectory", s.TempDirectory);
-    ini.WriteInteger(Section, "MaxConverFile", s.MaxConverFile);
+    for (const Key& key : Keys())
+        std::visit(Overloaded{
+                       [&](const Number& n) { ini.WriteInteger(Section, key.name, s.*n.field); },
+                       [&](const Flag& f) { ini.WriteBool(Section, key.name, s.*f.field); },
+                       [&](const Text& t) { ini.WriteString(Section, key.name, s.*t.field); },
+                   },
+                   key.value);
 }
 
 void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults) {
@@ -88,7 +138,7 @@ void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaul
 }
 
 void SaveSettings(const TSettings& s, const std::string& dataIniPath) {
-    // One replacement of the file for all 18 keys: a save cut short leaves the old file or the new one,
+    // One replacement of the file for all the keys: a save cut short leaves the old file or the new one,
     // never a mix of old and new values.
     TIniFile32 ini(dataIniPath);
     ini.AutoSave = false;

@@ -1,34 +1,43 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 
+#include "encoder/Audiences.h"
+
 namespace settings {
 
-// The program-wide conversion preferences. Each field bears its data.ini key's name; the keys that begin
-// with a digit ("28KModem", "256KDSLCableModem", ...) have a legal identifier here and keep their key.
+// The program-wide conversion preferences. Each field bears its data.ini key's name, but for the
+// audiences' flags: their keys, some beginning with a digit, are in encoder/Audiences.h.
 struct TSettings {
-    std::int32_t filetype = 0;       // "filetype": 0 single-rate, 1 SureStream
-    bool Modem28K = false;           // "28KModem"
-    bool Modem56K = false;           // "56KModem"
-    bool SingleISDN = false;         // "SingleISDN"
-    bool DualISDN = false;           // "DualISDN"
-    bool CorporateLAN = false;       // "CorporateLAN"
-    bool DSLCableModem256K = false;  // "256KDSLCableModem"
-    bool DSLCableModem384K = false;  // "384KDSLCableModem"
-    bool DSLCableModem512K = false;  // "512KDSLCableModem"
-    std::int32_t AudioFormat = 0;    // "AudioFormat": 0..4, -1 no choice
-    std::int32_t VideoQuality = 0;   // "VideoQuality": 0..4, -1 no choice
-    std::string Title;               // "Title"
-    std::string Auther;              // "Auther"
-    std::string Copyright;           // "Copyright"
-    std::string Keywords;            // "Keywords"
-    std::string Description;         // "Description"
-    std::string TempDirectory;       // "TempDirectory"
-    std::int32_t MaxConverFile = 0;  // "MaxConverFile"
+    std::int32_t filetype = 0;  // 0 single-rate, 1 SureStream
+    bool Modem28K = false;
+    bool Modem56K = false;
+    bool SingleISDN = false;
+    bool DualISDN = false;
+    bool CorporateLAN = false;
+    bool DSLCableModem256K = false;
+    bool DSLCableModem384K = false;
+    bool DSLCableModem512K = false;
+    std::int32_t AudioFormat = 0;   // 0..4, -1 no choice
+    std::int32_t VideoQuality = 0;  // 0..4, -1 no choice
+    std::string Title;
+    std::string Auther;
+    std::string Copyright;
+    std::string Keywords;
+    std::string Description;
+    std::string TempDirectory;
+    std::int32_t MaxConverFile = 0;
 
     bool operator==(const TSettings&) const = default;
 };
+
+// Each audience's flag in the record, in encoder::Audience order.
+inline constexpr std::array<bool TSettings::*, encoder::kAudienceCount> AudienceFlags{
+    &TSettings::Modem28K,          &TSettings::Modem56K,         &TSettings::SingleISDN,
+    &TSettings::DualISDN,          &TSettings::CorporateLAN,     &TSettings::DSLCableModem256K,
+    &TSettings::DSLCableModem384K, &TSettings::DSLCableModem512K};
 
 // The one settings record of the program.
 extern TSettings Settings;

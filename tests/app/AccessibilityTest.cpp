@@ -2,6 +2,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -197,26 +198,33 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndGivesEachAccessKeyOnce) {
     EXPECT_EQ(main->Find<QProgressBar>("RainProgressBar2")->accessibleName(), "Whole run");
     main->Find<QAction>("Stop2")->trigger();
 
-    auto* preferences = Forms.frmOption;
-    preferences->LoadControls(settings::Settings);
-    preferences->show();
-    for (int page = 0; page < preferences->PageControl1->count(); ++page) {
-        preferences->PageControl1->setCurrentIndex(page);
-        for (const std::string& f : Faults(preferences))
-            faults.push_back("page " + std::to_string(page) + ": " + f);
-    }
-    // The lists are named by their labels, not by the chosen text, and so are their text fields.
-    for (auto [combo, label] :
-         {std::pair{preferences->ComboBox1, "Scheme"}, std::pair{preferences->RainComboBox1, "Audio Format"},
-          std::pair{preferences->RainComboBox2, "Video Quality"}}) {
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(combo)->text(QAccessible::Name), label);
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(combo->lineEdit())->text(QAccessible::Name), label);
-    }
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(preferences->RainComboBox1)->text(QAccessible::Value),
-              preferences->RainComboBox1->currentText());
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(preferences->Edit7)->text(QAccessible::Name),
-              "Temporary Directory:");
-    preferences->hide();
+    // Preferences as it opens, filled from the settings.
+    QWidget* preferences = Forms.frmOption;
+    WhenModalOpens([&](QWidget*) {
+        auto* pages = Child<QTabWidget>(*preferences, "PageControl1");
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            for (const std::string& f : Faults(preferences))
+                faults.push_back("page " + std::to_string(page) + ": " + f);
+        }
+        // The lists are named by their labels, not by the chosen text, and so are their text fields.
+        for (auto [name, label] :
+             {std::pair{"ComboBox1", "Scheme"}, std::pair{"RainComboBox1", "Audio Format"},
+              std::pair{"RainComboBox2", "Video Quality"}}) {
+            auto* combo = Child<QComboBox>(*preferences, name);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(combo)->text(QAccessible::Name), label);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(combo->lineEdit())->text(QAccessible::Name),
+                      label);
+        }
+        auto* audioFormat = Child<QComboBox>(*preferences, "RainComboBox1");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(audioFormat)->text(QAccessible::Value),
+                  audioFormat->currentText());
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Child<QLineEdit>(*preferences, "Edit7"))
+                      ->text(QAccessible::Name),
+                  "Temporary Directory:");
+        Child<QPushButton>(*preferences, "Button2")->click();
+    });
+    Forms.frmOption->Execute(settings::Settings);
 
     WriteFile("thank.txt", "Thanks\n");
     Forms.AboutForm->ShowThankButtonIfFileExists(Dir());
@@ -297,18 +305,19 @@ TEST_F(Accessibility, TheKeyboardAloneAddsConvertsStopsSetsUpHelpsAndExits) {
     // F9 opens Preferences at the checked file type; Alt+2 changes an audience and Enter keeps it.
     bool reached = false;
     WhenModalOpens([&](QWidget* dialog) {
-        auto* preferences = static_cast<settings::TfrmOption*>(dialog);
         // Tab enters the file-type group at its checked button, and only there.
-        EXPECT_TRUE(preferences->RainRadioBox2->isChecked());
-        EXPECT_EQ(preferences->RainRadioBox2->focusPolicy(), Qt::StrongFocus);
-        EXPECT_EQ(preferences->RainRadioBox1->focusPolicy(), Qt::ClickFocus);
+        auto* surestream = Child<QRadioButton>(*dialog, "RainRadioBox2");
+        EXPECT_TRUE(surestream->isChecked());
+        EXPECT_EQ(surestream->focusPolicy(), Qt::StrongFocus);
+        EXPECT_EQ(Child<QRadioButton>(*dialog, "RainRadioBox1")->focusPolicy(), Qt::ClickFocus);
         // An access key presses a button for a tenth of a second before it takes effect.
         Key(Qt::Key_2, Qt::AltModifier);
-        reached = QTest::qWaitFor([&] { return preferences->RainCheckBox[0]->isChecked(); }, 2000);
+        auto* modem28K = Child<QCheckBox>(*dialog, "RainCheckBox1");
+        reached = QTest::qWaitFor([&] { return modem28K->isChecked(); }, 2000);
         Key(Qt::Key_Return);
         if (dialog->isVisible()) {
             ADD_FAILURE() << "Enter left Preferences open";
-            preferences->reject();
+            static_cast<QDialog*>(dialog)->reject();
         }
     });
     Key(Qt::Key_F9);

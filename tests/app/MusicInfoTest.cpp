@@ -35,6 +35,8 @@ class MusicInfoTest : public ::testing::Test {
         form->Jobs().AddChosenFiles({"/m/1.mp3", "/m/2.mp3", "/m/3.mp3"}, settings::Settings);
     }
     void TearDown() override { app::DestroyForms(); }
+    static QLineEdit* Edit(const TfrmInfo& d, const char* name) { return Child<QLineEdit>(d, name); }
+    static void Press(const QDialog& d, const char* button) { Child<QPushButton>(d, button)->click(); }
     void Select(std::initializer_list<int> rows) {
         form->Find<QTreeWidget>("LV")->clearSelection();
         for (int r : rows)
@@ -55,7 +57,7 @@ class MusicInfoTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(MusicInfoTest, OpensOnlyWithExactlyOneSelectedRow) {
-    auto cancel = [](TfrmInfo& d) { d.Button2->click(); };
+    auto cancel = [](TfrmInfo& d) { Press(d, "Button2"); };
     EXPECT_FALSE(form->Find<QAction>("MusicInfo1")->isEnabled());
     EXPECT_FALSE(Open(form->Find<QAction>("MusicInfo1"), cancel));
     Select({0, 1});
@@ -69,23 +71,25 @@ TEST_F(MusicInfoTest, OpensOnlyWithExactlyOneSelectedRow) {
 }
 
 TEST_F(MusicInfoTest, EditsOneJobAndNothingElse) {
+    form->Jobs().Jobs()[1].Title = "Caf\xe9";  // Latin-1, shown with a replacement character
     form->Jobs().Jobs()[1].Keywords = "kw";
     form->Jobs().Jobs()[1].Description = "about it";
     Select({1});
     EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
         EXPECT_EQ(d.windowTitle(), "Music Information");
-        EXPECT_EQ(d.Edit1->text(), "T");
-        EXPECT_EQ(d.Edit2->text(), "A");
-        EXPECT_EQ(d.Edit3->text(), "C");
-        EXPECT_EQ(d.Edit5->text(), "about it");  // Edit5 holds the description here
-        EXPECT_EQ(d.Edit4->text(), "kw");
-        d.Edit1->setText(" New Title ");
-        d.Edit3->setText("");
-        d.Edit5->setText("Ünïcödé");
-        d.Button1->click();
+        EXPECT_EQ(Edit(d, "Edit1")->text(), QString::fromUtf8("Caf\xef\xbf\xbd"));
+        EXPECT_EQ(Edit(d, "Edit2")->text(), "A");
+        EXPECT_EQ(Edit(d, "Edit3")->text(), "C");
+        EXPECT_EQ(Edit(d, "Edit5")->text(), "about it");  // Edit5 holds the description here
+        EXPECT_EQ(Edit(d, "Edit4")->text(), "kw");
+        Edit(d, "Edit2")->setText(" New Author ");
+        Edit(d, "Edit3")->setText("");
+        Edit(d, "Edit5")->setText("Ünïcödé");
+        Press(d, "Button1");
     }));
     const jobs::tListType& job = form->Jobs().Jobs()[1];
-    EXPECT_EQ(job.Title, " New Title ");
+    EXPECT_EQ(job.Title, "Caf\xe9") << "a text left as shown keeps its bytes";
+    EXPECT_EQ(job.Author, " New Author ");
     EXPECT_EQ(job.Copyright, "");
     EXPECT_EQ(job.Description, "Ünïcödé");
     EXPECT_EQ(job.Keywords, "kw");
@@ -98,11 +102,11 @@ TEST_F(MusicInfoTest, CancelAndEscLeaveTheJobAlone) {
     Select({0});
     const jobs::tListType before = form->Jobs().Jobs()[0];
     Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
-        d.Edit1->setText("x");
-        d.Button2->click();
+        Edit(d, "Edit1")->setText("x");
+        Press(d, "Button2");
     });
     Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
-        d.Edit2->setText("y");
+        Edit(d, "Edit2")->setText("y");
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_EQ(form->Jobs().Jobs()[0], before);
@@ -110,18 +114,18 @@ TEST_F(MusicInfoTest, CancelAndEscLeaveTheJobAlone) {
 
 TEST_F(MusicInfoTest, JobsKeepTheDefaultsTheyWereAddedWith) {
     WhenModalOpens([](QWidget*) {
-        Forms.frmOption->PageControl1->setCurrentIndex(2);
-        Forms.frmOption->Edit1->setText("Changed");
-        Forms.frmOption->Button1->click();
+        Child<QTabWidget>(*Forms.frmOption, "PageControl1")->setCurrentIndex(2);
+        Child<QLineEdit>(*Forms.frmOption, "Edit1")->setText("Changed");
+        Press(*Forms.frmOption, "Button1");
     });
     form->Find<QAction>("Prefer1")->trigger();
     EXPECT_EQ(settings::Settings.Title, "Changed");
     Select({2});
     Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) {
-        EXPECT_EQ(d.Edit1->text(), "T");
-        d.Button2->click();
+        EXPECT_EQ(Edit(d, "Edit1")->text(), "T");
+        Press(d, "Button2");
     });
     // During a run the dialog still opens.
     form->EnterRunningState();
-    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) { d.Button2->click(); }));
+    EXPECT_TRUE(Open(form->Find<QAction>("MusicInfo1"), [](TfrmInfo& d) { Press(d, "Button2"); }));
 }

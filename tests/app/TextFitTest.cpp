@@ -32,6 +32,7 @@
 #include "jobs/OutputDirectoryDialog.h"
 #include "settings/PreferencesDialog.h"
 #include "support/ExtrasFixture.h"
+#include "support/ModalDriver.h"
 #include "ui/Labels.h"
 
 using app::Forms;
@@ -264,9 +265,9 @@ TEST_F(TextFit, EveryLabelAndButtonOfEveryWindowShowsItsWholeText) {
         ExpectTextsFit(&prompt);
     }
 
-    settings::TfrmOption& preferences = *Forms.frmOption;
-    for (int page = 0; page < preferences.PageControl1->count(); ++page)
-        Check(&preferences, [&] { preferences.PageControl1->setCurrentIndex(page); });
+    auto* pages = Child<QTabWidget>(*Forms.frmOption, "PageControl1");
+    for (int page = 0; page < pages->count(); ++page)
+        Check(Forms.frmOption, [&] { pages->setCurrentIndex(page); });
     Check(Forms.frmInfo);
     Check(Forms.OutputForm, [] { Forms.OutputForm->RadioButton2Click(); });
 

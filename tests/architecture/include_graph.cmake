@@ -10,7 +10,7 @@ set(allowed
     "jobs -> settings" "jobs -> ui" "jobs -> platform" "jobs -> platform/core"
     "conversion -> jobs" "conversion -> settings" "conversion -> encoder" "conversion -> platform"
     "conversion -> platform/core"
-    "settings -> ui" "settings -> platform" "settings -> platform/core"
+    "settings -> ui" "settings -> encoder" "settings -> platform" "settings -> platform/core"
     "extras -> ui" "extras -> platform" "extras -> platform/core"
     "platform -> platform/core"
     "encoder -> platform/core"

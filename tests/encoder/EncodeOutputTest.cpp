@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 
+#include "encoder/Audiences.h"
 #include "encoder/LibavPtr.h"
 #include "encoder/Ra144Stretches.h"
 #include "encoder/SafeOutput.h"
@@ -88,7 +89,7 @@ TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
     for (int i = 0; i < 8; ++i) {
         EncoderHarness h;
         const std::string destination = h.Dir() + "out.rm";
-        h.Set(source, destination, encoder::kTargetAudienceIds[i]);
+        h.Set(source, destination, encoder::kTargetAudiences[i].property);
         h.Control().setAudioContent(i % 4);
         const ProbeInfo info = EncodeAndCheck(h, source, destination);
         const double bitRate = std::filesystem::file_size(destination) * 8.0 / info.duration;

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 
+#include "encoder/Audiences.h"
 #include "platform/Dialogs.h"
 #include "settings/PreferencesDialog.h"
 #include "settings/SchemePresets.h"
@@ -33,22 +35,51 @@ TSettings Stored() {
     return s;
 }
 
+// The dialog's controls by their designer names.
+QLineEdit* Edit(const TfrmOption& d, const char* name) {
+    return Child<QLineEdit>(d, name);
+}
+TListCombo* List(const TfrmOption& d, const char* name) {
+    return Child<TListCombo>(d, name);
+}
+QRadioButton* Radio(const TfrmOption& d, const char* name) {
+    return Child<QRadioButton>(d, name);
+}
+QCheckBox* Target(const TfrmOption& d, encoder::Audience audience) {
+    return Child<QCheckBox>(d, QStringLiteral("RainCheckBox%1").arg(static_cast<int>(audience) + 1));
+}
+QTabWidget* Pages(const TfrmOption& d) {
+    return Child<QTabWidget>(d, "PageControl1");
+}
+void Press(const TfrmOption& d, const char* button) {
+    Child<QPushButton>(d, button)->click();
+}
+// Picks a row of the Scheme list as the mouse or the keyboard does.
+void PickScheme(const TfrmOption& d, int index) {
+    TListCombo* scheme = List(d, "ComboBox1");
+    scheme->setCurrentIndex(index);
+    emit scheme->activated(index);
+}
+
+using Targets = std::array<bool, encoder::kAudienceCount>;
+Targets Checked(const TfrmOption& d) {
+    Targets t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = Target(d, static_cast<encoder::Audience>(i))->isChecked();
+    return t;
+}
+Targets Only(encoder::Audience audience) {
+    Targets t{};
+    t[static_cast<std::size_t>(audience)] = true;
+    return t;
+}
+
 class PreferencesTest : public ::testing::Test {
   protected:
-    // Opens the dialog on `s`, runs `step` inside it and returns Accepted.
+    // Opens the dialog on `s`, runs `step` inside it and returns whether OK closed it.
     bool Open(std::function<void(TfrmOption&)> step) {
         WhenModalOpens([&](QWidget*) { step(dlg); });
         return dlg.Execute(s);
-    }
-    std::array<bool, AudienceCount> Targets() const {
-        std::array<bool, AudienceCount> t{};
-        for (int i = 0; i < AudienceCount; ++i)
-            t[i] = dlg.RainCheckBox[i]->isChecked();
-        return t;
-    }
-    void PickScheme(int index) {
-        dlg.ComboBox1->setCurrentIndex(index);
-        emit dlg.ComboBox1->activated(index);
     }
 
     TfrmOption dlg;
@@ -65,39 +96,50 @@ TEST(ClampNumber, TextsBecomeANumberWithinTheBoundsOrTheTag) {
         EXPECT_EQ(ClampNumberText(in, 20, 1000, 1), out) << '"' << in << '"';
 }
 
-TEST_F(PreferencesTest, DialogHasItsTabsAndListItems) {
+TEST_F(PreferencesTest, DialogShowsEveryPresetAndAudienceAndKeepsItsSize) {
     EXPECT_EQ(dlg.windowTitle(), "Preferences");
-    EXPECT_EQ(dlg.size(), QSize(489, 385));
-    ASSERT_EQ(dlg.PageControl1->count(), 3);
-    EXPECT_EQ(dlg.PageControl1->tabText(0), "&Music");
-    EXPECT_EQ(dlg.PageControl1->tabText(1), "&Control");
-    EXPECT_EQ(dlg.PageControl1->tabText(2), "Music &Information");
-    ASSERT_EQ(dlg.ComboBox1->count(), 22);
-    EXPECT_EQ(dlg.ComboBox1->itemText(7), "Video - Static Image (No Sound)");
-    EXPECT_EQ(dlg.ComboBox1->itemText(21), "Video - High-Quality Video Online, DSL/Cable Modem");
-    EXPECT_EQ(dlg.RainComboBox1->itemText(1), "Voice with Background Music");
-    EXPECT_EQ(dlg.RainComboBox2->itemText(3), "Slide Show");
-    EXPECT_EQ(dlg.RainCheckBox[5]->text(), "25&6K DSL/Cable Modem");
-    EXPECT_EQ(dlg.RainCheckBox[7]->objectName(), "RainCheckBox8");
-    EXPECT_TRUE(dlg.Button1->isDefault());
+    ASSERT_EQ(Pages(dlg)->count(), 3);
+    EXPECT_EQ(Pages(dlg)->tabText(0), "&Music");
+    EXPECT_EQ(Pages(dlg)->tabText(1), "&Control");
+    EXPECT_EQ(Pages(dlg)->tabText(2), "Music &Information");
+    // The lists show their tables in order: the row a user picks is the value stored.
+    TListCombo* scheme = List(dlg, "ComboBox1");
+    ASSERT_EQ(scheme->count(), SchemePresetCount);
+    for (int i = 0; i < SchemePresetCount; ++i)
+        EXPECT_EQ(scheme->itemText(i), SchemePresets[static_cast<std::size_t>(i)].text);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(List(dlg, "RainComboBox1")->itemText(i), AudioFormatTexts[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(List(dlg, "RainComboBox2")->itemText(i), VideoQualityTexts[static_cast<std::size_t>(i)]);
+    }
+    for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i) {
+        QString caption = Target(dlg, static_cast<encoder::Audience>(i))->text();
+        EXPECT_EQ(caption.remove(QLatin1Char('&')), encoder::kTargetAudiences[i].caption);
+    }
+    EXPECT_TRUE(Child<QPushButton>(dlg, "Button1")->isDefault());
+    // A fixed dialog: asking for another size changes nothing.
+    dlg.show();
+    const QSize size = dlg.size();
+    dlg.resize(size + QSize(100, 100));
+    EXPECT_EQ(dlg.size(), size);
+    dlg.hide();
 }
 
 TEST_F(PreferencesTest, OkCopiesEveryControlBackUnchanged) {
     const bool accepted = Open([](TfrmOption& d) {
-        d.RainRadioBox1->click();
-        d.RainCheckBox[0]->click();
-        d.RainCheckBox[1]->click();
-        d.RainCheckBox[6]->click();
-        d.RainComboBox1->SetItemIndex(4);
-        d.RainComboBox2->SetItemIndex(3);
-        d.Edit1->setText("  new title ");
-        d.Edit2->setText("");
-        d.Edit3->setText("Ünïcödé ©");
-        d.Edit6->setText("the description");
-        d.Edit4->setText("the keywords");
-        d.Edit7->setText("/no/such/folder");
-        d.Edit5->setText("77");
-        d.Button1->click();
+        Radio(d, "RainRadioBox1")->click();
+        Target(d, encoder::Audience::Modem28K)->click();
+        Target(d, encoder::Audience::Modem56K)->click();
+        Target(d, encoder::Audience::DSL384K)->click();
+        List(d, "RainComboBox1")->SetItemIndex(4);
+        List(d, "RainComboBox2")->SetItemIndex(3);
+        Edit(d, "Edit1")->setText("  new title ");
+        Edit(d, "Edit2")->setText("");
+        Edit(d, "Edit3")->setText("Ünïcödé ©");
+        Edit(d, "Edit6")->setText("the description");
+        Edit(d, "Edit4")->setText("the keywords");
+        Edit(d, "Edit7")->setText("/no/such/folder");
+        Edit(d, "Edit5")->setText("77");
+        Press(d, "Button1");
     });
     EXPECT_TRUE(accepted);
     EXPECT_EQ(s.filetype, 0);
@@ -121,8 +163,8 @@ TEST_F(PreferencesTest, AFieldLeftAsShownKeepsItsBytesWhateverTheirEncoding) {
     s.Auther = "Caf\xe9";
     s.TempDirectory = "/tmp/\xff\xfe";
     EXPECT_TRUE(Open([](TfrmOption& d) {
-        d.Edit2->setText(QString::fromUtf8("Caf\xc3\xa9"));
-        d.Button1->click();
+        Edit(d, "Edit2")->setText(QString::fromUtf8("Caf\xc3\xa9"));
+        Press(d, "Button1");
     }));
     EXPECT_EQ(s.Title, "Caf\xe9");
     EXPECT_EQ(s.TempDirectory, "/tmp/\xff\xfe");
@@ -132,13 +174,13 @@ TEST_F(PreferencesTest, AFieldLeftAsShownKeepsItsBytesWhateverTheirEncoding) {
 TEST_F(PreferencesTest, CancelEscAndTheCloseBoxChangeNothing) {
     const TSettings before = s;
     auto edit = [](TfrmOption& d) {
-        d.Edit1->setText("changed");
-        d.RainCheckBox[3]->click();
-        d.Edit5->setText("9");
+        Edit(d, "Edit1")->setText("changed");
+        Target(d, encoder::Audience::DualISDN)->click();
+        Edit(d, "Edit5")->setText("9");
     };
     EXPECT_FALSE(Open([&](TfrmOption& d) {
         edit(d);
-        d.Button2->click();
+        Press(d, "Button2");
     }));
     EXPECT_FALSE(Open([&](TfrmOption& d) {
         edit(d);
@@ -157,18 +199,18 @@ TEST_F(PreferencesTest, FillingShowsStoredValuesAndOddOnesSafely) {
     s.VideoQuality = -1;
     s.filetype = 2;
     EXPECT_FALSE(Open([](TfrmOption& d) {
-        EXPECT_EQ(d.Edit5->text(), "1000");
-        EXPECT_EQ(d.RainComboBox1->currentText(), "");
-        EXPECT_EQ(d.RainComboBox1->ItemIndex(), -1);
-        EXPECT_EQ(d.RainComboBox2->currentText(), "");
-        EXPECT_TRUE(d.RainRadioBox2->isChecked());
-        EXPECT_EQ(d.Edit1->text(), "Title");
-        EXPECT_EQ(d.Edit6->text(), "desc");
-        EXPECT_EQ(d.Edit4->text(), "keys");
-        d.Button2->click();
+        EXPECT_EQ(Edit(d, "Edit5")->text(), "1000");
+        EXPECT_EQ(List(d, "RainComboBox1")->currentText(), "");
+        EXPECT_EQ(List(d, "RainComboBox1")->ItemIndex(), -1);
+        EXPECT_EQ(List(d, "RainComboBox2")->currentText(), "");
+        EXPECT_TRUE(Radio(d, "RainRadioBox2")->isChecked());
+        EXPECT_EQ(Edit(d, "Edit1")->text(), "Title");
+        EXPECT_EQ(Edit(d, "Edit6")->text(), "desc");
+        EXPECT_EQ(Edit(d, "Edit4")->text(), "keys");
+        Press(d, "Button2");
     }));
     EXPECT_EQ(s.MaxConverFile, 5000);  // cancelled: the stored value stays
-    EXPECT_TRUE(Open([](TfrmOption& d) { d.Button1->click(); }));
+    EXPECT_TRUE(Open([](TfrmOption& d) { Press(d, "Button1"); }));
     EXPECT_EQ(s.MaxConverFile, 1000);
     EXPECT_EQ(s.AudioFormat, -1);
     EXPECT_EQ(s.VideoQuality, -1);
@@ -176,7 +218,8 @@ TEST_F(PreferencesTest, FillingShowsStoredValuesAndOddOnesSafely) {
 }
 
 TEST_F(PreferencesTest, MaxFilesEditIsClampedAsTheUserTypes) {
-    dlg.Edit5->setText("50");
+    QLineEdit* files = Edit(dlg, "Edit5");
+    files->setText("50");
     for (auto [in, out] : std::initializer_list<std::pair<const char*, const char*>>{{"", "20"},
                                                                                      {"0", "1"},
                                                                                      {"-3", "1"},
@@ -185,24 +228,24 @@ TEST_F(PreferencesTest, MaxFilesEditIsClampedAsTheUserTypes) {
                                                                                      {"abc", "20"},
                                                                                      {" 12", "12"},
                                                                                      {"99999999999", "20"}}) {
-        dlg.Edit5->setText(in);
-        EXPECT_EQ(dlg.Edit5->text().toStdString(), out) << '"' << in << '"';
+        files->setText(in);
+        EXPECT_EQ(files->text().toStdString(), out) << '"' << in << '"';
     }
     // Keystrokes: clearing gives the tag value at once, and digits typed after it may take it over 1000.
-    dlg.Edit5->setText("5");
-    dlg.Edit5->setFocus();
-    dlg.Edit5->end(false);
-    QTest::keyClick(dlg.Edit5, Qt::Key_Backspace);
-    EXPECT_EQ(dlg.Edit5->text(), "20");
-    QTest::keyClicks(dlg.Edit5, "00");
-    EXPECT_EQ(dlg.Edit5->text(), "1000");
+    files->setText("5");
+    files->setFocus();
+    files->end(false);
+    QTest::keyClick(files, Qt::Key_Backspace);
+    EXPECT_EQ(files->text(), "20");
+    QTest::keyClicks(files, "00");
+    EXPECT_EQ(files->text(), "1000");
 }
 
 TEST_F(PreferencesTest, TypingIntoAListLeavesNoChoice) {
     EXPECT_TRUE(Open([](TfrmOption& d) {
-        d.RainComboBox1->lineEdit()->selectAll();
-        QTest::keyClicks(d.RainComboBox1->lineEdit(), "Loud");
-        d.Button1->click();
+        List(d, "RainComboBox1")->lineEdit()->selectAll();
+        QTest::keyClicks(List(d, "RainComboBox1")->lineEdit(), "Loud");
+        Press(d, "Button1");
     }));
     EXPECT_EQ(s.AudioFormat, -1);
     EXPECT_EQ(s.VideoQuality, 1);
@@ -211,74 +254,72 @@ TEST_F(PreferencesTest, TypingIntoAListLeavesNoChoice) {
 TEST_F(PreferencesTest, SchemesApplyTheirRowAndAreKeptBetweenOpenings) {
     const TSettings before = s;
     EXPECT_FALSE(Open([&](TfrmOption& d) {
-        d.RainRadioBox2->click();
-        for (int i = 0; i < AudienceCount; ++i)
-            d.RainCheckBox[i]->setChecked(true);
-        PickScheme(7);
-        std::array<bool, AudienceCount> only28K{};
-        only28K[aud28KModem] = true;
-        EXPECT_EQ(Targets(), only28K);
-        EXPECT_TRUE(d.RainRadioBox1->isChecked());
-        EXPECT_EQ(d.RainComboBox1->currentText(), "No Audio");
-        EXPECT_EQ(d.RainComboBox2->currentText(), "Slide Show");
-        d.Button2->click();
+        Radio(d, "RainRadioBox2")->click();
+        for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i)
+            Target(d, static_cast<encoder::Audience>(i))->setChecked(true);
+        PickScheme(d, 7);
+        EXPECT_EQ(Checked(d), Only(encoder::Audience::Modem28K));
+        EXPECT_TRUE(Radio(d, "RainRadioBox1")->isChecked());
+        EXPECT_EQ(List(d, "RainComboBox1")->currentText(), "No Audio");
+        EXPECT_EQ(List(d, "RainComboBox2")->currentText(), "Slide Show");
+        Press(d, "Button2");
     }));
     EXPECT_EQ(s, before);
 
     // The next opening keeps the scheme but refills the other controls from the settings.
     EXPECT_FALSE(Open([&](TfrmOption& d) {
-        EXPECT_EQ(d.ComboBox1->currentIndex(), 7);
-        EXPECT_EQ(d.ComboBox1->currentText(), "Video - Static Image (No Sound)");
-        EXPECT_TRUE(d.RainRadioBox2->isChecked());
-        EXPECT_TRUE(d.RainCheckBox[aud56KModem]->isChecked());
-        d.Button2->click();
+        EXPECT_EQ(List(d, "ComboBox1")->currentIndex(), 7);
+        EXPECT_EQ(List(d, "ComboBox1")->currentText(), "Video - Static Image (No Sound)");
+        EXPECT_TRUE(Radio(d, "RainRadioBox2")->isChecked());
+        EXPECT_TRUE(Target(d, encoder::Audience::Modem56K)->isChecked());
+        Press(d, "Button2");
     }));
 
     // Every row: single-rate, exactly one audience, its audio and video; none picks 384K.
     for (int i = 0; i < SchemePresetCount; ++i) {
-        dlg.RainRadioBox2->setChecked(true);
-        PickScheme(i);
-        const SchemePreset& p = SchemePresets[i];
-        EXPECT_TRUE(dlg.RainRadioBox1->isChecked()) << i;
-        EXPECT_EQ(dlg.RainComboBox1->ItemIndex(), p.audioFormat) << i;
-        EXPECT_EQ(dlg.RainComboBox2->ItemIndex(), p.videoQuality) << i;
-        std::array<bool, AudienceCount> expected{};
-        expected[p.audience] = true;
-        EXPECT_EQ(Targets(), expected) << i;
-        EXPECT_NE(p.audience, aud384KDSL);
+        Radio(dlg, "RainRadioBox2")->setChecked(true);
+        PickScheme(dlg, i);
+        const SchemePreset& p = SchemePresets[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(Radio(dlg, "RainRadioBox1")->isChecked()) << i;
+        EXPECT_EQ(List(dlg, "RainComboBox1")->ItemIndex(), p.audioFormat) << i;
+        EXPECT_EQ(List(dlg, "RainComboBox2")->ItemIndex(), p.videoQuality) << i;
+        EXPECT_EQ(Checked(dlg), Only(p.audience)) << i;
+        EXPECT_NE(p.audience, encoder::Audience::DSL384K);
     }
     EXPECT_EQ(SchemePresets[1].audience, SchemePresets[4].audience);
     EXPECT_EQ(SchemePresets[3].audioFormat, 3);
     EXPECT_EQ(SchemePresets[6].audioFormat, 1);
-    EXPECT_EQ(SchemePresets[20].audience, audCorporateLAN);
+    EXPECT_EQ(SchemePresets[20].audience, encoder::Audience::LAN);
 
-    // A typed scheme text chooses nothing: the audiences are cleared and nothing else changes.
-    dlg.ComboBox1->lineEdit()->selectAll();
-    QTest::keyClicks(dlg.ComboBox1->lineEdit(), "Custom");
-    dlg.ComboBox1Select();
-    EXPECT_EQ(Targets(), (std::array<bool, AudienceCount>{}));
+    // Typing into the Scheme list picks no scheme: the audiences stay as they are.
+    const Targets picked = Checked(dlg);
+    List(dlg, "ComboBox1")->lineEdit()->selectAll();
+    QTest::keyClicks(List(dlg, "ComboBox1")->lineEdit(), "Custom");
+    EXPECT_EQ(Checked(dlg), picked);
 }
 
 TEST_F(PreferencesTest, EveryOpeningStartsOnTheMusicTab) {
     Open([](TfrmOption& d) {
-        d.PageControl1->setCurrentIndex(2);
-        d.Button2->click();
+        Pages(d)->setCurrentIndex(2);
+        Press(d, "Button2");
     });
     Open([](TfrmOption& d) {
-        EXPECT_EQ(d.PageControl1->currentIndex(), 0);
-        d.Button2->click();
+        EXPECT_EQ(Pages(d)->currentIndex(), 0);
+        Press(d, "Button2");
     });
 }
 
 TEST_F(PreferencesTest, DirectoryButtonBrowsesFromTheTemporaryDirectory) {
-    dlg.Edit7->setText("/no/such/folder");
-    dlg.DirectoryButton->click();  // nothing queued: cancelled
+    QLineEdit* folder = Edit(dlg, "Edit7");
+    QPushButton* browse = Child<QPushButton>(dlg, "DirectoryButton");
+    folder->setText("/no/such/folder");
+    browse->click();  // nothing queued: cancelled
     EXPECT_EQ(FileDialogs::LastDirectoryRequest(),
               (std::pair<std::string, std::string>{"Select the Directory", ""}));
-    EXPECT_EQ(dlg.Edit7->text(), "/no/such/folder");
-    dlg.Edit7->setText("/");
+    EXPECT_EQ(folder->text(), "/no/such/folder");
+    folder->setText("/");
     FileDialogs::SetNextDirectory("/var/tmp");
-    dlg.DirectoryButton->click();
+    browse->click();
     EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, "/");
-    EXPECT_EQ(dlg.Edit7->text(), "/var/tmp");
+    EXPECT_EQ(folder->text(), "/var/tmp");
 }

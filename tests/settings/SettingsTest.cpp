@@ -62,6 +62,49 @@ TEST(Settings, FirstStartTakesProductDefaultsAndTheSaveWritesAllKeysInOrder) {
     SaveSettings(s, path);
     EXPECT_EQ(ReadBytes(path), SavedFromNothing);
     EXPECT_EQ(Loaded(path), s) << "a saved record loads back unchanged";
+
+    // Every field a value of its own: each key is written from its own field, in its format.
+    TSettings own = s;
+    own.filetype = 0;
+    own.Modem28K = own.SingleISDN = own.DualISDN = own.DSLCableModem512K = true;
+    own.Modem56K = own.DSLCableModem256K = false;
+    own.AudioFormat = -1;
+    own.VideoQuality = 3;
+    own.Title = "t";
+    own.Auther = "a";
+    own.Copyright = "c";
+    own.Keywords = "k";
+    own.Description = "d";
+    own.TempDirectory = "/scratch/";
+    own.MaxConverFile = 1000;
+    SaveSettings(own, path);
+    EXPECT_EQ(ReadBytes(path),
+              "\r\n[option]\r\nfiletype=0\r\n28KModem=1\r\n56KModem=0\r\nSingleISDN=1\r\nDualISDN=1\r\n"
+              "CorporateLAN=0\r\n256KDSLCableModem=0\r\n384KDSLCableModem=0\r\n512KDSLCableModem=1\r\n"
+              "AudioFormat=-1\r\nVideoQuality=3\r\nTitle=t\r\nAuther=a\r\nCopyright=c\r\nKeywords=k\r\n"
+              "Description=d\r\nTempDirectory=/scratch/\r\nMaxConverFile=1000\r\n");
+    EXPECT_EQ(Loaded(path), own);
+    // Each audience's key loads into its own flag.
+    const std::pair<const char*, bool TSettings::*> audiences[] = {
+        {"28KModem", &TSettings::Modem28K},
+        {"56KModem", &TSettings::Modem56K},
+        {"SingleISDN", &TSettings::SingleISDN},
+        {"DualISDN", &TSettings::DualISDN},
+        {"CorporateLAN", &TSettings::CorporateLAN},
+        {"256KDSLCableModem", &TSettings::DSLCableModem256K},
+        {"384KDSLCableModem", &TSettings::DSLCableModem384K},
+        {"512KDSLCableModem", &TSettings::DSLCableModem512K}};
+    TSettings none = DefaultSettings(ClipDefaults{});
+    none.Modem56K = none.DSLCableModem256K = false;
+    for (const auto& [key, flag] : audiences) {
+        std::string text = "[option]\r\n";
+        for (const auto& other : audiences)
+            text += std::string(other.first) + (other.first == key ? "=1\r\n" : "=0\r\n");
+        WriteBytes(path, text);
+        TSettings expected = none;
+        expected.*flag = true;
+        EXPECT_EQ(Loaded(path), expected) << key;
+    }
 }
 
 TEST(Settings, AnExistingFileGivesEmptyClipDefaults) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -16,4 +17,14 @@ inline void WhenModalOpens(std::function<void(QWidget*)> step, std::shared_ptr<b
         if (modal != nullptr)
             step(modal);
     });
+}
+
+// A window's control by its designer name, as TMainForm::Find gives the main window's, e.g.
+// Child<QLineEdit>(dialog, "Edit1"); null, and a failed test, when the window has no such control.
+template <class T>
+T* Child(const QWidget& window, const QString& objectName) {
+    T* found = window.findChild<T*>(objectName);
+    if (found == nullptr)
+        ADD_FAILURE() << window.objectName().toStdString() << " has no control " << objectName.toStdString();
+    return found;
 }

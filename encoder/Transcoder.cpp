@@ -14,7 +14,7 @@
 #include "encoder/EncodeError.h"
 #include "encoder/HelperLane.h"
 #include "encoder/LibavPtr.h"
-#include "encoder/Ra144Stretches.h"
+#include "encoder/Ra144Stream.h"
 #include "encoder/RateGovernor.h"
 #include "encoder/rm/OutputFile.h"
 
@@ -462,10 +462,10 @@ class AudioOut {
         fifo_.reset(av_audio_fifo_alloc(c->sample_fmt, plan.channels, c->frame_size * 4));
         if (!fifo_)
             throw EncodeError("Out of memory for the audio.");
-        // 14.4 is by far the slowest encoder: its frames are encoded on every core.
+        // 14.4 has an encoder of our own, far faster than libavcodec's.
         if (plan.codec == AudioCodec::Ra144 && c->sample_fmt == AV_SAMPLE_FMT_S16 && plan.channels == 1 &&
-            c->frame_size == Ra144Stretches::kFrameSamples)
-            stretches_ = std::make_unique<Ra144Stretches>(stop);
+            c->frame_size == Ra144Stream::kFrameSamples)
+            stretches_ = std::make_unique<Ra144Stream>(stop);
     }
 
     const AudioPlan& Plan() const { return plan_; }
@@ -660,7 +660,7 @@ class AudioOut {
     std::int64_t samplesIn_ = 0;
     std::int64_t packets_ = 0;
     std::atomic<int> peak_ = 0;
-    std::unique_ptr<Ra144Stretches> stretches_;
+    std::unique_ptr<Ra144Stream> stretches_;
 };
 
 // The encoder of `plan`: audiences whose plans agree share one, so their frames are encoded once.

@@ -5,6 +5,14 @@
 #include <cmath>
 #include <cstring>
 
+// The search in a form for the wider vectors of newer x86-64 processors too, chosen when the program
+// loads.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define RA144_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define RA144_WIDE_VECTORS
+#endif
+
 namespace encoder::ra144 {
 
 struct BitWriter {
@@ -233,8 +241,8 @@ struct Ortho {
 // product with the target and g its energy. The candidates are ranked through the basis first; the best
 // kExactCandidates of them are filtered and ranked exactly. Returns the index and sets the gain (0: none
 // fits).
-int SearchFixed(const FixedBook& book, const Response& h, const float* target, const Ortho& o1,
-                const Ortho& o2, float& gain) {
+RA144_WIDE_VECTORS int SearchFixed(const FixedBook& book, const Response& h, const float* target,
+                                   const Ortho& o1, const Ortho& o2, float& gain) {
     gain = 0;
     Vec back;
     FilterBack(h, target, back);
@@ -443,7 +451,8 @@ Encoder::Packet Encoder::Encode(const std::int16_t* next) {
     return packet;
 }
 
-void Encoder::EncodeSubblock(int index, const std::int16_t* coefs, unsigned level, BitWriter& bits) {
+RA144_WIDE_VECTORS void Encoder::EncodeSubblock(int index, const std::int16_t* coefs, unsigned level,
+                                                BitWriter& bits) {
     const std::int16_t* samples = frame_ + index * kSubblock;
     float a[kOrder];
     for (int i = 0; i < kOrder; ++i)

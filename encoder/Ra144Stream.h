@@ -8,7 +8,7 @@
 
 namespace encoder {
 
-// The 14.4 encode of one sound, frame by frame, with our own encoder (encoder/ra144): about fifteen times
+// The 14.4 encode of one sound, frame by frame, with our own encoder (encoder/ra144): about ten times
 // faster than libavcodec's, whose exhaustive codebook search took a core for a fiftieth of the sound's
 // length, at the same quality. The packets are those libavcodec's encoder gives, in number and timing: one
 // per frame of 160 samples, one frame late, after a leading packet of silence.

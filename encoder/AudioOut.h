@@ -1,7 +1,7 @@
 #pragma once
 // One audio encoder. Made on the encode thread before the lanes start; from then on it runs on an audio
 // lane of its own (Samples, Finish), but for TakePeak, which the encode thread's progress reports call.
-// A 14.4 encoder hands its frames on to the stretch threads of its Ra144Stretches.
+// 14.4 is encoded on the same lane by our own encoder (Ra144Stream).
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "encoder/EncodeSettings.h"
 #include "encoder/FrameSink.h"
 #include "encoder/LibavPtr.h"
-#include "encoder/Ra144Stretches.h"
+#include "encoder/Ra144Stream.h"
 
 namespace encoder {
 
@@ -67,7 +67,7 @@ class AudioOut {
     void Drain(bool final);
 
     void NotePeak(const AVFrame& frame, int samples);
-    // Packets of consecutive frames, in order, from the stretches.
+    // Packets of consecutive frames, in order, from our 14.4 encoder.
     void Put(std::vector<av::PacketPtr> packets);
     void Collect();
 
@@ -82,7 +82,7 @@ class AudioOut {
     std::int64_t samplesIn_ = 0;
     std::int64_t packets_ = 0;
     std::atomic<int> peak_ = 0;
-    std::unique_ptr<Ra144Stretches> stretches_;
+    std::unique_ptr<Ra144Stream> ra144_;
 };
 
 }  // namespace encoder

@@ -88,16 +88,23 @@ add_file() {
         sleep 0.2
     done
     [ -n "$dialog" ] || fail "the open-file dialog did not appear"
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.5
-    xdotool type --delay 5 "$1"
-    xdotool key Return
-    # A key pressed while the dialog is still open goes to a window that takes no input and is lost.
-    deadline=$((SECONDS + 60))
-    while [ -n "$(other_windows)" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the open-file dialog did not close for $1"
-        sleep 0.2
+    # A key pressed while the dialog is still open goes to a window that takes no input and is lost. Keys
+    # typed while a slow (sanitized, busy) dialog is still setting up can be lost too, so a dialog that stays
+    # open has its name typed again over what it holds.
+    for attempt in 1 2 3; do
+        [ -n "$(other_windows)" ] || break
+        [ "$attempt" -eq 1 ] || echo "the open-file dialog stayed open; typing $1 again"
+        xdotool windowfocus --sync "$dialog" || break
+        sleep 0.5
+        xdotool key ctrl+a
+        xdotool type --delay 5 "$1"
+        xdotool key Return
+        deadline=$((SECONDS + 20 * attempt))
+        while [ -n "$(other_windows)" ] && [ "$SECONDS" -lt "$deadline" ]; do
+            sleep 0.2
+        done
     done
+    [ -z "$(other_windows)" ] || fail "the open-file dialog did not close for $1"
     sleep 0.5
 }
 for name in first.avi second.mov third.wav; do

@@ -122,6 +122,7 @@ std::string HelpText() {
       << "A destination that appears while its file is being encoded is always kept (skipped).\n"
       << "An existing destination is replaced only by a finished encode; Ctrl-C stops the encodes\n"
       << "under way, removes their unfinished files and keeps the files already converted.\n"
+      << "A folder whose file system has no file locks is not written to.\n"
       << "\nExit status: 0 when every file was converted or skipped, 1 when some failed (the others\n"
       << "were converted), 2 on a usage error, 128+N when stopped by signal N (130 for Ctrl-C).\n";
     return h.str();

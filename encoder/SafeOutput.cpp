@@ -79,25 +79,6 @@ platform::UniqueFile CreateUnique(const fs::path& folder, const std::string& nam
     return file;
 }
 
-// Gives `from` the name `to` only where no file has it: 0, or an errno value (EEXIST when one appeared).
-int RenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-    // A file system without that kind of rename (NFS): a hard link is made only where no name is.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
-        return 0;
-    }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
-        return errno;
-    // Neither (FAT): the last look and the rename are two steps.
-    if (platform::IdentityOf(to).exists)
-        return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 }  // namespace
 
 TempOutput::TempOutput(const std::string& destination, const std::string& tempDirectory)
@@ -127,7 +108,8 @@ TempOutput::TempOutput(const std::string& destination, const std::string& tempDi
     if (!file.fd.Valid())
         file = CreateUnique(folder, name);
     if (!file.fd.Valid())
-        throw DestinationError(destination, std::strerror(errno));
+        throw DestinationError(destination, errno == ENOLCK ? platform::NoLocksReason(folder.string())
+                                                            : std::string(std::strerror(errno)));
     path_ = file.path;
     lock_ = std::move(file.fd);
     slot_ = RegisterTemp(path_);
@@ -149,7 +131,7 @@ std::string DestinationAppearedError(const std::string& destination) {
 int TempOutput::PutInPlace(const std::string& from) {
     const platform::FileIdentity now = platform::IdentityOf(destination_);
     if (!now.exists)
-        return RenameNoReplace(from, destination_);
+        return platform::RenameNoReplace(from, destination_);
     if (now != found_)
         return EEXIST;
     // Between this look and the rename another program could still slip in; nothing closes that gap.
@@ -179,8 +161,9 @@ bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     const fs::path folder = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
     platform::UniqueFile nearby =
         platform::CreateUniqueFile((folder / ("." + dest.filename().string() + "-")).string(), ".tmp");
-    if (!nearby.fd.Valid())
-        throw DestinationError(destination_, rm::FileErrorReason(errno));
+    if (const int error = errno; !nearby.fd.Valid())
+        throw DestinationError(destination_, error == ENOLCK ? platform::NoLocksReason(folder.string())
+                                                             : rm::FileErrorReason(error));
     int nearbySlot = RegisterTemp(nearby.path);
     struct Cleanup {
         platform::UniqueFile& file;

@@ -91,10 +91,12 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         CreateUniqueFile(ExtractFilePath(target) + TemporaryPrefix(target), TemporarySuffix, 0666);
     if (!temp.fd.Valid()) {
         const int error = errno;
+        const std::string folder = ExtractFilePath(target);
+        if (error == ENOLCK)
+            throw EFileError("Cannot create file \"" + path + "\": " + NoLocksReason(folder) + ".", error);
         if (!exists)
             FailCreate(path, error);
         // Rewriting the file where it stands could leave it cut short or empty; it stays as it is.
-        const std::string folder = ExtractFilePath(target);
         throw EFileError("Cannot create file \"" + path + "\". " + SystemReason(error) +
                              ": no new file can be made in \"" +
                              (folder.empty() ? std::string(".") : folder) +

@@ -2,16 +2,40 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <random>
 #include <string_view>
 
+#include "platform/core/Paths.h"
+
 namespace platform {
+namespace {
+std::atomic<LockCall> lockCall{&::flock};
+}  // namespace
+
+int LockFile(int fd, int operation) {
+    return lockCall.load()(fd, operation);
+}
+
+LockCall ReplaceLockCall(LockCall call) {
+    return lockCall.exchange(call);
+}
+
+bool NoLocksError(int error) {
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+std::string NoLocksReason(const std::string& folder) {
+    return "the file system of the folder " + (folder.empty() ? std::string(".") : folder) +
+           " has no file locks, which mark a file while it is written, so nothing is written there";
+}
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
     auto* bytes = static_cast<const char*>(data);
@@ -64,11 +88,16 @@ std::string UniquePart(std::uint64_t random) {
     return digits + Check(digits);
 }
 
+// What our prefixes look like: ".", at least one byte of the name the file is made for, then "." or "-".
+// A user's "notes-<digits>.tmp" is no temporary file of ours, whatever its digits.
 bool IsOurName(std::string_view name) {
     constexpr std::size_t unique = kRandomDigits + kCheckDigits;
-    if (name.size() < unique + kTemporarySuffix.size() || !name.ends_with(kTemporarySuffix))
+    if (name.size() < 3 + unique + kTemporarySuffix.size() || !name.ends_with(kTemporarySuffix))
         return false;
-    const std::string_view part = name.substr(name.size() - kTemporarySuffix.size() - unique, unique);
+    const std::size_t start = name.size() - kTemporarySuffix.size() - unique;
+    if (name.front() != '.' || (name[start - 1] != '.' && name[start - 1] != '-'))
+        return false;
+    const std::string_view part = name.substr(start, unique);
     if (part.find_first_not_of("0123456789abcdef") != std::string_view::npos)
         return false;
     return part.substr(kRandomDigits) == Check(part.substr(0, kRandomDigits));
@@ -100,7 +129,9 @@ UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix
     const std::string start = prefix.substr(folder.size());
     const std::size_t room =
         kMaxNameBytes - kRandomDigits - kCheckDigits - std::min(suffix.size(), kMaxNameBytes / 2);
-    const std::string namePrefix = folder + CutName(start, room);
+    const std::string namePrefix =
+        folder +
+        (start.size() <= room ? start : CutName(start.substr(0, start.size() - 1), room - 1) + start.back());
     UniqueFile file;
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.path = namePrefix + UniquePart(random()) + suffix;
@@ -111,15 +142,43 @@ UniqueFile CreateUniqueFile(const std::string& prefix, const std::string& suffix
             continue;
         }
         // A sweep may have locked the new file before us and removed it: then another name is taken.
-        if (::flock(file.fd.Get(), LOCK_EX | LOCK_NB) == 0 &&
-            StillNamed(file.fd.Get(), AT_FDCWD, file.path.c_str()))
+        if (LockFile(file.fd.Get(), LOCK_EX | LOCK_NB) == 0) {
+            if (StillNamed(file.fd.Get(), AT_FDCWD, file.path.c_str()))
+                return file;
+        } else if (const int error = errno; error != EWOULDBLOCK) {
+            // Unlocked, the file would look abandoned to every sweep, and no other name fares better: it
+            // goes at once (nobody else can have locked it), and so do the attempts.
+            if (StillNamed(file.fd.Get(), AT_FDCWD, file.path.c_str()))
+                ::unlink(file.path.c_str());
+            file.fd.Reset();
+            file.path.clear();
+            errno = NoLocksError(error) ? ENOLCK : error;
             return file;
+        }
         file.fd.Reset();
         errno = EEXIST;
     }
     file.fd.Reset();
     file.path.clear();
     return file;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without that kind of rename (NFS): a hard link is made only where no name is.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    // Neither (FAT): the last look and the rename are two steps.
+    if (IdentityOf(to).exists)
+        return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int RemoveAbandonedTemporaryFiles(const std::string& folder) {
@@ -139,7 +198,7 @@ int RemoveAbandonedTemporaryFiles(const std::string& folder) {
         if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != user)
             continue;
         // Whoever writes the file holds its lock until the file is renamed or removed.
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || !StillNamed(fd.Get(), ::dirfd(dir), entry->d_name))
+        if (LockFile(fd.Get(), LOCK_EX | LOCK_NB) != 0 || !StillNamed(fd.Get(), ::dirfd(dir), entry->d_name))
             continue;
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0)
             ++removed;

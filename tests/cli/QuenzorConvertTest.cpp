@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <map>
 
+#include "encoder/EncodeError.h"
+#include "encoder/SafeOutput.h"
 #include "platform/core/Claim.h"
 #include "platform/core/UniqueFd.h"
 #include "support/EncoderHarness.h"
@@ -302,6 +304,29 @@ TEST(QuenzorConvert, OverlappingRunsConvertEachFileOnce) {
         EXPECT_TRUE(testsupport::Probe(destination).ok) << destination;
     }
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+// Where the file system has no locks (some network file systems) nothing could mark a file as being
+// written: the encode says so in one sentence naming the folder, and leaves nothing behind.
+TEST(QuenzorConvert, AFolderWithoutLocksIsNamedAndLeftAsItWas) {
+    testsupport::ScratchDir dir, temp;
+    const platform::LockCall flock = platform::ReplaceLockCall([](int, int) {
+        errno = ENOLCK;
+        return -1;
+    });
+    try {
+        const encoder::TempOutput output(dir.File("a.rm"), temp.Path());
+        ADD_FAILURE() << "a temporary file without a lock: " << output.Path();
+    } catch (const encoder::EncodeError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write the destination file " + dir.File("a.rm") +
+                                             ": the file system of the folder " +
+                                             fs::path(dir.File("a.rm")).parent_path().string() +
+                                             " has no file locks, which mark a file while it is written, so "
+                                             "nothing is written there.");
+    }
+    platform::ReplaceLockCall(flock);
+    EXPECT_EQ(testsupport::FolderEntries(dir.Path()), std::vector<std::string>{});
+    EXPECT_EQ(testsupport::FolderEntries(temp.Path()), std::vector<std::string>{});
 }
 
 // Waits until `predicate` holds; false after a minute.

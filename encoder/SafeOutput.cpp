@@ -27,6 +27,17 @@ EncodeError DestinationError(const std::string& destination, const std::string& 
     return EncodeError("Cannot write the destination file " + destination + ": " + reason + ".");
 }
 
+// Why the destination's folder refused the finished file: when the folder itself went away during the
+// encode (removed, or a disk unmounted), that folder is named rather than a missing file.
+std::string PlacingReason(const std::string& destination, int error, const std::string& reason) {
+    std::error_code ec;
+    const fs::path folder =
+        fs::path(destination).parent_path().empty() ? fs::path(".") : fs::path(destination).parent_path();
+    if (error == ENOENT && !fs::is_directory(folder, ec))
+        return "the folder " + folder.string() + " no longer exists";
+    return reason;
+}
+
 // The temporary files of the encodes under way, for the signal handler: fixed slots, no allocation, so
 // that the handler may read them at any moment.
 struct TempSlot {
@@ -149,7 +160,7 @@ bool TempOutput::Commit(const std::atomic<bool>& stop) {
     if (error == EEXIST)
         throw EncodeError(DestinationAppearedError(destination_));
     if (error != EXDEV)
-        throw DestinationError(destination_, std::strerror(error));
+        throw DestinationError(destination_, PlacingReason(destination_, error, std::strerror(error)));
     return CopyAcross(stop);
 }
 
@@ -162,8 +173,9 @@ bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     platform::UniqueFile nearby =
         platform::CreateUniqueFile((folder / ("." + dest.filename().string() + "-")).string(), ".tmp");
     if (const int error = errno; !nearby.fd.Valid())
-        throw DestinationError(destination_, error == ENOLCK ? platform::NoLocksReason(folder.string())
-                                                             : rm::FileErrorReason(error));
+        throw DestinationError(
+            destination_, error == ENOLCK ? platform::NoLocksReason(folder.string())
+                                          : PlacingReason(destination_, error, rm::FileErrorReason(error)));
     int nearbySlot = RegisterTemp(nearby.path);
     struct Cleanup {
         platform::UniqueFile& file;
@@ -202,7 +214,7 @@ bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     if (const int error = PutInPlace(nearby.path); error == EEXIST)
         throw EncodeError(DestinationAppearedError(destination_));
     else if (error != 0)
-        throw DestinationError(destination_, rm::FileErrorReason(error));
+        throw DestinationError(destination_, PlacingReason(destination_, error, rm::FileErrorReason(error)));
     cleanup.keep = true;
     committed_ = true;
     std::remove(path_.c_str());

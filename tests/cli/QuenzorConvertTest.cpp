@@ -354,6 +354,33 @@ bool HasTemporaryFile(const std::string& folder, const std::string& destination)
     });
 }
 
+// The output folder removed while a file is encoded into it: the message names the folder that went.
+TEST(QuenzorConvert, AVanishedOutputFolderIsNamed) {
+    testsupport::ScratchDir dir, temp;
+    const std::string busy = Sources(dir, BusyMovie(), {"busy.avi"})[0];
+    const std::string out = dir.File("out");
+    fs::create_directory(out);
+    QProcess run;
+    run.start(QString::fromStdString(kProgram),
+              {"--temp-dir", QString::fromStdString(temp.Path()), "--output-dir", QString::fromStdString(out),
+               QString::fromStdString(busy)});
+    ASSERT_TRUE(run.waitForStarted());
+    // Held still while its file is written in the temporary folder, so that it cannot finish first.
+    ASSERT_TRUE(WaitFor([&] { return HasTemporaryFile(temp.Path(), "busy.rm"); }))
+        << run.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(run.processId()), SIGSTOP);
+    fs::remove_all(out);
+    ::kill(static_cast<pid_t>(run.processId()), SIGCONT);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    const std::string err = run.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("quenzor-convert: Cannot write the destination file " + out + "/busy.rm: the folder " +
+                       out + " no longer exists.\n"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(testsupport::FolderEntries(temp.Path()), std::vector<std::string>{});
+}
+
 // A second run in a PID namespace of its own (where this run's process ids mean nothing), sharing the
 // temporary folder and the destination folder of an encode under way, with names people give their own
 // files there, a name as long as the file system allows, and claim names that are not claim files.

@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -23,30 +25,68 @@ std::string Fixed(double value, int decimals) {
     return std::string(text, end.ptr);
 }
 
+// A control character: C0, DEL or C1.
+bool Control(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+// The shell's short escapes, for the characters that have one.
+const char* ShellEscape(char32_t code) {
+    switch (code) {
+        case '\\':
+            return "\\\\";
+        case '\x1b':
+            return "\\e";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            return nullptr;
+    }
+}
+
+void AppendHex(std::string& out, const char* format, unsigned value) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, format, value);
+    out += escaped;
+}
+
 std::string JsonString(const std::string& bytes) {
     // JSON is UTF-8: a name's bytes that are no text are shown as the window shows them.
     const std::string utf8 = platform::ReadableName(bytes);
     std::string out = "\"";
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+    for (std::size_t at = 0; at < utf8.size();) {
+        char32_t code = 0;
+        const auto length = static_cast<std::size_t>(platform::Utf8Sequence(utf8, at, code));
+        if (code == '"' || code == '\\') {
             out += '\\';
-            out += c;
-        } else if (c == '\n') {
+            out += static_cast<char>(code);
+        } else if (code == '\n') {
             out += "\\n";
-        } else if (c == '\t') {
+        } else if (code == '\t') {
             out += "\\t";
-        } else if (c == '\r') {
+        } else if (code == '\r') {
             out += "\\r";
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
+        } else if (Control(code)) {
+            // DEL and C1 too: a reader that prints the line on a terminal must not obey them.
+            AppendHex(out, "\\u%04x", static_cast<unsigned>(code));
         } else {
-            out += c;
+            out.append(utf8, at, length);
         }
+        at += std::max<std::size_t>(length, 1);
     }
     return out + "\"";
+}
+
+// The exact bytes of a name that is not UTF-8, as a JSON field after its text: nothing when it is.
+std::string JsonBytes(const char* key, const std::string& bytes) {
+    if (platform::ReadableName(bytes) == bytes)
+        return "";
+    return ",\"" + std::string(key) + "\":\"" + QByteArray::fromStdString(bytes).toBase64().toStdString() +
+           "\"";
 }
 
 void Write(std::FILE* stream, const std::string& line) {
@@ -101,10 +141,30 @@ const char* StatusName(FileResult::Status status) {
 }
 
 std::string JsonLine(const FileResult& r) {
-    return "{\"source\":" + JsonString(r.source) + ",\"destination\":" + JsonString(r.destination) +
+    return "{\"source\":" + JsonString(r.source) + JsonBytes("source_bytes", r.source) +
+           ",\"destination\":" + JsonString(r.destination) + JsonBytes("destination_bytes", r.destination) +
            ",\"status\":\"" + StatusName(r.status) + "\",\"seconds\":" + Fixed(r.seconds, 3) +
            ",\"bytes\":" + std::to_string(r.bytes) +
            ",\"error\":" + (r.error.empty() ? std::string("null") : JsonString(r.error)) + "}";
+}
+
+std::string TerminalText(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        char32_t code = 0;
+        const auto length = static_cast<std::size_t>(platform::Utf8Sequence(bytes, at, code));
+        const std::string_view character = bytes.substr(at, std::max<std::size_t>(length, 1));
+        at += character.size();
+        if (length > 0 && !Control(code) && code != '\\')
+            out += character;
+        else if (const char* escape = length > 0 ? ShellEscape(code) : nullptr)
+            out += escape;
+        else  // each byte: a C1 character's two, or the one byte that is no UTF-8
+            for (const char c : character)
+                AppendHex(out, "\\x%02x", static_cast<unsigned char>(c));
+    }
+    return out;
 }
 
 Console::Console(bool json, bool quiet)
@@ -117,12 +177,12 @@ Console::~Console() {
 void Console::Began(int slot, int number, int total, int handled, const FileResult& file) {
     if (quiet_)
         return;
-    current_[slot] = {platform::ExtractFileName(file.source), 0};
+    current_[slot] = {TerminalText(platform::ExtractFileName(file.source)), 0};
     if (bars_)
         DrawBars(total, handled);
     else
-        Write(stderr, "[" + std::to_string(number) + "/" + std::to_string(total) + "] " + file.source +
-                          " -> " + file.destination + "\n");
+        Write(stderr, "[" + std::to_string(number) + "/" + std::to_string(total) + "] " +
+                          TerminalText(file.source) + " -> " + TerminalText(file.destination) + "\n");
 }
 
 void Console::Progress(int slot, int percent) {
@@ -134,18 +194,20 @@ void Console::Ended(int slot, const FileResult& r, int total, int handled) {
     current_.erase(slot);
     EraseBars();
     if (r.status == FileResult::Status::Failed)
-        Write(stderr, kProgram + r.error + "\n");
+        Write(stderr, kProgram + TerminalText(r.error) + "\n");
     if (json_) {
         Write(stdout, JsonLine(r) + "\n");
     } else if (!quiet_ && (slot >= 0 || r.status != FileResult::Status::Stopped)) {
         switch (r.status) {
             case FileResult::Status::Converted:
-                Write(stdout, "converted " + r.source + " -> " + r.destination + " (" + Fixed(r.seconds, 1) +
-                                  " s, " + std::to_string(r.bytes) + " bytes)\n");
+                Write(stdout, "converted " + TerminalText(r.source) + " -> " + TerminalText(r.destination) +
+                                  " (" + Fixed(r.seconds, 1) + " s, " + std::to_string(r.bytes) +
+                                  " bytes)\n");
                 break;
             case FileResult::Status::Skipped:
             case FileResult::Status::Stopped:
-                Write(stdout, std::string(StatusName(r.status)) + " " + r.source + ": " + r.error + "\n");
+                Write(stdout, std::string(StatusName(r.status)) + " " + TerminalText(r.source) + ": " +
+                                  TerminalText(r.error) + "\n");
                 break;
             case FileResult::Status::Failed:
                 break;
@@ -157,7 +219,7 @@ void Console::Ended(int slot, const FileResult& r, int total, int handled) {
 
 void Console::Error(const std::string& text) {
     EraseBars();
-    Write(stderr, kProgram + text + "\n");
+    Write(stderr, kProgram + TerminalText(text) + "\n");
 }
 
 void Console::Tick(int total, int handled) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace cli {
 
@@ -19,8 +20,17 @@ struct FileResult {
 
 const char* StatusName(FileResult::Status status);
 // One line of JSON, without its line end: source, destination, status, seconds, bytes, error (null when
-// empty). Bytes that are not UTF-8 in a name are shown as U+FFFD, as JSON has no other way to carry them.
+// empty). Bytes that are not UTF-8 in a name are shown as U+FFFD, as JSON strings carry only text; such a
+// name also gets its exact bytes in base64, as source_bytes or destination_bytes, so that files whose
+// names read the same can still be told apart. Control characters are escaped.
 std::string JsonLine(const FileResult& result);
+
+// Text from elsewhere (file names, another run's claim, messages with names in them) as the terminal may
+// show it: control characters (C0, DEL, and C1 written as UTF-8), bytes that are no UTF-8 and the backslash
+// become the escapes of the shell's $'...' quoting (\e, \n, \r, \t, \\, else \xNN for each byte), so
+// that nobody's file name or claim can move the cursor, retitle or clear the terminal, or forge a line of
+// ours, and the name can still be typed back exactly.
+std::string TerminalText(std::string_view bytes);
 
 // Everything the program tells the user. Standard output carries the results: one JSON line per file
 // with --json, else one line per converted, skipped or stopped file. Standard error carries the rest:

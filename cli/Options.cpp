@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "cli/Console.h"
 #include "encoder/Audiences.h"
 #include "platform/core/Files.h"
 #include "platform/core/MediaFiles.h"
@@ -109,7 +110,9 @@ std::string HelpText() {
       << "      --json               one JSON object per file on standard output: source, destination,\n"
       << "                             status (converted, skipped, failed or stopped), seconds, bytes\n"
       << "                             (of the file written) and error (why the file was not\n"
-      << "                             converted, or null)\n"
+      << "                             converted, or null); a name that is not UTF-8 reads with\n"
+      << "                             U+FFFD there and also comes exactly, base64-encoded, as\n"
+      << "                             source_bytes or destination_bytes\n"
       << "  -q, --quiet              no progress, no report of converted or skipped files; failures\n"
       << "                             are still reported\n"
       << "      --help               display this help and exit\n"
@@ -122,6 +125,8 @@ std::string HelpText() {
       << "A destination that appears while its file is being encoded is always kept (skipped).\n"
       << "An existing destination is replaced only by a finished encode; Ctrl-C stops the encodes\n"
       << "under way, removes their unfinished files and keeps the files already converted.\n"
+      << "On the terminal, control characters, bytes that are not UTF-8 and backslashes in names and\n"
+      << "messages are shown escaped as in the shell's $'...' quoting (\\e, \\r, \\x07, \\\\).\n"
       << "A folder whose file system has no file locks is not written to.\n"
       << "\nExit status: 0 when every file was converted or skipped, 1 when some failed (the others\n"
       << "were converted), 2 on a usage error, 128+N when stopped by signal N (130 for Ctrl-C).\n";
@@ -345,7 +350,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         result.run = true;
     } catch (const UsageError& e) {
         result.exitCode = 2;
-        result.err = std::string(kProgram) + ": " + e.what() + "\nTry '" + kProgram +
+        // The values quoted may be names of anybody's files: shown escaped, like every name on the terminal.
+        result.err = std::string(kProgram) + ": " + TerminalText(e.what()) + "\nTry '" + kProgram +
                      " --help' for more information.\n";
     }
     return result;

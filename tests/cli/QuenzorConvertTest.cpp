@@ -1,6 +1,8 @@
 // quenzor-convert run as users and scripts run it: a separate process, its exit status, its output.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
@@ -304,6 +306,63 @@ TEST(QuenzorConvert, OverlappingRunsConvertEachFileOnce) {
         EXPECT_TRUE(testsupport::Probe(destination).ok) << destination;
     }
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{});
+}
+
+// Other people's text (names of files in a shared folder, another run's claim) reaches the terminal only
+// escaped, so that it cannot retitle or clear it or forge a line; JSON lines keep the bytes of names that
+// are no UTF-8, which read alike as text.
+TEST(QuenzorConvert, OthersTextIsEscapedAndNamesKeepTheirBytes) {
+    testsupport::ScratchDir dir;
+    const std::string forged =
+        "x\x1b]0;owned\x07\r1 converted, 0 failed\xc2\x9b"
+        "2J\\.avi";
+    for (const std::string& name :
+         {forged, std::string("held.avi"), std::string("b\x80.avi"), std::string("b\x81.avi")})
+        testsupport::WriteBytes(dir.File(name), "not a movie");
+    // Another run holds held.rm, and its claim says more than who it is.
+    testsupport::WriteBytes(dir.File(".held.rm.claim"), "process 1 on \x1b[2Jhost\x07\n");
+    const platform::UniqueFd holder(::open(dir.File(".held.rm.claim").c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(::flock(holder.Get(), LOCK_EX | LOCK_NB), 0);
+
+    // Through a shell, which passes names that are no UTF-8 byte for byte.
+    const auto convert = [&](const std::string& arguments) {
+        const testsupport::ToolResult r = testsupport::RunTool(
+            "sh", {"-c", "cd \"$1\" && exec \"$2\" " + arguments, "sh", dir.Path(), kProgram, forged});
+        return Outcome{r.exitCode, r.out, r.err, JsonLines(arguments.starts_with("--json") ? r.out : "")};
+    };
+    const Outcome text = convert("\"$3\" held.avi \"$(printf 'b\\200.avi')\"");
+    EXPECT_EQ(text.exitCode, 1);
+    for (const std::string& stream : {text.out, text.err})
+        for (const std::string raw : {"\x1b", "\x07", "\r", "\xc2\x9b", "\x80"})
+            EXPECT_EQ(stream.find(raw), std::string::npos) << stream;
+    EXPECT_NE(text.err.find("[1/3] x\\e]0;owned\\x07\\r1 converted, 0 failed\\xc2\\x9b2J\\\\.avi -> "),
+              std::string::npos)
+        << text.err;
+    EXPECT_NE(text.out.find("skipped held.avi: Another conversion is writing held.rm (process 1 on "
+                            "\\e[2Jhost\\x07)."),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.err.find("[3/3] b\\x80.avi -> b\\x80.rm\n"), std::string::npos) << text.err;
+    const Outcome usage = convert("--output-dir \"$3\" held.avi");
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_NE(usage.err.find("the output folder x\\e]0;owned"), std::string::npos) << usage.err;
+
+    const Outcome json =
+        convert("--json --quiet \"$(printf 'b\\200.avi')\" \"$(printf 'b\\201.avi')\" \"$3\"");
+    ASSERT_EQ(json.lines.size(), 3u) << json.out;
+    for (const std::string raw : {"\x1b", "\x07", "\xc2\x9b"})
+        EXPECT_EQ(json.out.find(raw), std::string::npos) << json.out;
+    for (int i = 0; i < 2; ++i) {
+        const std::string name = i == 0 ? "b\x80" : "b\x81";
+        const QJsonObject& line = json.lines[static_cast<std::size_t>(i)];
+        EXPECT_EQ(Text(line, "source"), "b\uFFFD.avi");
+        EXPECT_EQ(QByteArray::fromBase64(line.value("source_bytes").toString().toLatin1()).toStdString(),
+                  name + ".avi");
+        EXPECT_EQ(QByteArray::fromBase64(line.value("destination_bytes").toString().toLatin1()).toStdString(),
+                  name + ".rm");
+    }
+    EXPECT_EQ(Text(json.lines[2], "source"), forged);
+    EXPECT_FALSE(json.lines[2].contains("source_bytes")) << "a name that is text needs no bytes";
 }
 
 // Where the file system has no locks (some network file systems) nothing could mark a file as being

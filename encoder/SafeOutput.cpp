@@ -112,6 +112,12 @@ TempOutput::TempOutput(const std::string& destination, const std::string& tempDi
     platform::RemoveAbandonedTemporaryFiles(folder.string());
     platform::UniqueFile file;
     if (WritableFolder(fs::path(tempDirectory))) {
+        // The finished file needs a locked file beside the destination too, when it is copied across: a
+        // folder whose file system has no locks is found out now, not after the whole encode.
+        if (const platform::UniqueFile probe = CreateUnique(folder, name); probe.fd.Valid())
+            ::unlink(probe.path.c_str());
+        else if (errno == ENOLCK)
+            throw DestinationError(destination, platform::NoLocksReason(folder.string()));
         platform::RemoveAbandonedTemporaryFiles(tempDirectory);
         file = CreateUnique(tempDirectory, name);
         inTemporaryDirectory_ = file.fd.Valid();

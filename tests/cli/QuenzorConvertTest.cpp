@@ -366,16 +366,22 @@ TEST(QuenzorConvert, OthersTextIsEscapedAndNamesKeepTheirBytes) {
 }
 
 // Where the file system has no locks (some network file systems) nothing could mark a file as being
-// written: the encode says so in one sentence naming the folder, and leaves nothing behind.
+// written: the encode says so in one sentence naming the folder, before it begins, and leaves nothing
+// behind. Locks are refused in the destination's folder alone: the temporary folder has them.
+static std::string foldersWithoutLocks;
 TEST(QuenzorConvert, AFolderWithoutLocksIsNamedAndLeftAsItWas) {
     testsupport::ScratchDir dir, temp;
-    const platform::LockCall flock = platform::ReplaceLockCall([](int, int) {
+    foldersWithoutLocks = fs::canonical(dir.Path()).string() + "/";
+    const platform::LockCall flock = platform::ReplaceLockCall([](int fd, int operation) {
+        const std::string file = fs::read_symlink("/proc/self/fd/" + std::to_string(fd)).string();
+        if (!file.starts_with(foldersWithoutLocks))
+            return ::flock(fd, operation);
         errno = ENOLCK;
         return -1;
     });
     try {
         const encoder::TempOutput output(dir.File("a.rm"), temp.Path());
-        ADD_FAILURE() << "a temporary file without a lock: " << output.Path();
+        ADD_FAILURE() << "an encode that could never be put in place: " << output.Path();
     } catch (const encoder::EncodeError& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot write the destination file " + dir.File("a.rm") +
                                              ": the file system of the folder " +

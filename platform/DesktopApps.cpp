@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QMimeDatabase>
 #include <QStringList>
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <deque>
 #include <optional>
@@ -37,9 +39,14 @@ std::string ReadFileHead(const std::string& path, std::size_t limit, bool wholeL
     std::string text;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        text.resize(limit + 1);
+        // Sized by the file, grown should it grow meanwhile: most files are small.
+        text.resize(std::min(limit + 1, static_cast<std::size_t>(info.st_size) + 1));
         std::size_t got = 0;
-        while (got < text.size()) {
+        for (;;) {
+            if (got == text.size() && got <= limit)
+                text.resize(std::min(limit + 1, got * 2));
+            if (got == text.size())
+                break;
             const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
             if (n < 0 && errno == EINTR)
                 continue;

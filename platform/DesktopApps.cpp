@@ -108,21 +108,20 @@ QString EntryFile(const std::string& id) {
 }
 
 // Whether a program word, as a command would run it, is this program: by its name, or the file it leads to
-// through the search path and symbolic links.
+// through the search path and links, symbolic (by the name it leads to) or hard (the running file itself).
 bool IsThisProgram(const std::string& word) {
     auto ours = [](const std::string& name) { return name == "quenzor" || name == "quenzor-convert"; };
     if (ours(ExtractFileName(word)))
         return true;
     const std::string found = FindProgram(word);
-    char* real = found.empty() ? nullptr : ::realpath(found.c_str(), nullptr);
-    if (real == nullptr)
+    if (found.empty())
         return false;
-    const std::string canonical = real;
+    if (SameFile(found, "/proc/self/exe"))
+        return true;
+    char* real = ::realpath(found.c_str(), nullptr);
+    const bool named = real != nullptr && ours(ExtractFileName(real));
     std::free(real);
-    char* self = ::realpath("/proc/self/exe", nullptr);
-    const bool same = self != nullptr && canonical == self;
-    std::free(self);
-    return same || ours(ExtractFileName(canonical));
+    return named;
 }
 
 std::optional<DesktopApplication> LoadApplication(const std::string& id) {

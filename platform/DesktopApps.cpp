@@ -24,7 +24,7 @@ namespace {
 // kilobytes, a desktop entry with all its translations less, and a huge one must not stall Play.
 constexpr std::size_t kKeyFileLimit = 4 << 20;
 // Applications looked at for one type; the first usable one is taken, the rest only listed.
-constexpr std::size_t kMaxApplicationIds = 1000;
+constexpr std::size_t kMaxApplicationIds = 256;
 // Types looked at for one type: the type, its aliases and ancestors. Real chains are a few levels deep.
 constexpr std::size_t kMaxTypes = 64;
 constexpr int kMaxTypeDepth = 16;
@@ -88,9 +88,9 @@ KeyFile ReadKeyFile(const QString& path) {
 }
 
 // The file of a desktop entry id: "kde-foo.desktop" may also lie at applications/kde/foo.desktop. An id is a
-// file name: one that leads elsewhere ("../x.desktop") names no entry.
+// file name: one that leads elsewhere ("../x.desktop") or is too long for a file names no entry.
 QString EntryFile(const std::string& id) {
-    if (id.find('/') != std::string::npos || !id.ends_with(".desktop"))
+    if (id.size() > 255 || id.find('/') != std::string::npos || !id.ends_with(".desktop"))
         return {};
     const QString name = QString::fromStdString(id);
     for (const QString& dir : DataDirectories()) {

@@ -86,6 +86,10 @@ void CollectPrograms(std::vector<std::string> command, int depth, std::vector<st
                 // env -S splits its string into words that take its place, options and assignments alike.
                 const bool split = option == "-S" || option == "--split-string";
                 if (split || option.starts_with("-S") || option.starts_with("--split-string=")) {
+                    // Each split copies the rest of the command: a key of endless -S would take quadratic
+                    // time.
+                    if (++depth >= 8)
+                        return;
                     const std::string text = split ? (i + 1 < command.size() ? command[i + 1] : std::string())
                                                    : option.substr(option[1] == 'S' ? 2 : 15);
                     std::vector<std::string> spliced = FirstCommandWords(text);

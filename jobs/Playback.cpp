@@ -2,20 +2,19 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
-#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
 
 namespace jobs {
 namespace {
-// The path is read from the row itself: that is what the user sees and means.
-void PlayColumn(const JobListView& jobs, JobColumn column) {
+// The row is the one the user chose; the name is its job's own bytes, not the row's text, which shows U+FFFD
+// for each byte of a name that is not UTF-8 and so may stand for several files or none.
+void PlayColumn(const JobListView& jobs, std::string tListType::*file) {
     const int row = jobs.FirstSelectedRow();
-    if (row < 0) {
+    if (row < 0 || static_cast<std::size_t>(row) >= jobs.Jobs().size()) {
         platform::MessageBox::ShowMessage("Don't play! You must choose a real file in file list.");
         return;
     }
-    // A name that is not UTF-8 shows U+FFFD in the row; the file's own bytes are looked up.
-    const std::string path = platform::NativePath(jobs.RowText(row, column));
+    const std::string& path = jobs.Jobs()[static_cast<std::size_t>(row)].*file;
     if (platform::FileExists(path)) {
         platform::ShellOpen(path);
     } else {
@@ -25,11 +24,11 @@ void PlayColumn(const JobListView& jobs, JobColumn column) {
 }  // namespace
 
 void PlaySourceFile(const JobListView& jobs) {
-    PlayColumn(jobs, colSource);
+    PlayColumn(jobs, &tListType::SourceFile);
 }
 
 void PlayDestinationFile(const JobListView& jobs) {
-    PlayColumn(jobs, colDest);
+    PlayColumn(jobs, &tListType::DestFile);
 }
 
 void OpenOutputFolder(const JobListView& jobs) {

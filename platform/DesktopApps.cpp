@@ -1,20 +1,69 @@
 #include "platform/DesktopApps.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QMimeDatabase>
-#include <QStandardPaths>
 #include <QStringList>
-#include <map>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <deque>
 #include <optional>
 #include <set>
-#include <string_view>
 
-#include "platform/core/Files.h"
-#include "platform/core/TextLines.h"
+#include "platform/Spawn.h"
+#include "platform/core/FileNames.h"
+#include "platform/core/Paths.h"
 
 namespace platform {
 namespace {
-using KeyFile = std::map<std::string, std::vector<std::pair<std::string, std::string>>>;
+// Key files past this size are read only this far (whole lines): a real mimeinfo.cache is a few hundred
+// kilobytes, a desktop entry with all its translations less, and a huge one must not stall Play.
+constexpr std::size_t kKeyFileLimit = 4 << 20;
+// Applications looked at for one type; the first usable one is taken, the rest only listed.
+constexpr std::size_t kMaxApplicationIds = 256;
+// Types looked at for one type: the type, its aliases and ancestors. Real chains are a few levels deep.
+constexpr std::size_t kMaxTypes = 64;
+constexpr int kMaxTypeDepth = 16;
+
+// The start of a regular file, at most `limit` bytes; when the file is longer, cut after its last whole line
+// (or at the limit when `wholeLines` is false). Empty for what cannot be read or is no regular file: a pipe
+// or a device would block or never end.
+std::string ReadFileHead(const std::string& path, std::size_t limit, bool wholeLines) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    std::string text;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        // Sized by the file, grown should it grow meanwhile: most files are small.
+        text.resize(std::min(limit + 1, static_cast<std::size_t>(info.st_size) + 1));
+        std::size_t got = 0;
+        for (;;) {
+            if (got == text.size() && got <= limit)
+                text.resize(std::min(limit + 1, got * 2));
+            if (got == text.size())
+                break;
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        text.resize(got);
+        if (got > limit) {
+            text.resize(limit);
+            if (wholeLines)
+                text.resize(text.find_last_of("\r\n") + 1);  // no line end at all: nothing
+        }
+    }
+    ::close(fd);
+    return text;
+}
 
 // One base directory variable of the XDG base directories: its value's absolute entries, or the default.
 QStringList BaseDirectories(const char* variable, const QString& fallback) {
@@ -35,65 +84,14 @@ QStringList DataDirectories() {
 
 // A key file's sections with their keys in order; a missing or unreadable file has none.
 KeyFile ReadKeyFile(const QString& path) {
-    KeyFile file;
-    std::string text;
-    try {
-        text = ReadFileBytes(path.toStdString());
-    } catch (const EFileError&) {
-        return file;
-    }
-    std::vector<std::pair<std::string, std::string>>* section = nullptr;
-    for (const std::string& raw : SplitTextLines(text)) {
-        const std::string_view line = TrimControls(raw);
-        if (line.empty() || line.front() == '#')
-            continue;
-        if (line.front() == '[') {
-            section = &file[std::string(line)];
-            continue;
-        }
-        const auto equals = line.find('=');
-        if (section != nullptr && equals != std::string_view::npos)
-            section->emplace_back(std::string(TrimControls(line.substr(0, equals))),
-                                  std::string(TrimControls(line.substr(equals + 1))));
-    }
-    return file;
+    return ParseKeyFile(ReadFileHead(QFile::encodeName(path).toStdString(), kKeyFileLimit, true));
 }
 
-// The value of a key in a section, with the key file's escapes undone (\s, \n, \t, \r, \\).
-std::string Value(const KeyFile& file, const std::string& section, const std::string& key) {
-    const auto found = file.find(section);
-    if (found == file.end())
-        return {};
-    for (const auto& [k, raw] : found->second) {
-        if (k != key)
-            continue;
-        std::string value;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] != '\\' || i + 1 == raw.size()) {
-                value += raw[i];
-                continue;
-            }
-            const char c = raw[++i];
-            value += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
-        }
-        return value;
-    }
-    return {};
-}
-
-// The desktop entries a list names for one type in one section, in order.
-std::vector<std::string> Entries(const KeyFile& file, const std::string& section, const std::string& type) {
-    std::vector<std::string> ids;
-    const QString value = QString::fromStdString(Value(file, section, type));
-    for (const QString& id : value.split(';', Qt::SkipEmptyParts)) {
-        if (!id.trimmed().isEmpty())
-            ids.push_back(id.trimmed().toStdString());
-    }
-    return ids;
-}
-
-// The file of a desktop entry id: "kde-foo.desktop" may also lie at applications/kde/foo.desktop.
+// The file of a desktop entry id: "kde-foo.desktop" may also lie at applications/kde/foo.desktop. An id is a
+// file name: one that leads elsewhere ("../x.desktop") or is too long for a file names no entry.
 QString EntryFile(const std::string& id) {
+    if (id.size() > 255 || id.find('/') != std::string::npos || !id.ends_with(".desktop"))
+        return {};
     const QString name = QString::fromStdString(id);
     for (const QString& dir : DataDirectories()) {
         const QString direct = dir + "/applications/" + name;
@@ -109,42 +107,109 @@ QString EntryFile(const std::string& id) {
     return {};
 }
 
+// Whether a program word, as a command would run it, is this program: by its name, or the file it leads to
+// through the search path and links, symbolic (by the name it leads to) or hard (the running file itself).
+bool IsThisProgram(const std::string& word) {
+    auto ours = [](const std::string& name) { return name == "quenzor" || name == "quenzor-convert"; };
+    if (ours(ExtractFileName(word)))
+        return true;
+    const std::string found = FindProgram(word);
+    if (found.empty())
+        return false;
+    if (SameFile(found, "/proc/self/exe"))
+        return true;
+    char* real = ::realpath(found.c_str(), nullptr);
+    const bool named = real != nullptr && ours(ExtractFileName(real));
+    std::free(real);
+    return named;
+}
+
 std::optional<DesktopApplication> LoadApplication(const std::string& id) {
     const QString path = EntryFile(id);
     if (path.isEmpty())
         return std::nullopt;
     const KeyFile entry = ReadKeyFile(path);
     const std::string section = "[Desktop Entry]";
-    DesktopApplication app{id, Value(entry, section, "Name"), Value(entry, section, "Exec")};
-    const std::string tryExec = Value(entry, section, "TryExec");
-    if (app.exec.empty() || Value(entry, section, "Hidden") == "true" ||
-        (!tryExec.empty() && QStandardPaths::findExecutable(QString::fromStdString(tryExec)).isEmpty() &&
-         !QFileInfo(QString::fromStdString(tryExec)).isExecutable()))
+    DesktopApplication app{id, KeyFileValue(entry, section, "Name"), KeyFileValue(entry, section, "Exec"),
+                           KeyFileValue(entry, section, "Terminal") == "true"};
+    const std::string tryExec = KeyFileValue(entry, section, "TryExec");
+    if (KeyFileValue(entry, section, "Hidden") == "true" ||
+        (!tryExec.empty() && FindProgram(tryExec).empty()))
         return std::nullopt;
+    // Judged by the command it makes for a file: the program word does not depend on the file.
+    const std::vector<std::string> command = DesktopExecArguments(app.exec, "/file");
+    if (command.empty() || FindProgram(command.front()).empty())
+        return std::nullopt;
+    // A copy of this program under another entry would open the file in a second window.
+    for (const std::string& program : ProgramsRun(command)) {
+        if (IsThisProgram(program))
+            return std::nullopt;
+    }
     return app;
 }
 }  // namespace
 
 std::string MimeTypeOfFile(const std::string& path) {
-    return QMimeDatabase().mimeTypeForFile(QString::fromStdString(path)).name().toStdString();
+    const QMimeDatabase database;
+    if (ReadableName(path) == path)
+        return database.mimeTypeForFile(QString::fromStdString(path)).name().toStdString();
+    // Qt's file names are text: a name that is not UTF-8 is judged by its readable name and the bytes read
+    // here.
+    const QString name = QString::fromStdString(ReadableName(ExtractFileName(path)));
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return "inode/directory";
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return database.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name().toStdString();
+    const std::string head = ReadFileHead(path, 16384, false);
+    return database.mimeTypeForFileNameAndData(name, QByteArray::fromStdString(head)).name().toStdString();
+}
+
+std::vector<std::string> MimeTypeAndAncestors(const std::string& mimeType) {
+    const QMimeDatabase database;
+    std::vector<std::string> types;
+    std::set<QString> walked;  // types whose parents are queued
+    std::set<std::string> listed;
+    auto list = [&](const QString& name) {
+        if (types.size() < kMaxTypes && listed.insert(name.toStdString()).second)
+            types.push_back(name.toStdString());
+    };
+    // Level by level, as the parents are listed; each type's aliases right after it.
+    std::deque<std::pair<QString, int>> pending{{QString::fromStdString(mimeType), 0}};
+    while (!pending.empty() && types.size() < kMaxTypes) {
+        const auto [name, depth] = pending.front();
+        pending.pop_front();
+        const QMimeType mime = database.mimeTypeForName(name);
+        if (!mime.isValid()) {
+            list(name);
+            continue;
+        }
+        if (!walked.insert(mime.name()).second)
+            continue;
+        list(name);
+        list(mime.name());
+        for (const QString& alias : mime.aliases())
+            list(alias);
+        if (depth < kMaxTypeDepth) {
+            for (const QString& parent : mime.parentMimeTypes())
+                pending.emplace_back(parent, depth + 1);
+        }
+    }
+    return types;
 }
 
 std::vector<DesktopApplication> DesktopApplicationsForType(const std::string& mimeType) {
-    const QMimeDatabase database;
-    const QMimeType mime = database.mimeTypeForName(QString::fromStdString(mimeType));
-    std::vector<std::string> types{mimeType};
-    if (mime.isValid()) {
-        for (const QString& alias : mime.aliases())
-            types.push_back(alias.toStdString());
-        for (const QString& parent : mime.allAncestors()) {
-            if (parent != QLatin1String("application/octet-stream"))
-                types.push_back(parent.toStdString());
-        }
+    if (mimeType.empty())
+        return {};  // no type database: nothing is known to take the file
+    std::vector<std::string> types;
+    for (const std::string& type : MimeTypeAndAncestors(mimeType)) {
+        if (type == mimeType || type != "application/octet-stream")
+            types.push_back(type);
     }
-
     QStringList desktops;  // the current desktop's own lists come first
     for (const QString& desktop : qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':', Qt::SkipEmptyParts))
-        desktops << desktop.toLower();
+        if (!desktop.contains('/'))
+            desktops << desktop.toLower();
     const QString home = QDir::homePath();
     std::vector<KeyFile> lists;
     std::vector<KeyFile> caches;
@@ -167,7 +232,7 @@ std::vector<DesktopApplication> DesktopApplicationsForType(const std::string& mi
     auto take = [](const std::vector<KeyFile>& files, const std::string& section, const std::string& type,
                    auto add) {
         for (const KeyFile& file : files) {
-            for (const std::string& id : Entries(file, section, type))
+            for (const std::string& id : KeyFileList(file, section, type))
                 add(id);
         }
     };
@@ -184,72 +249,16 @@ std::vector<DesktopApplication> DesktopApplicationsForType(const std::string& mi
     for (const std::string& id : ids) {
         if (removed.count(id) != 0 || !seen.insert(id).second)
             continue;
-        if (auto app = LoadApplication(id)) {
-            // A copy of this program under another entry would open the file in a second window.
-            const std::vector<std::string> command = DesktopExecArguments(app->exec, "");
-            if (!command.empty() &&
-                QFileInfo(QString::fromStdString(command.front())).fileName() == "quenzor")
-                continue;
+        if (seen.size() > kMaxApplicationIds)
+            break;
+        if (auto app = LoadApplication(id))
             applications.push_back(std::move(*app));
-        }
     }
     return applications;
 }
 
 bool DesktopHasApplicationFor(const std::string& path) {
     return !DesktopApplicationsForType(MimeTypeOfFile(path)).empty();
-}
-
-std::vector<std::string> DesktopExecArguments(const std::string& exec, const std::string& target) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool inWord = false;
-    bool quoted = false;
-    bool tookTarget = false;
-    for (std::size_t i = 0; i < exec.size(); ++i) {
-        const char c = exec[i];
-        if (quoted) {
-            if (c == '"') {
-                quoted = false;
-            } else if (c == '\\' && i + 1 < exec.size()) {
-                current += exec[++i];
-            } else {
-                current += c;
-            }
-            continue;
-        }
-        if (c == ' ' || c == '\t') {
-            if (inWord)
-                arguments.push_back(std::move(current));
-            current.clear();
-            inWord = false;
-            continue;
-        }
-        inWord = true;
-        if (c == '"') {
-            quoted = true;
-        } else if (c == '%' && i + 1 < exec.size()) {
-            const char code = exec[++i];
-            if (code == '%') {
-                current += '%';
-            } else if (code == 'f' || code == 'F' || code == 'u' || code == 'U') {
-                current += target;
-                tookTarget = true;
-            }
-            // %i, %c, %k and the deprecated codes add nothing here; a word made only of one is dropped.
-            if (current.empty() && code != '%')
-                inWord = false;
-        } else {
-            current += c;
-        }
-    }
-    if (quoted)
-        return {};
-    if (inWord)
-        arguments.push_back(std::move(current));
-    if (!tookTarget && !arguments.empty() && !target.empty())
-        arguments.push_back(target);
-    return arguments;
 }
 
 }  // namespace platform

@@ -7,7 +7,8 @@ namespace platform {
 // Hands a document to the desktop: an address goes to its handler, a file or folder opens in the desktop's
 // application for its type, never in this program. Nothing handed over here is ever run, whatever its
 // permission bits or content: on some mounted file systems every media file carries the execute bit. When no
-// application takes the type, or the one chosen cannot start, a message says so.
+// application takes the type, or the one chosen cannot start, a message says so. The file's name goes to the
+// application byte for byte, whether or not it is UTF-8.
 void ShellOpen(const std::string& target);
 
 // Runs a program: only the encoder's installer and the repair tool, each on the path it was given. Started
@@ -20,8 +21,13 @@ void RunProgram(const std::string& path);
 using ShellOpenHandler = std::function<void(const std::string&)>;
 void SetShellOpenHandler(ShellOpenHandler handler);
 
-// The real hand-offs, for the seam's default.
+// The real hand-offs, for the seam's default. The desktop's databases are read on a worker thread; the
+// application is started and any message shown later, on the application object's thread, from its event
+// loop (at once when there is no application object).
 void ShellOpenWithDesktop(const std::string& target);
+// Waits until every hand-off begun by ShellOpenWithDesktop has started its application or shown its message.
+// Called on the application object's thread.
+void FinishDesktopLookups();
 void StartProgramDetached(const std::string& path);
 
 // How the real document hand-off treats a target.

@@ -158,8 +158,8 @@ TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindo
     EXPECT_TRUE(help->isVisible());
     help->close();
 
-    // Once the user's associations name a viewer, the help file goes to the desktop again; an entry that
-    // names no application does not count.
+    // Once the user's associations name a viewer (a program that exists), the help file goes to the desktop
+    // again; an entry that names no application does not count.
     QDir().mkpath(QString::fromStdString(desktop.File("config")));
     testsupport::WriteBytes(desktop.File("config/mimeapps.list"),
                             "[Default Applications]\napplication/vnd.ms-htmlhelp=\n");
@@ -172,7 +172,7 @@ TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindo
                             "[Added Associations]\r\napplication/x-chm=viewer.desktop;\r\n");
     QDir().mkpath(QString::fromStdString(desktop.File("data/applications")));
     testsupport::WriteBytes(desktop.File("data/applications/viewer.desktop"),
-                            "[Desktop Entry]\nName=Viewer\nExec=viewer %f\n");
+                            "[Desktop Entry]\nName=Viewer\nExec=true %f\n");
     OpenHelpFile(programDir, "/Help.chm", &owner);
     EXPECT_EQ(opened, std::vector<std::string>{programDir + "/Help.chm"});
     EXPECT_FALSE(help->isVisible());

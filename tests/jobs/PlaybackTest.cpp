@@ -7,6 +7,7 @@
 #include "jobs/Playback.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "support/FileHelpers.h"
 
 using namespace jobs;
 using platform::MessageBox;
@@ -24,10 +25,10 @@ class PlaybackTest : public ::testing::Test {
         platform::SetShellOpenHandler([](const std::string&) {});
     }
 
+    // Created by its bytes: the name need not be UTF-8.
     std::string Touch(const std::string& name) {
         const std::string path = root + name;
-        QFile f(QString::fromStdString(path));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        testsupport::WriteBytes(path, "");
         return path;
     }
     std::vector<std::string> Texts() {
@@ -75,6 +76,29 @@ TEST_F(PlaybackTest, PlaysTheFirstSelectedRowsFileWhenItExists) {
     Touch("first clip.rm");
     PlayDestinationFile(jobs);
     EXPECT_EQ(opened.back(), root + "first clip.rm");
+}
+
+TEST_F(PlaybackTest, NamesThatAreNotUtf8ReachThePlayerAsTheJobsOwnBytes) {
+    s.MaxConverFile = 10;
+    // Two names that read the same (caf\uFFFD.wav) and one alone.
+    const std::string e9 = Touch("caf\xe9.wav");
+    const std::string e8 = Touch("caf\xe8.wav");
+    const std::string lone = Touch("lone \xff\xfe.mp3");
+    jobs.AddChosenFiles({e9, e8, lone}, s);
+    ASSERT_EQ(list.size(), 3u);
+    for (int row : {1, 0, 2}) {
+        view.clearSelection();
+        view.topLevelItem(row)->setSelected(true);
+        PlaySourceFile(jobs);
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{e8, e9, lone}));
+    EXPECT_TRUE(Texts().empty());
+    Touch("caf\xe8.rm");
+    view.clearSelection();
+    view.topLevelItem(1)->setSelected(true);
+    PlayDestinationFile(jobs);
+    EXPECT_EQ(opened.back(), root + "caf\xe8.rm");
+    EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(PlaybackTest, ASourceDeletedAfterAddingIsReportedNotPlayed) {

@@ -5,12 +5,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "platform/DesktopApps.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/Spawn.h"
 #include "platform/core/Paths.h"
 #include "support/FileHelpers.h"
 
@@ -57,10 +60,18 @@ TEST(Shell, TargetsAreClassifiedWithoutInterpretingTheirCharacters) {
 }
 
 namespace {
+// What a started program recorded: it renames its record into place when done, so the file is whole.
+std::string WaitForRecord(const std::string& record) {
+    for (int i = 0; i < 500 && !FileExists(record); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return testsupport::ReadBytes(record);
+}
+
 // A desktop of its own for one test: the XDG folders point into a scratch folder, restored afterwards.
 class ScratchDesktop {
   public:
-    ScratchDesktop() {
+    // Without `types`, the desktop has no type database at all.
+    explicit ScratchDesktop(bool types = true) {
         for (const char* name : Variables) {
             saved_.emplace_back(name, qgetenv(name));
             qputenv(name, QByteArray::fromStdString(dir_.File(std::string(name) + "/")));
@@ -71,18 +82,31 @@ class ScratchDesktop {
         saved_.emplace_back("XDG_CURRENT_DESKTOP", qgetenv("XDG_CURRENT_DESKTOP"));
         qputenv("XDG_CURRENT_DESKTOP", "");
         // The system's type database stays, its applications do not.
-        ::symlink("/usr/share/mime", dir_.File("XDG_DATA_DIRS/mime").c_str());
+        if (types)
+            ::symlink("/usr/share/mime", dir_.File("XDG_DATA_DIRS/mime").c_str());
+        // Programs come from here alone: bin/ for the test's own, tools/ for the few the scripts need.
+        ::mkdir(dir_.File("bin").c_str(), 0777);
+        ::mkdir(dir_.File("tools").c_str(), 0777);
+        for (const char* tool : {"sh", "env", "mv"})
+            ::symlink(FindProgram(tool).c_str(), dir_.File(std::string("tools/") + tool).c_str());
+        saved_.emplace_back("PATH", qgetenv("PATH"));
+        qputenv("PATH", QByteArray::fromStdString(dir_.File("bin") + ":" + dir_.File("tools")));
     }
     ~ScratchDesktop() {
         for (const auto& [name, value] : saved_)
             qputenv(name, value);
     }
-    // A desktop entry whose program writes its arguments, one a line, to `record`.
-    void AddRecorder(const std::string& id, const std::string& record) {
-        const std::string program = dir_.File(id + ".sh");
+    // A program in bin/ that writes its arguments, one a line, to `record`.
+    std::string AddRecordingProgram(const std::string& name, const std::string& record) {
+        const std::string program = dir_.File("bin/" + name);
         WriteBytes(program, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + record + ".tmp\"\nmv \"" + record +
                                 ".tmp\" \"" + record + "\"\n");
         ::chmod(program.c_str(), 0755);
+        return program;
+    }
+    // A desktop entry whose program writes its arguments, one a line, to `record`.
+    void AddRecorder(const std::string& id, const std::string& record) {
+        const std::string program = AddRecordingProgram(id + ".sh", record);
         WriteBytes(dir_.File("XDG_DATA_HOME/applications/" + id),
                    "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + program + "\" --play %U\n");
     }
@@ -118,6 +142,7 @@ TEST(Shell, ADocumentGoesToTheDesktopsApplicationNeverToThisProgramAndNeverRuns)
                   "[MIME Cache]\nvideo/x-msvideo=example.vastrel.Quenzor.desktop;other-quenzor.desktop;\n");
     ShellOpenWithDesktop(evil);
     ShellOpenWithDesktop("mailto:support@vastrel.example");
+    FinishDesktopLookups();
     auto shown = MessageBox::TakeShown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NE(shown[0].text.find("No media player"), std::string::npos) << shown[0].text;
@@ -141,11 +166,136 @@ TEST(Shell, ADocumentGoesToTheDesktopsApplicationNeverToThisProgramAndNeverRuns)
     ASSERT_EQ(applications.size(), 1u);
     EXPECT_EQ(applications[0].id, "player.desktop");
     ShellOpenWithDesktop(evil);
-    for (int i = 0; i < 500 && !FileExists(dir.File("played")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(testsupport::ReadBytes(dir.File("played")), "--play\n" + evil + "\n");
+    FinishDesktopLookups();
+    EXPECT_EQ(WaitForRecord(dir.File("played")), "--play\n" + evil + "\n");
     EXPECT_TRUE(MessageBox::TakeShown().empty());
     EXPECT_FALSE(FileExists(dir.File("ran"))) << "the script was run";
+    MessageBox::SetScripted(false);
+}
+
+TEST(Shell, OnlyAnEntryThatNamesARealProgramOtherThanThisOneIsStartedWithTheFilesOwnBytes) {
+    ScratchDesktop desktop;
+    MessageBox::SetScripted(true);
+    MessageBox::TakeShown();
+    testsupport::ScratchDir dir;
+    // A media file that is a script: running it leaves a mark. Its name is not UTF-8.
+    const std::string evil = dir.File("evil caf\xe9 \xff.avi");
+    WriteBytes(evil, "#!/bin/sh\ntouch \"" + dir.File("ran") + "\"\n");
+    ::chmod(evil.c_str(), 0755);
+    const std::string apps = "XDG_DATA_HOME/applications/";
+    auto entry = [&](const std::string& id, const std::string& exec, const std::string& more = "") {
+        desktop.Write(apps + id,
+                      "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + exec + "\n" + more);
+    };
+    // The file itself as the program, bare, quoted or inside the word; an entry that names no program.
+    entry("code.desktop", "%f");
+    entry("quoted-code.desktop", "\"%f\" --play");
+    entry("inside-code.desktop", "x%u");
+    entry("icon-first.desktop", "%i sh");
+    entry("empty.desktop", "\"\" %f");
+    entry("blank.desktop", " ");
+    // This program under other names: through env, a shell's script, and a link to the running program.
+    desktop.AddRecordingProgram("quenzor", dir.File("ours"));
+    ::symlink(QCoreApplication::applicationFilePath().toLocal8Bit().constData(),
+              desktop.File("bin/player").c_str());
+    entry("env.desktop", "env QT_SCALE_FACTOR=1 -u X " + desktop.File("bin/quenzor") + " %F");
+    entry("shell.desktop", "sh -ec \"A=1 exec quenzor \\\\\"\\\\$1\\\\\"\" sh %f");
+    entry("link.desktop", "player %F");
+    entry("link-in-shell.desktop", "sh -c \"exec player \\\\\"\\\\$0\\\\\"\" %f");
+    entry("missing.desktop", "no-such-player %f");
+    // A program for the terminal, and an ordinary player that takes the file quoted.
+    desktop.AddRecordingProgram("console-player", dir.File("console"));
+    entry("console.desktop", "console-player %f", "Terminal=true\n");
+    desktop.AddRecordingProgram("player.sh", dir.File("played"));
+    entry("player.desktop", "player.sh --file \"%f\" \"--name=%f\"");
+    desktop.Write(apps + "mimeinfo.cache",
+                  "[MIME Cache]\nvideo/x-msvideo=code.desktop;quoted-code.desktop;inside-code.desktop;"
+                  "icon-first.desktop;empty.desktop;blank.desktop;env.desktop;shell.desktop;link.desktop;"
+                  "link-in-shell.desktop;missing.desktop;console.desktop;player.desktop;\n"
+                  "audio/x-wav=console.desktop;\n");
+    std::vector<std::string> ids;
+    for (const DesktopApplication& application : DesktopApplicationsForType("video/x-msvideo"))
+        ids.push_back(application.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"console.desktop", "player.desktop"}));
+
+    // No terminal emulator: the terminal program is passed over, for the player, or said to be all there is.
+    ShellOpenWithDesktop(evil);
+    const std::string wav = dir.File("song \xe8.wav");
+    WriteBytes(wav, "RIFF");
+    ShellOpenWithDesktop(wav);
+    FinishDesktopLookups();
+    EXPECT_EQ(WaitForRecord(dir.File("played")), "--file\n" + evil + "\n--name=" + evil + "\n");
+    auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find("run in a terminal"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[0].text.find("(audio/x-wav)"), std::string::npos) << shown[0].text;
+    EXPECT_FALSE(FileExists(dir.File("console")));
+
+    // With one, the terminal program starts in it.
+    desktop.AddRecordingProgram("x-terminal-emulator", dir.File("terminal"));
+    ShellOpenWithDesktop(evil);
+    FinishDesktopLookups();
+    EXPECT_EQ(WaitForRecord(dir.File("terminal")), "-e\nconsole-player\n" + evil + "\n");
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_FALSE(FileExists(dir.File("ran"))) << "the media file was run";
+    EXPECT_FALSE(FileExists(dir.File("ours"))) << "the file came back to this program";
+    MessageBox::SetScripted(false);
+}
+
+TEST(Shell, LoopsOfParentTypesAndHugeOrEndlessDatabaseFilesEndTheLookup) {
+    ScratchDesktop desktop;
+    // The user's type database makes AVI its own grandparent.
+    ::mkdir(desktop.File("XDG_DATA_HOME/mime").c_str(), 0777);
+    ::mkdir(desktop.File("XDG_DATA_HOME/mime/packages").c_str(), 0777);
+    desktop.Write("XDG_DATA_HOME/mime/packages/loop.xml",
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                  "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                  "<mime-type type=\"video/x-msvideo\"><sub-class-of type=\"video/x-loop-a\"/></mime-type>\n"
+                  "<mime-type type=\"video/x-loop-a\"><comment>A</comment>"
+                  "<sub-class-of type=\"video/x-loop-b\"/></mime-type>\n"
+                  "<mime-type type=\"video/x-loop-b\"><comment>B</comment>"
+                  "<sub-class-of type=\"video/x-msvideo\"/></mime-type>\n"
+                  "</mime-info>\n");
+    const auto types = MimeTypeAndAncestors("video/x-msvideo");
+    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(types.front(), "video/x-msvideo");
+    EXPECT_EQ(std::count(types.begin(), types.end(), "video/x-loop-b"), 1);
+
+    // A parent's application is found through the loop. The cache is a sparse file of 64 MiB: what lies
+    // past the size limit is not read. The user's list is a pipe nobody writes to.
+    testsupport::ScratchDir dir;
+    desktop.AddRecorder("parent.desktop", dir.File("played"));
+    desktop.AddRecorder("far.desktop", dir.File("played"));
+    const std::string cache = desktop.File("XDG_DATA_HOME/applications/mimeinfo.cache");
+    desktop.Write("XDG_DATA_HOME/applications/mimeinfo.cache",
+                  "[MIME Cache]\nvideo/x-loop-b=parent.desktop;\n");
+    ASSERT_EQ(::truncate(cache.c_str(), 64 << 20), 0);
+    {
+        std::FILE* file = std::fopen(cache.c_str(), "ab");
+        ASSERT_NE(file, nullptr);
+        std::fputs("\nvideo/x-msvideo=far.desktop;\n", file);
+        std::fclose(file);
+    }
+    ASSERT_EQ(::mkfifo(desktop.File("XDG_CONFIG_HOME/mimeapps.list").c_str(), 0600), 0);
+    const auto applications = DesktopApplicationsForType("video/x-msvideo");
+    ASSERT_EQ(applications.size(), 1u);
+    EXPECT_EQ(applications[0].id, "parent.desktop");
+}
+
+TEST(Shell, WithoutATypeDatabaseTheTypeIsSaidToBeUnknown) {
+    ScratchDesktop desktop(false);
+    MessageBox::SetScripted(true);
+    MessageBox::TakeShown();
+    testsupport::ScratchDir dir;
+    WriteBytes(dir.File("a.avi"), "RIFF");
+    // An application listed under no type is not taken for a file of unknown type either.
+    desktop.AddRecorder("any.desktop", dir.File("played"));
+    desktop.Write("XDG_DATA_HOME/applications/mimeinfo.cache", "[MIME Cache]\n=any.desktop;\n");
+    ShellOpenWithDesktop(dir.File("a.avi"));
+    FinishDesktopLookups();
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "No program on this computer opens " + dir.File("a.avi") + " (unknown type).");
     MessageBox::SetScripted(false);
 }
 
@@ -158,6 +308,20 @@ TEST(Shell, ExecKeysAreSplitAsTheDesktopEntryFormatQuotesThem) {
     EXPECT_EQ(DesktopExecArguments("mpv %i %c --  %F 100%%", "x"), (Args{"mpv", "--", "x", "100%"}));
     EXPECT_EQ(DesktopExecArguments("totem", "x"), (Args{"totem", "x"}));
     EXPECT_TRUE(DesktopExecArguments("\"unterminated %f", "x").empty());
+    // Field codes inside quotes are expanded too; a program word holding one makes no command at all.
+    EXPECT_EQ(DesktopExecArguments("vlc \"%f\" \"--title=%u 100%%\"", "/a b"),
+              (Args{"vlc", "/a b", "--title=/a b 100%"}));
+    for (const char* exec : {"%f", "\"%F\" x", "run%u", "%k vlc", "\"\" %f", ""})
+        EXPECT_TRUE(DesktopExecArguments(exec, "x").empty()) << exec;
+
+    // The programs a wrapper goes on to run.
+    EXPECT_EQ(ProgramsRun({"env", "-i", "A=1", "-u", "B", "--", "/q/quenzor", "x"}),
+              (Args{"env", "/q/quenzor"}));
+    EXPECT_EQ(ProgramsRun({"/usr/bin/env", "-S", "A=1 quenzor -x", "y"}), (Args{"/usr/bin/env", "quenzor"}));
+    EXPECT_EQ(ProgramsRun({"bash", "-o", "pipefail", "-ec", "A=\"1 2\" exec 'my q' \"$1\"; b", "x"}),
+              (Args{"bash", "my q"}));
+    EXPECT_EQ(ProgramsRun({"sh", "script.sh", "-c"}), (Args{"sh"}));
+    EXPECT_EQ(ProgramsRun({"vlc", "env"}), (Args{"vlc"}));
 }
 
 TEST(Shell, AProgramWithAHostileNameRunsAloneWithoutArguments) {

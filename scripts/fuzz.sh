@@ -32,7 +32,7 @@ declare -A sources=(
                 platform/EncoderRegistration.cpp"
     [thank]="fuzz/ThankFileFuzz.cpp extras/ThankFile.cpp"
     # The encoder without its control (the only part that needs Qt).
-    [encoder]="fuzz/EncoderInputFuzz.cpp $(ls encoder/*.cpp encoder/rm/*.cpp | grep -v -e BuiltinEncoder -e WideText)"
+    [encoder]="fuzz/EncoderInputFuzz.cpp $(ls encoder/*.cpp encoder/rm/*.cpp encoder/ra144/*.cpp | grep -v -e BuiltinEncoder -e WideText)"
 )
 # The registry reader finds its hive through the program directory, which asks Qt where the program is.
 declare -A libraries=([ini]="" [registry]="$(pkg-config --cflags --libs Qt6Core)" [thank]=""

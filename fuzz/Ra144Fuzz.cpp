@@ -24,7 +24,10 @@ namespace {
 using encoder::ra144::kFrame;
 using encoder::ra144::kPacketBytes;
 
-constexpr int kMaxFrames = 60;
+// Sound enough for a few subblock filters to settle and the adaptive codebook to fill, kept short: an
+// encode under the sanitizers is slow.
+constexpr int kMaxFrames = 16;
+constexpr std::size_t kStreamFrames = 3;
 
 // Pieces of sound of every kind: the input's own samples, silence, full scale, clicks, tones and noise.
 void AppendPiece(FuzzInput& in, std::vector<std::int16_t>& pcm) {
@@ -126,11 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pcm.resize(std::min<std::size_t>((pcm.size() + kFrame - 1) / kFrame * kFrame, kMaxFrames * kFrame));
     const std::size_t frames = pcm.size() / kFrame;
 
-    const std::atomic<bool> stop{false};
-    encoder::Ra144Stream stream(stop);
     encoder::ra144::Encoder encoder;
     Decoder decoder;
-    std::vector<encoder::av::PacketPtr> packets;
     std::vector<encoder::ra144::Encoder::Packet> encoded;
     auto check = [&](const encoder::ra144::Encoder::Packet& bytes) {
         encoded.push_back(bytes);
@@ -139,22 +139,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzCheck(std::equal(played.begin(), played.end(), encoder.Decoded().begin()),
                   "the encoder's decoded signal is the decoder's, sample for sample");
     };
-    for (std::size_t f = 0; f < frames; ++f) {
-        const std::int16_t* samples = pcm.data() + f * kFrame;
-        check(encoder.Encode(samples));
-        stream.Frame(samples);
+    for (std::size_t f = 0; f < frames; ++f)
+        check(encoder.Encode(pcm.data() + f * kFrame));
+    check(encoder.Encode(nullptr));
+
+    // The stream around the encoder, on the first frames (its count and stamps do not depend on more): one
+    // packet per frame and the leading one, each the encoder's 20 bytes, a frame apart from a frame before
+    // the sound.
+    const std::size_t streamFrames = std::min<std::size_t>(frames, kStreamFrames);
+    const std::atomic<bool> stop{false};
+    encoder::Ra144Stream stream(stop);
+    std::vector<encoder::av::PacketPtr> packets;
+    for (std::size_t f = 0; f < streamFrames; ++f) {
+        stream.Frame(pcm.data() + f * kFrame);
         for (encoder::av::PacketPtr& p : stream.Take())
             packets.push_back(std::move(p));
     }
-    check(encoder.Encode(nullptr));
     for (encoder::av::PacketPtr& p : stream.Finish())
         packets.push_back(std::move(p));
-
-    // One packet per frame and the leading one, each 20 bytes, a frame apart from a frame before the sound.
-    FuzzCheck(packets.size() == frames + 1, "one packet a frame, and the leading one");
+    FuzzCheck(packets.size() == streamFrames + 1, "one packet a frame, and the leading one");
     for (std::size_t n = 0; n < packets.size(); ++n) {
+        // The last packet ends the sound early unless the stream had every frame.
+        const bool same = n < streamFrames || streamFrames == frames;
         FuzzCheck(packets[n]->size == kPacketBytes &&
-                      std::memcmp(packets[n]->data, encoded[n].data(), kPacketBytes) == 0,
+                      (!same || std::memcmp(packets[n]->data, encoded[n].data(), kPacketBytes) == 0),
                   "packets are the encoder's 20 bytes");
         FuzzCheck(
             packets[n]->pts == (static_cast<std::int64_t>(n) - 1) * kFrame && packets[n]->duration == kFrame,

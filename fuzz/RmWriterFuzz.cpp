@@ -36,7 +36,7 @@ using encoder::rm::StreamKind;
 
 // Bounds that keep one input within a fraction of a second.
 constexpr int kMaxFrames = 3000;
-constexpr std::size_t kMaxTotalBytes = 6u << 20;
+constexpr std::size_t kMaxTotalBytes = 3u << 20;
 
 std::string ScratchFolder() {
     static const std::string folder = [] {
@@ -146,7 +146,7 @@ std::size_t FrameSize(FuzzInput& in, std::uint8_t pick) {
         case 3:
             return in.U16();
         case 4:
-            return 60000 + in.U32() % 1200000;
+            return 60000 + in.U32() % 600000;
         case 5:
             return 1 + in.Byte() % 24;
         default:

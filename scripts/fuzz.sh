@@ -7,7 +7,7 @@
 # The normal build replays the kept corpora without clang (ctest -R fuzz).
 #
 #   scripts/fuzz.sh [--keep] [seconds per target, default 600] [target ...]
-#   targets: ini registry thank encoder desktop
+#   targets: ini registry thank encoder desktop writer ra144
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +19,7 @@ fi
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ini registry thank encoder desktop)
+[ ${#targets[@]} -gt 0 ] || targets=(ini registry thank encoder desktop writer ra144)
 
 for tool in clang++ pkg-config; do
     command -v "$tool" >/dev/null || { echo "$tool is needed (apt-get install clang libclang-rt-14-dev)" >&2; exit 1; }
@@ -32,15 +32,18 @@ declare -A sources=(
                 platform/EncoderRegistration.cpp"
     [thank]="fuzz/ThankFileFuzz.cpp extras/ThankFile.cpp"
     # The encoder without its control (the only part that needs Qt).
-    [encoder]="fuzz/EncoderInputFuzz.cpp $(ls encoder/*.cpp encoder/rm/*.cpp | grep -v -e BuiltinEncoder -e WideText)"
+    [encoder]="fuzz/EncoderInputFuzz.cpp $(ls encoder/*.cpp encoder/rm/*.cpp encoder/ra144/*.cpp | grep -v -e BuiltinEncoder -e WideText)"
+    [writer]="fuzz/RmWriterFuzz.cpp $(ls encoder/rm/*.cpp)"
+    [ra144]="fuzz/Ra144Fuzz.cpp encoder/Ra144Stream.cpp $(ls encoder/ra144/*.cpp)"
     [desktop]="fuzz/DesktopEntryFuzz.cpp platform/DesktopEntry.cpp"
 )
 # The registry reader finds its hive through the program directory, which asks Qt where the program is.
 declare -A libraries=([ini]="" [registry]="$(pkg-config --cflags --libs Qt6Core)" [thank]=""
     [encoder]="$(pkg-config --cflags --libs libavformat libavcodec libswscale libswresample libavutil)"
-    [desktop]="")
+    [writer]="$(pkg-config --cflags --libs libavformat libavcodec libavutil)"
+    [ra144]="$(pkg-config --cflags --libs libavcodec libavutil)" [desktop]="")
 # Media sources are larger than text; one encode takes a good part of a second.
-declare -A max_len=([ini]=4096 [registry]=4096 [thank]=4096 [encoder]=65536 [desktop]=4096)
+declare -A max_len=([ini]=4096 [registry]=4096 [thank]=4096 [encoder]=65536 [writer]=8192 [ra144]=8192 [desktop]=4096)
 
 mkdir -p build-fuzz/artifacts
 for name in "${targets[@]}"; do

@@ -8,11 +8,15 @@ namespace encoder::rm {
 std::string CutUtf8(const std::string& text, std::size_t limit) {
     if (text.size() <= limit)
         return text;
-    std::size_t cut = limit;
-    // Step back over continuation bytes so the last character stays whole.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut);
+    auto continuation = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    // Step back to the start of a character the limit would split, so the last character stays whole. A
+    // character has at most three continuation bytes: a longer run is not UTF-8 and is cut at the limit,
+    // not back to its start.
+    std::size_t start = limit;
+    while (start > 0 && limit - start < 3 && continuation(start))
+        --start;
+    const bool splitsCharacter = static_cast<unsigned char>(text[start]) >= 0xC0;
+    return text.substr(0, splitsCharacter ? start : limit);
 }
 
 void PutFileHeader(ByteBuffer& out, std::uint32_t headerCount) {

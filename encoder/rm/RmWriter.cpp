@@ -167,6 +167,11 @@ int Writer::AddStream(const StreamDesc& desc) {
         throw std::invalid_argument("RealMedia writer: the codec does not fit the stream's kind");
     if (desc.kind == StreamKind::Audio && (desc.audio.sampleRate == 0 || desc.audio.channels == 0))
         throw std::invalid_argument("RealMedia writer: audio stream without sample rate or channels");
+    // The sound's header holds its sample rate and frame size in 16 bits (readers take a larger coded
+    // frame size for a negative one and refuse the file).
+    if (desc.kind == StreamKind::Audio && (desc.audio.sampleRate > 0xFFFF || desc.audio.frameBytes > 0xFFFF))
+        throw std::invalid_argument(
+            "RealMedia writer: audio sample rate or frame size too large for its header");
     if (desc.kind == StreamKind::Video && (desc.video.width == 0 || desc.video.height == 0))
         throw std::invalid_argument("RealMedia writer: video stream without a picture size");
     if (impl_->streams.size() >= 0xFFF0)

@@ -104,7 +104,7 @@ Unpacked Unpack(const std::string& in) {
 }
 
 // The socket of the window this process serves goes however the process ends. Qt ends it with exit()
-// when the display goes away (as at logout), and the signals that end a session end it at once: neither
+// when the display goes away (as at logout), and the signals sent at logout end it at once: neither
 // runs the destructors of main's objects, and each window used to leave its socket behind so.
 constexpr std::array kEndSignals{SIGTERM, SIGINT, SIGHUP};
 std::array<struct sigaction, kEndSignals.size()> previousActions;

@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 
 #include "app/EncoderSetupPrompt.h"
 #include "app/MainWindow.h"
@@ -86,19 +88,35 @@ StartupOutcome RunStartup() {
     return StartupOutcome::Run;
 }
 
-std::vector<std::string> CommandLineFiles(const QStringList& arguments) {
-    std::vector<std::string> files;
+std::vector<std::string> CommandLineNames(const std::vector<std::string>& arguments) {
+    std::string current;
+    if (char* folder = ::getcwd(nullptr, 0)) {
+        current = folder;
+        std::free(folder);
+    }
+    std::vector<std::string> names;
     bool options = true;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (options && argument == QStringLiteral("--")) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (options && argument == "--") {
             options = false;
             continue;
         }
-        if ((options && argument.startsWith('-')) || argument.isEmpty())
+        if ((options && argument.starts_with('-')) || argument.empty())
             continue;
-        const std::string path =
-            platform::NativePath(QDir::cleanPath(QFileInfo(argument).absoluteFilePath()).toStdString());
+        // Paths are bytes on POSIX: the clean-up touches "/", "." and ".." only.
+        const std::string full = platform::IsPathDelimiter(argument.front()) || current.empty()
+                                     ? argument
+                                     : current + platform::PathDelimiter + argument;
+        const std::string clean = std::filesystem::path(full).lexically_normal().native();
+        names.push_back(clean.size() > 1 ? platform::RemoveTrailingDelimiter(clean) : clean);
+    }
+    return names;
+}
+
+std::vector<std::string> CommandLineFiles(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    for (const std::string& path : CommandLineNames(arguments)) {
         if (platform::DirectoryExists(path)) {
             const std::vector<std::string> found = jobs::MediaFilesAmong({path});
             files.insert(files.end(), found.begin(), found.end());
@@ -109,14 +127,14 @@ std::vector<std::string> CommandLineFiles(const QStringList& arguments) {
     return files;
 }
 
-void AddCommandLineFiles(const QStringList& arguments) {
+void AddCommandLineFiles(const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
     std::string missing;
     for (const std::string& file : CommandLineFiles(arguments)) {
         if (platform::FileExists(file)) {
             files.push_back(file);
         } else {
-            missing += "\n" + file;
+            missing += "\n" + platform::ReadableName(file);
         }
     }
     // Named once, together, and left out: a row for a file that is not there could only fail.

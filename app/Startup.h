@@ -1,5 +1,4 @@
 #pragma once
-#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,12 +34,16 @@ void SetFormsCreator(std::function<void()> creator);
 // caller runs the message loop when the outcome is Run.
 StartupOutcome RunStartup();
 
+// The names on the command line (`arguments`: argv's bytes after Qt took its options, the program first),
+// made full from the current folder byte for byte, whatever their encoding. Arguments that begin with "-"
+// are options, unless they follow "--".
+std::vector<std::string> CommandLineNames(const std::vector<std::string>& arguments);
 // The files named on the command line, as the file manager's "Open with" passes them, in the form the
 // Add File dialog returns them: full paths. Folders are searched for media files as a drop onto the list
-// is. The first argument is the program; others that begin with "-" are options, unless they follow "--".
-std::vector<std::string> CommandLineFiles(const QStringList& arguments);
+// is.
+std::vector<std::string> CommandLineFiles(const std::vector<std::string>& arguments);
 // Appends those files to the main window's job list under the limit, as Add File does. The settings must
 // be loaded, so this follows the main window's first showing.
-void AddCommandLineFiles(const QStringList& arguments);
+void AddCommandLineFiles(const std::vector<std::string>& arguments);
 
 }  // namespace app

@@ -26,8 +26,8 @@ class RateGovernor {
     // The clip's length when the source says it (0: unknown): a short clip's first keyframe gets less,
     // so that the file keeps its rate.
     void ExpectSeconds(double seconds) { expectedSeconds_ = seconds; }
-    // A keyframe of the first picture, tried at `quantizer` before the stream starts, took `bits`.
-    void TriedFirstKey(int quantizer, std::int64_t bits);
+    // The picture of the next keyframe, tried at `quantizer` before it is sent, took `bits`.
+    void TriedKey(int quantizer, std::int64_t bits);
 
     struct Decision {
         bool repeat = false;  // send the previous picture again, at the coarsest quantizer
@@ -55,14 +55,15 @@ class RateGovernor {
     // The bits the picture of `slot` may take to keep the buffer on its aim.
     double Available(std::int64_t slot) const;
     double FirstKeyAllowance() const;
+    double Buffer() const;
 
     double bitRate_;
     double framesPerSecond_;
     int keyInterval_;
     double expectedSeconds_ = 0;
     double keyComplexity_;
+    double leastFrameComplexity_;
     double frameComplexity_;
-    bool triedKey_ = false;
     double lastQuantizer_ = 0;    // of the last picture that was not a keyframe
     double keep_ = 0;             // pictures owed: one is sent whenever it reaches 1
     double repeatBits_ = 40 * 8;  // what a left-out picture costs (a repeat at the coarsest quantizer)

@@ -109,15 +109,15 @@ void VideoOut::Finish(double endSeconds) {
 }
 
 void VideoOut::EncodeSlots(FrameSlots::Range slots, bool final) {
-    if (!triedKey_ && slots.first < slots.end)
-        TryFirstKey();
     // A leap in the source's times takes many slots to fill, so Stop is heard here too.
     for (std::int64_t slot = slots.first; slot < slots.end && !stop_; ++slot) {
         const bool last = final && slot + 1 == slots.end;
-        const RateGovernor::Decision decision = governor_.Next(slot, last);
+        RateGovernor::Decision decision = governor_.Next(slot, last);
         // A repeat sends the picture the encoder last had again (no new picture is scaled in).
         if (!decision.repeat && scaledId_ != pendingId_)
             Scale();
+        if (decision.key)
+            decision = TryKey(slot, last, decision);
         frame_->pts = slot;
         frame_->pict_type = decision.key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         frame_->quality = decision.quantizer * FF_QP2LAMBDA;
@@ -126,18 +126,15 @@ void VideoOut::EncodeSlots(FrameSlots::Range slots, bool final) {
     }
 }
 
-void VideoOut::TryFirstKey() {
-    // The first keyframe's cost decides how fine it can be, and it is seen for seconds: it is tried on
-    // an encoder of its own (a keyframe needs nothing before it), once at a middling quantizer and once
-    // more at the one chosen from that when they differ much.
-    triedKey_ = true;
-    Scale();
-    int quantizer = 8;
+RateGovernor::Decision VideoOut::TryKey(std::int64_t slot, bool last, RateGovernor::Decision decision) {
+    // A keyframe's cost decides how fine it can be, and what it shows is seen for seconds: it is tried on
+    // an encoder of its own first (a keyframe needs nothing before it), again at the quantizer chosen from
+    // that when they differ much. One more picture's encoding every few seconds.
     for (int round = 0; round < 2; ++round) {
         av::CodecPtr trial = OpenRealVideo(plan_);
         frame_->pts = 0;
         frame_->pict_type = AV_PICTURE_TYPE_I;
-        frame_->quality = quantizer * FF_QP2LAMBDA;
+        frame_->quality = decision.quantizer * FF_QP2LAMBDA;
         Check(avcodec_send_frame(trial.get(), frame_.get()), "The RealVideo encoder failed");
         Check(avcodec_send_frame(trial.get(), nullptr), "The RealVideo encoder failed");
         std::int64_t bits = 0;
@@ -146,12 +143,14 @@ void VideoOut::TryFirstKey() {
             bits += std::int64_t{packet->size} * 8;
             av_packet_unref(packet.get());
         }
-        governor_.TriedFirstKey(quantizer, bits);
-        const int chosen = governor_.Next(0, true).quantizer;
-        if (std::abs(chosen - quantizer) <= 1)
+        governor_.TriedKey(decision.quantizer, bits);
+        const RateGovernor::Decision chosen = governor_.Next(slot, last);
+        const bool near = std::abs(chosen.quantizer - decision.quantizer) <= 1;
+        decision = chosen;
+        if (near)
             break;
-        quantizer = chosen;
     }
+    return decision;
 }
 
 void VideoOut::Scale() {

@@ -71,7 +71,8 @@ class VideoOut {
     // Encodes `slots` with the held picture; where the budget is spent, the governor has a slot repeat
     // the picture sent before it. The last slot of the clip always shows the newest picture.
     void EncodeSlots(FrameSlots::Range slots, bool final);
-    void TryFirstKey();
+    // The keyframe `decision` for `slot`, its quantizer chosen from what the picture costs as a keyframe.
+    RateGovernor::Decision TryKey(std::int64_t slot, bool last, RateGovernor::Decision decision);
     void Scale();
     std::int64_t Collect();
 
@@ -85,7 +86,6 @@ class VideoOut {
     av::FramePtr frame_;    // the picture in the output size
     av::FramePtr pending_;  // the latest source picture
     bool hasPending_ = false;
-    bool triedKey_ = false;
     std::uint64_t pendingId_ = 0;
     std::uint64_t scaledId_ = 0;
     FrameSlots slots_;

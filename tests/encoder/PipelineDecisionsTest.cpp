@@ -27,8 +27,8 @@ TEST(PipelineDecisions, SlotsSoundLeadAndPictureLayoutOnMadeUpValues) {
     {
         SCOPED_TRACE("pictures into slots of a tenth of a second");
         FrameSlots slots(10);
-        // Pictures stamped 0.05 s, 0.25, 0.2995, 1.02, 1.02 again, 0.5, 1.06 and 1.08, in that order, in
-        // a clip of 1.25 s. Each call names a picture and gives the slots of the one before it.
+        // Pictures stamped 0.05 s, 0.25, 0.2995, 1.02, 1.02 again, 0.5, 1.06 and 1.08, in that order. Each
+        // call names a picture and gives the slots of the one before it.
         EXPECT_EQ(Of(slots.Next(0.05)), Slots(0, 0));
         EXPECT_EQ(Of(slots.Next(0.25)), Slots(0, 2));    // the first fills the slots before it too
         EXPECT_EQ(Of(slots.Next(0.2995)), Slots(2, 3));  // slot 2 (0.2 s) is nearer 0.25 than 0.2995

@@ -34,7 +34,8 @@ constexpr double kLeaveOutSeconds = 0.5;
 constexpr double kMaxComplexityStep = 2.0;
 
 int Quantizer(double q) {
-    return std::clamp(static_cast<int>(std::lround(q)), RateGovernor::kFinest, RateGovernor::kCoarsest);
+    return static_cast<int>(
+        std::lround(std::clamp<double>(q, RateGovernor::kFinest, RateGovernor::kCoarsest)));
 }
 
 }  // namespace

@@ -11,8 +11,9 @@ namespace encoder {
 // last second of pictures, so that a busy picture takes more bits and a quiet one fewer, and a buffer
 // (what the channel has carried against what was sent) takes up the difference. What is spent beyond
 // the buffer's aim is paid back over a second or so. Keyframes are coded finer than the pictures after
-// them (the picture they start is seen for seconds); the first may take several seconds of the rate, as
-// a player waits for it before it starts, and what it takes is paid back over several seconds.
+// them (the picture they start is seen for seconds), at a quantizer chosen from what the picture costs
+// as a keyframe, tried first; the first may take several seconds of the rate, as a player waits for it
+// before it starts, and what it takes is paid back over several seconds.
 //
 // When even the coarsest quantizer spends more than the rate, pictures are left out evenly (a lower
 // frame rate) rather than in bursts: a left-out slot repeats the picture sent before it (a few dozen
@@ -35,7 +36,8 @@ class RateGovernor {
         int quantizer = 0;  // 2 (finest) to 31 (coarsest)
     };
     // What to do with the frame of output slot `slot` (slots count from 0 at the stream's frame rate).
-    // `mustSend` keeps the frame whatever the budget (the clip's last one).
+    // `mustSend` keeps the frame whatever the budget (the clip's last one). A keyframe's decision may be
+    // asked for again after TriedKey.
     Decision Next(std::int64_t slot, bool mustSend);
     // The frame of `slot` was sent and took `bits`.
     void Sent(std::int64_t slot, const Decision& decision, std::int64_t bits);

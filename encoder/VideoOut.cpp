@@ -39,6 +39,10 @@ namespace {
 constexpr double kBestDecisionPixels = 1.6e6;
 constexpr double kBetterDecisionPixels = 3.2e6;
 
+double PixelsPerSecond(const VideoPlan& plan) {
+    return double(plan.width) * plan.height * plan.framesPerSecond;
+}
+
 av::CodecPtr OpenRealVideo(const VideoPlan& plan) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_RV20);
     if (!codec)
@@ -59,7 +63,7 @@ av::CodecPtr OpenRealVideo(const VideoPlan& plan) {
     c->thread_count = 1;
     // Never the quantizer chosen by rate and distortion per macroblock: FFmpeg's decoder rejects the
     // RealVideo it makes.
-    const double pixels = double(plan.width) * plan.height * plan.framesPerSecond;
+    const double pixels = PixelsPerSecond(plan);
     AVDictionary* options = nullptr;
     if (pixels <= kBetterDecisionPixels) {
         av_dict_set(&options, "mbd", "rd", 0);
@@ -116,7 +120,8 @@ void VideoOut::EncodeSlots(FrameSlots::Range slots, bool final) {
         // A repeat sends the picture the encoder last had again (no new picture is scaled in).
         if (!decision.repeat && scaledId_ != pendingId_)
             Scale();
-        if (decision.key)
+        // The large pictures keep their speed: their later keyframes are priced from the one before.
+        if (decision.key && (!triedKey_ || PixelsPerSecond(plan_) <= kBetterDecisionPixels))
             decision = TryKey(slot, last, decision);
         frame_->pts = slot;
         frame_->pict_type = decision.key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
@@ -130,6 +135,7 @@ RateGovernor::Decision VideoOut::TryKey(std::int64_t slot, bool last, RateGovern
     // A keyframe's cost decides how fine it can be, and what it shows is seen for seconds: it is tried on
     // an encoder of its own first (a keyframe needs nothing before it), again at the quantizer chosen from
     // that when they differ much. One more picture's encoding every few seconds.
+    triedKey_ = true;
     for (int round = 0; round < 2; ++round) {
         av::CodecPtr trial = OpenRealVideo(plan_);
         frame_->pts = 0;

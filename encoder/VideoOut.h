@@ -86,6 +86,7 @@ class VideoOut {
     av::FramePtr frame_;    // the picture in the output size
     av::FramePtr pending_;  // the latest source picture
     bool hasPending_ = false;
+    bool triedKey_ = false;
     std::uint64_t pendingId_ = 0;
     std::uint64_t scaledId_ = 0;
     FrameSlots slots_;

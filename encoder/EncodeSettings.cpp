@@ -52,8 +52,13 @@ constexpr int kVideoPacketHeaderBytes = 2;
 constexpr int kAudioPacketBytes = 640;
 // Index entries, file headers: a little more per second, whatever the streams.
 constexpr int kFileOverheadBits = 800;
-// Keyframes this far apart: where a player can start after a seek.
-constexpr int kKeyFrameSeconds = 5;
+// Keyframes are where a player can start after a seek (MPlayer lands on the one before the target), so
+// they come as close as the bits allow: a keyframe costs several pictures, so about every
+// kKeyFramePictures pictures, but no further apart than kMaxKeyFrameSeconds (a seek lands at most that
+// early) and no closer than kMinKeyFrameSeconds. 2 s at 25 fps, 3.2 s at 15 fps, 5 s at 8 fps.
+constexpr int kKeyFramePictures = 48;
+constexpr double kMinKeyFrameSeconds = 2;
+constexpr double kMaxKeyFrameSeconds = 5;
 
 int AudioOverhead(const AudioPlan& audio) {
     const int packetsPerSecond = audio.bitRate / 8 / kAudioPacketBytes + 1;
@@ -140,7 +145,9 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
                     std::clamp(static_cast<int>(std::lround(source.framesPerSecond)), 1, v.framesPerSecond);
             left -= VideoOverhead(v.framesPerSecond);
             v.bitRate = std::max(2000, static_cast<int>(left * kVideoRateMargin));
-            v.keyFrameInterval = std::min(600, v.framesPerSecond * kKeyFrameSeconds);
+            v.keyFrameInterval = static_cast<int>(
+                std::lround(std::clamp<double>(kKeyFramePictures, kMinKeyFrameSeconds * v.framesPerSecond,
+                                               kMaxKeyFrameSeconds * v.framesPerSecond)));
         }
         plans.push_back(plan);
     }

@@ -268,6 +268,8 @@ struct Transcoder::Impl {
             const std::uint32_t audience = multiRate ? plan.budget : 0;
             if (plan.hasVideo) {
                 VideoOut& out = EncoderFor(videoOuts, plan.video, stop, sink);
+                if (input->duration > 0)
+                    out.ExpectSeconds(static_cast<double>(input->duration) / AV_TIME_BASE);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Video;
                 desc.codec = rm::Codec::RealVideo20;

@@ -16,10 +16,12 @@ namespace encoder {
 
 class ScaledPictures;
 
-// Which output slots of a constant frame rate the source's pictures fill: each slot shows the latest
-// picture that started at or before it, and a slot within a millisecond of the next picture belongs to
-// that picture. A picture stamped at or before the one before it fills no slot; one followed by a gap
-// fills every slot up to the next.
+// Which output slots of a constant frame rate the source's pictures fill: each slot shows the picture
+// whose time is nearest its own, so that the pictures keep step with the sound whatever the two frame
+// rates (taking the latest picture that started would show each slot up to a source picture late). Where
+// the source leaves a gap, the picture after it is shown at most kMaxEarlySeconds (or half a slot) before
+// its time: a still lasts as long as the source shows it. A picture followed by one stamped at or before
+// it fills no slot: the newer one takes over.
 class FrameSlots {
   public:
     explicit FrameSlots(int framesPerSecond) : framesPerSecond_(framesPerSecond) {}
@@ -27,22 +29,28 @@ class FrameSlots {
     struct Range {
         std::int64_t first = 0, end = 0;  // the slots first to end - 1, counted from 0
     };
-    // The slots the picture held until now fills when the next one starts at `seconds`.
-    Range Until(double seconds) { return Before(seconds - 0.001); }
+    // A picture stamped `seconds` comes: the slots the picture before it fills (none for the first).
+    // The first picture fills the slots before it too.
+    Range Next(double seconds);
     // The slots the last picture fills when the clip ends at `endSeconds`: every slot the clip lasts
     // into, so the picture lasts as long as the source, and less than one slot longer, however short
     // the clip (a clip shorter than a slot still has its picture).
     Range Last(double endSeconds) { return Before(std::max(endSeconds - 0.001, 0.0005)); }
+
+    // Sound some way behind its picture goes unnoticed; sound ahead of it does not.
+    static constexpr double kMaxEarlySeconds = 0.1;
 
   private:
     Range Before(double limit);
 
     int framesPerSecond_;
     std::int64_t next_ = 0;  // the first slot not yet filled
+    bool holding_ = false;   // a picture came before
+    double held_ = 0;        // the latest time given
 };
 
 // One RealVideo encoding: a constant frame rate made from the source's pictures, each output slot
-// showing the latest picture that started at or before it.
+// showing the picture nearest its time.
 class VideoOut {
   public:
     VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSink& sink);
@@ -52,15 +60,19 @@ class VideoOut {
     AVCodecContext* Codec() { return codec_.get(); }
     // Where this encoder's pictures are scaled; set before the first picture.
     void ScaleWith(ScaledPictures& scaled) { scaled_ = &scaled; }
+    // The clip's length as the source tells it (0: unknown); set before the first picture.
+    void ExpectSeconds(double seconds) { governor_.ExpectSeconds(seconds); }
 
     // Every decoded picture in order, `seconds` from the start of the clip; `number` counts them from 1.
     void Picture(const AVFrame* picture, double seconds, std::uint64_t number);
     void Finish(double endSeconds);
 
   private:
-    // Encodes the slots up to `seconds`; where the budget is spent, the governor has a slot repeat the
-    // picture sent before it. The last slot of the clip always shows the newest picture.
-    void EncodeUntil(double seconds, bool final);
+    // Encodes `slots` with the held picture; where the budget is spent, the governor has a slot repeat
+    // the picture sent before it. The last slot of the clip always shows the newest picture.
+    void EncodeSlots(FrameSlots::Range slots, bool final);
+    // The keyframe `decision` for `slot`, its quantizer chosen from what the picture costs as a keyframe.
+    RateGovernor::Decision TryKey(std::int64_t slot, bool last, RateGovernor::Decision decision);
     void Scale();
     std::int64_t Collect();
 
@@ -74,6 +86,7 @@ class VideoOut {
     av::FramePtr frame_;    // the picture in the output size
     av::FramePtr pending_;  // the latest source picture
     bool hasPending_ = false;
+    bool triedKey_ = false;
     std::uint64_t pendingId_ = 0;
     std::uint64_t scaledId_ = 0;
     FrameSlots slots_;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "encoder/Audiences.h"
 #include "encoder/LibavPtr.h"
@@ -101,6 +103,117 @@ TEST(EncodeOutput, EveryAudienceStaysWithinItsBudget) {
                   << " kbit/s, video " << FirstStream(info, "video")->width << "x"
                   << FirstStream(info, "video")->height << ", audio " << FirstStream(info, "audio")->codec
                   << "\n";
+    }
+}
+
+namespace {
+
+// The pictures of a video as 8-bit luma planes of its own size (or scaled to `size`, "WxH"), one per
+// coded picture, as FFmpeg decodes them.
+std::vector<std::string> LumaPictures(const std::string& path, int width, int height,
+                                      const std::string& size = "") {
+    std::vector<std::string> args = {"-v", "error", "-nostdin", "-i", path, "-map", "0:v", "-vsync", "0"};
+    if (!size.empty())
+        args.insert(args.end(), {"-vf", "scale=" + size});
+    args.insert(args.end(), {"-f", "rawvideo", "-pix_fmt", "gray", "-"});
+    const testsupport::ToolResult r = testsupport::RunTool("ffmpeg", args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> pictures;
+    const size_t bytes = static_cast<size_t>(width) * height;
+    for (size_t at = 0; bytes > 0 && at + bytes <= r.out.size(); at += bytes)
+        pictures.push_back(r.out.substr(at, bytes));
+    return pictures;
+}
+
+double LumaPsnr(const std::string& a, const std::string& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double d = double(static_cast<std::uint8_t>(a[i])) - static_cast<std::uint8_t>(b[i]);
+        sum += d * d;
+    }
+    return 10 * std::log10(255.0 * 255.0 / std::max(sum / double(a.size()), 1e-3));
+}
+
+}  // namespace
+
+// What a viewer sees. A bar that moves 4 pixels each picture of a 23.976 fps source: every output slot
+// shows the source picture nearest its time (no lag behind the sound), as many pictures as the frame rate
+// times the length. A busy, noisy clip: every audience keeps its budget, and the first keyframe is no
+// worse than the pictures of the second after it.
+TEST(EncodeOutput, PicturesKeepTimeTheFirstKeyframeAndTheBudgetOnHardClips) {
+    EncoderHarness made;
+    const std::string bar = made.Dir() + "bar.mkv";
+    const double sourceFps = 24000.0 / 1001;
+    ASSERT_EQ(testsupport::RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                              "nullsrc=size=320x240:rate=24000/1001,format=yuv420p,"
+                                              "geq=lum='if(lt(abs(X-6-4*N),6),235,16)':cb=128:cr=128",
+                                              "-frames:v", "59", "-c:v", "ffv1", bar})
+                  .exitCode,
+              0);
+    for (const auto& [property, fps, width, height] :
+         {std::tuple{DispId::TargetLAN, 15, 320, 240}, std::tuple{DispId::Target56KModem, 8, 176, 132}}) {
+        SCOPED_TRACE(fps);
+        EncoderHarness h;
+        const std::string destination = h.Dir() + "out.rm";
+        h.Set(bar, destination, property);
+        const ProbeInfo info = EncodeAndCheck(h, bar, destination);
+        const std::vector<std::string> pictures = LumaPictures(destination, width, height);
+        EXPECT_NEAR(static_cast<double>(pictures.size()), SourceDuration(bar) * fps, 1.0);
+        double offsets = 0;
+        int nearest = 0;
+        for (size_t k = 0; k < pictures.size(); ++k) {
+            // The bar's middle, in source pixels, tells which source picture this is.
+            double weight = 0, sum = 0;
+            for (int x = 0; x < width; ++x)
+                for (int y = 0; y < height; ++y) {
+                    const double v =
+                        std::max(0, static_cast<std::uint8_t>(pictures[k][size_t(y) * width + x]) - 128);
+                    weight += v;
+                    sum += v * x;
+                }
+            ASSERT_GT(weight, 0) << "picture " << k;
+            const double shown = ((sum / weight + 0.5) * 320.0 / width - 6.5) / 4;
+            const double due = std::round(static_cast<double>(k) / fps * sourceFps);
+            offsets += shown - due;
+            nearest += std::abs(shown - due) < 0.5;
+        }
+        ASSERT_FALSE(pictures.empty());
+        EXPECT_NEAR(offsets / double(pictures.size()), 0, 0.25) << "pictures late or early on average";
+        EXPECT_GE(nearest, 0.9 * double(pictures.size())) << "pictures not the nearest";
+    }
+
+    const std::string busy = made.Dir() + "busy.mkv";
+    ASSERT_EQ(
+        testsupport::RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                        "testsrc2=size=320x240:rate=25:duration=4,noise=alls=30:allf=t", "-f",
+                                        "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=4",
+                                        "-c:v", "ffv1", "-c:a", "pcm_s16le", busy})
+            .exitCode,
+        0);
+    const double budgets[] = {20000, 34000, 45000, 80000, 150000, 225000, 350000, 450000};
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(encoder::kTargetAudiences[i].caption);
+        EncoderHarness h;
+        const std::string destination = h.Dir() + "out.rm";
+        h.Set(busy, destination, encoder::kTargetAudiences[i].property);
+        const ProbeInfo info = EncodeAndCheck(h, busy, destination);
+        EXPECT_LE(std::filesystem::file_size(destination) * 8.0 / info.duration, budgets[i] * 1.05);
+        const testsupport::ProbeStream* video = FirstStream(info, "video");
+        ASSERT_NE(video, nullptr);
+        const std::string size = std::to_string(video->width) + "x" + std::to_string(video->height);
+        const std::vector<std::string> out = LumaPictures(destination, video->width, video->height);
+        const std::vector<std::string> source = LumaPictures(busy, video->width, video->height, size);
+        const int fps = static_cast<int>(std::lround(out.size() / info.duration));
+        ASSERT_GT(out.size(), static_cast<size_t>(2 * fps));
+        ASSERT_EQ(source.size(), 100u);
+        auto psnr = [&](size_t k) {
+            const size_t n = std::min<size_t>(99, static_cast<size_t>(std::lround(double(k) / fps * 25)));
+            return LumaPsnr(out[k], source[n]);
+        };
+        double after = 0;
+        for (int k = 1; k <= fps; ++k)
+            after += psnr(static_cast<size_t>(k));
+        EXPECT_GE(psnr(0), after / fps) << "the first keyframe is worse than the pictures after it";
     }
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "encoder/AudioOut.h"
 #include "encoder/EncodeError.h"
@@ -25,24 +27,60 @@ TEST(PipelineDecisions, SlotsSoundLeadAndPictureLayoutOnMadeUpValues) {
     {
         SCOPED_TRACE("pictures into slots of a tenth of a second");
         FrameSlots slots(10);
-        // Pictures stamped 0.05 s, 0.25, 0.2995, 1.0, 1.0 again, 0.5, 1.04 and 1.08, in that order, in a
-        // clip of 1.25 s. Each call names a picture and gives the slots of the one before it.
-        EXPECT_EQ(Of(slots.Until(0.25)), Slots(0, 3));  // the first fills the slots before it too
-        // Slot 3 (0.3 s) is within a millisecond of 0.2995 and goes to it: 0.25 shows in none.
-        EXPECT_EQ(Of(slots.Until(0.2995)), Slots(3, 3));
-        EXPECT_EQ(Of(slots.Until(1.0)), Slots(3, 10));    // a gap: filled up to the next picture
-        EXPECT_EQ(Of(slots.Until(1.0)), Slots(10, 10));   // the same time again: the newer one takes over
-        EXPECT_EQ(Of(slots.Until(0.5)), Slots(10, 10));   // an earlier time: likewise
-        EXPECT_EQ(Of(slots.Until(1.04)), Slots(10, 11));  // the newest, stamped 0.5, shows at 1.0 s
-        EXPECT_EQ(Of(slots.Until(1.08)), Slots(11, 11));  // faster than the slots: 1.04 shows in none
+        // Pictures stamped 0.05 s, 0.25, 0.2995, 1.02, 1.02 again, 0.5, 1.06 and 1.08, in that order. Each
+        // call names a picture and gives the slots of the one before it.
+        EXPECT_EQ(Of(slots.Next(0.05)), Slots(0, 0));
+        EXPECT_EQ(Of(slots.Next(0.25)), Slots(0, 2));    // the first fills the slots before it too
+        EXPECT_EQ(Of(slots.Next(0.2995)), Slots(2, 3));  // slot 2 (0.2 s) is nearer 0.25 than 0.2995
+        // A gap: the picture lasts until a tenth of a second before the next.
+        EXPECT_EQ(Of(slots.Next(1.02)), Slots(3, 10));
+        EXPECT_EQ(Of(slots.Next(1.02)), Slots(10, 10));  // the same time again: the newer one takes over
+        EXPECT_EQ(Of(slots.Next(0.5)), Slots(10, 10));   // an earlier time: likewise
+        EXPECT_EQ(Of(slots.Next(1.06)), Slots(10, 11));  // the newest, stamped 0.5, shows at 1.0 s
+        EXPECT_EQ(Of(slots.Next(1.08)), Slots(11, 11));  // faster than the slots: 1.06 shows in none
         // The end cuts the last picture within one slot: a clip of 1.25 s lasts into slot 12 (1.2 s).
         EXPECT_EQ(Of(slots.Last(1.25)), Slots(11, 13));
     }
     {
         SCOPED_TRACE("a clip that ends on a slot");
         FrameSlots slots(10);
-        EXPECT_EQ(Of(slots.Until(0.1)), Slots(0, 1));
+        EXPECT_EQ(Of(slots.Next(0)), Slots(0, 0));
+        EXPECT_EQ(Of(slots.Next(0.1)), Slots(0, 1));
         EXPECT_EQ(Of(slots.Last(0.2)), Slots(1, 2));
+    }
+    {
+        SCOPED_TRACE("every slot shows the nearest picture, whatever the two frame rates");
+        // Film, PAL and NTSC sources into slower, faster and nearly equal rates; the last source skips
+        // every seventh picture.
+        struct Case {
+            double sourceFps;
+            int slotFps;
+            int skipEvery;
+        };
+        for (const Case c : {Case{24000.0 / 1001, 24, 0}, Case{24000.0 / 1001, 8, 0}, Case{10, 15, 0},
+                             Case{30000.0 / 1001, 20, 0}, Case{25, 6, 0}, Case{25, 12, 7}}) {
+            SCOPED_TRACE(testing::Message() << c.sourceFps << " into " << c.slotFps);
+            FrameSlots slots(c.slotFps);
+            std::vector<double> times;
+            std::vector<int> shown;  // the source picture of each slot
+            for (int i = 0; i < 600; ++i) {
+                if (c.skipEvery && i % c.skipEvery == 3)
+                    continue;
+                const FrameSlots::Range r = slots.Next(i / c.sourceFps);
+                for (std::int64_t s = r.first; s < r.end; ++s)
+                    shown.push_back(static_cast<int>(times.size()) - 1);
+                times.push_back(i / c.sourceFps);
+            }
+            ASSERT_GT(shown.size(), 100u);
+            for (size_t s = 0; s < shown.size(); ++s) {
+                const double at = static_cast<double>(s) / c.slotFps;
+                double nearest = 1e9;
+                for (double t : times)
+                    nearest = std::min(nearest, std::abs(t - at));
+                EXPECT_NEAR(std::abs(times[static_cast<size_t>(shown[s])] - at), nearest, 1e-9)
+                    << "slot " << s;
+            }
+        }
     }
     {
         SCOPED_TRACE("clips shorter than one slot keep their picture");

@@ -38,6 +38,8 @@ void ShowSetupPrompt() {
     } else {
         prompt.exec();
     }
+    if (prompt.result() == QDialog::Accepted)
+        EncoderReady = true;
 }
 
 bool UserWantsToGoOn() {

@@ -20,8 +20,8 @@ struct TSettings {
     bool DSLCableModem256K = false;
     bool DSLCableModem384K = false;
     bool DSLCableModem512K = false;
-    std::int32_t AudioFormat = 0;   // 0..4, -1 no choice
-    std::int32_t VideoQuality = 0;  // 0..4, -1 no choice
+    std::int32_t AudioFormat = 0;   // an item of encoder::kAudioFormats, -1 no choice
+    std::int32_t VideoQuality = 0;  // an item of encoder::kVideoQualities, -1 no choice
     std::string Title;
     std::string Auther;
     std::string Copyright;

@@ -15,10 +15,6 @@
 
 namespace jobs {
 
-std::string RemoveTrailingBackslash(std::string_view path) {
-    return platform::RemoveTrailingDelimiter(path);
-}
-
 std::string DestinationIn(const std::string& directory, const std::string& source) {
     return platform::ChangeExtToRm(directory + platform::PathDelimiter + platform::ExtractFileName(source));
 }
@@ -117,7 +113,7 @@ void TOutputForm::Button2Click() {
         const QFileInfo info(QString::fromStdString(text));
         const std::string absolute =
             info.isAbsolute() ? text : QDir::cleanPath(info.absoluteFilePath()).toStdString();
-        directory_ = RemoveTrailingBackslash(absolute);
+        directory_ = platform::RemoveTrailingDelimiter(absolute);
     }
     accept();
 }
@@ -147,8 +143,9 @@ void SetOutputDirectory(JobListView& jobs, TOutputForm& form) {
         return;
     }
     const tListType& job = jobs.Jobs()[static_cast<std::size_t>(first)];
-    const std::string directory = RemoveTrailingBackslash(platform::ExtractFilePath(job.DestFile));
-    const std::string sourceDirectory = RemoveTrailingBackslash(platform::ExtractFilePath(job.SourceFile));
+    const std::string directory = platform::RemoveTrailingDelimiter(platform::ExtractFilePath(job.DestFile));
+    const std::string sourceDirectory =
+        platform::RemoveTrailingDelimiter(platform::ExtractFilePath(job.SourceFile));
     if (!form.Execute(directory, directory == sourceDirectory))
         return;
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <QDialog>
 #include <string>
-#include <string_view>
 
 #include "jobs/JobList.h"
 
@@ -11,9 +10,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace jobs {
-
-// A copy of the path with one trailing delimiter removed.
-std::string RemoveTrailingBackslash(std::string_view path);
 
 // The destination of `source` inside `directory` (held without its trailing delimiter).
 std::string DestinationIn(const std::string& directory, const std::string& source);

@@ -11,6 +11,7 @@
 
 #include "jobs/OutputDirectoryDialog.h"
 #include "platform/Dialogs.h"
+#include "platform/core/Paths.h"
 #include "support/ModalDriver.h"
 
 using namespace jobs;
@@ -58,10 +59,10 @@ class OutputDirectoryTest : public ::testing::Test {
 }  // namespace
 
 TEST(OutputPaths, TrailingDelimiterAndDestinationNames) {
-    EXPECT_EQ(RemoveTrailingBackslash("/out/"), "/out");
-    EXPECT_EQ(RemoveTrailingBackslash("/out"), "/out");
-    EXPECT_EQ(RemoveTrailingBackslash(""), "");
-    EXPECT_EQ(RemoveTrailingBackslash("/"), "");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/out/"), "/out");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/out"), "/out");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter(""), "");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/"), "");
     EXPECT_EQ(DestinationIn("/Out", "/in/clip.mpg"), "/Out/clip.rm");
     EXPECT_EQ(DestinationIn("/Out", "/in/clip"), "/Out/clip.rm");
     EXPECT_EQ(DestinationIn("/Out", "/in/a.b.mpg"), "/Out/a.b.rm");

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/Startup.h"
 #include "platform/EncoderRegistration.h"
 #include "platform/ProgramDir.h"
 #include "platform/Shell.h"
@@ -123,7 +122,6 @@ void TTempForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TTempForm::OKButtonClick() {
-    EncoderReady = true;
     accept();
 }
 

@@ -40,6 +40,8 @@ void ShowSetupPrompt() {
     } else {
         prompt.exec();
     }
+    if (prompt.result() == QDialog::Accepted)
+        EncoderReady = true;
 }
 
 bool UserWantsToGoOn() {

@@ -10,6 +10,7 @@
 
 #include "cli/Console.h"
 #include "encoder/Audiences.h"
+#include "encoder/StreamChoices.h"
 #include "platform/core/Files.h"
 #include "platform/core/MediaFiles.h"
 #include "platform/core/Paths.h"
@@ -20,20 +21,22 @@ namespace {
 
 constexpr const char* kProgram = "quenzor-convert";
 
-// One column of the audience table.
-constexpr std::array<const char*, encoder::kAudienceCount> AudienceColumn(
-    const char* encoder::TargetAudience::*column) {
-    std::array<const char*, encoder::kAudienceCount> names{};
-    for (std::size_t i = 0; i < names.size(); ++i)
-        names[i] = encoder::kTargetAudiences[i].*column;
+// One column of a table of choices (the audiences, the audio formats, the video qualities).
+template <class Row, std::size_t N>
+constexpr std::array<const char*, N> Column(const std::array<Row, N>& table, const char* Row::*column) {
+    std::array<const char*, N> names{};
+    for (std::size_t i = 0; i < N; ++i)
+        names[i] = table[i].*column;
     return names;
 }
 
 // The names on the command line, in the order of the window's lists (the index is the settings value).
-constexpr auto kAudienceNames = AudienceColumn(&encoder::TargetAudience::commandLineName);
-constexpr auto kAudienceCaptions = AudienceColumn(&encoder::TargetAudience::caption);
-constexpr std::array<const char*, 5> kAudioNames = {"voice", "voice-music", "music", "stereo-music", "none"};
-constexpr std::array<const char*, 5> kVideoNames = {"normal", "smoothest", "sharpest", "slide-show", "none"};
+constexpr auto kAudienceNames = Column(encoder::kTargetAudiences, &encoder::TargetAudience::commandLineName);
+constexpr auto kAudienceCaptions = Column(encoder::kTargetAudiences, &encoder::TargetAudience::caption);
+constexpr auto kAudioNames = Column(encoder::kAudioFormats, &encoder::StreamChoice::commandLineName);
+constexpr auto kAudioCaptions = Column(encoder::kAudioFormats, &encoder::StreamChoice::caption);
+constexpr auto kVideoNames = Column(encoder::kVideoQualities, &encoder::StreamChoice::commandLineName);
+constexpr auto kVideoCaptions = Column(encoder::kVideoQualities, &encoder::StreamChoice::caption);
 constexpr const char* kFileTypeNames[] = {"--single-rate", "--surestream"};
 
 class UsageError : public std::runtime_error {
@@ -94,9 +97,8 @@ std::string HelpText() {
       << "      --single-rate        \"Single-rate\": one stream set, for the fastest audience chosen\n"
       << "      --surestream         \"Multi-rate SureStream\": one stream set per audience\n"
       << "      --audio=FORMAT       the audio format:\n"
-      << NameTable(kAudioNames, settings::AudioFormatTexts)
-      << "      --video=QUALITY      the video quality:\n"
-      << NameTable(kVideoNames, settings::VideoQualityTexts)
+      << NameTable(kAudioNames, kAudioCaptions) << "      --video=QUALITY      the video quality:\n"
+      << NameTable(kVideoNames, kVideoCaptions)
       << "      --temp-dir=DIR       the encoder's \"Temporary Directory\" (beside the destination when\n"
       << "                             DIR cannot be written)\n"
       << "      --settings=FILE      take the defaults from a data.ini the window saved\n"

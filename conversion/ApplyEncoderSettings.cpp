@@ -1,23 +1,25 @@
 #include "conversion/ApplyEncoderSettings.h"
 
 #include "encoder/Audiences.h"
+#include "encoder/StreamChoices.h"
 
 namespace conversion {
 namespace {
 
-// The audio and video lists share a shape: items 0-3 are the encoder's enumeration values with the
-// stream switched on, item 4 switches the stream off and leaves the content value alone.
-constexpr std::int32_t kLastContentItem = 3;
-constexpr std::int32_t kOffItem = 4;
-
+// An item of the Audio Format or Video Quality list: its control value with the stream on, or the stream
+// off with the value left alone. A value outside the list (data.ini's -1, "no choice") changes nothing.
 template <typename SetContent, typename SetEnabled>
-void ApplyStreamChoice(std::int32_t item, SetContent setContent, SetEnabled setEnabled) {
-    if (item >= 0 && item <= kLastContentItem) {
-        setContent(item);
-        setEnabled(true);
-    } else if (item == kOffItem) {
+void ApplyStreamChoice(const std::array<encoder::StreamChoice, encoder::kStreamChoiceCount>& list,
+                       std::int32_t item, SetContent setContent, SetEnabled setEnabled) {
+    const encoder::StreamChoice* choice = encoder::StreamChoiceAt(list, item);
+    if (choice == nullptr)
+        return;
+    if (choice->controlValue == encoder::kStreamOff) {
         setEnabled(false);
+        return;
     }
+    setContent(choice->controlValue);
+    setEnabled(true);
 }
 
 }  // namespace
@@ -28,10 +30,10 @@ void ApplyEncoderSettings(TProducerControl& control, const settings::TSettings& 
     for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i)
         control.SetBool(encoder::kTargetAudiences[i].property, s.*settings::AudienceFlags[i]);
     ApplyStreamChoice(
-        s.AudioFormat, [&](std::int32_t v) { control.setAudioContent(v); },
+        encoder::kAudioFormats, s.AudioFormat, [&](std::int32_t v) { control.setAudioContent(v); },
         [&](bool on) { control.setInputDoAudio(on); });
     ApplyStreamChoice(
-        s.VideoQuality, [&](std::int32_t v) { control.setVideoQuality(v); },
+        encoder::kVideoQualities, s.VideoQuality, [&](std::int32_t v) { control.setVideoQuality(v); },
         [&](bool on) { control.setInputDoVideo(on); });
     if (s.filetype == 0 || s.filetype == 1)
         control.setSureStream(s.filetype == 1);

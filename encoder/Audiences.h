@@ -11,8 +11,14 @@ namespace encoder {
 enum class Audience { Modem28K, Modem56K, SingleISDN, DualISDN, LAN, DSL256K, DSL384K, DSL512K };
 inline constexpr int kAudienceCount = 8;
 
-// Every name one audience goes by. Adding an audience means a row here, a flag in the settings record
-// and a row in the encoder's plans; everything else follows the table.
+// Every name one audience goes by. Adding an audience touches, besides a value of Audience and a row here:
+//  - encoder/Dispatch.h: the dispatch id of the control's property that selects it;
+//  - encoder/BuiltinEncoder.cpp: that property in the control's property list (off until set);
+//  - encoder/EncodeSettings.cpp: its row in the encoder's plans (budget, audio, frame size, frame rates);
+//  - settings/Settings.h: its flag in TSettings and in AudienceFlags (Settings.cpp's OnByDefault says
+//    whether a fresh installation aims at it).
+// Preferences' check boxes, the data.ini keys, quenzor-convert's names and help, the settings applied to
+// the encoder and the file's information follow the table.
 struct TargetAudience {
     const char* iniKey;           // its flag's key in data.ini's section "option"
     const char* commandLineName;  // quenzor-convert --audience

@@ -9,16 +9,22 @@
 namespace encoder {
 namespace {
 
+// The items of the Audio Format and Video Quality lists the encoder codes, the control's values 0 to 3;
+// the last item of each switches its stream off before a plan is made.
+constexpr int kEncodedChoices = kStreamChoiceCount - 1;
+static_assert(kAudioFormats[kEncodedChoices].controlValue == kStreamOff &&
+              kVideoQualities[kEncodedChoices].controlValue == kStreamOff);
+
 constexpr AudioPlan Ra144{AudioCodec::Ra144, 8000, 1, 8000};
 constexpr AudioPlan Ac3(int kbps, int sampleRate, int channels) {
     return AudioPlan{AudioCodec::Ac3, sampleRate, channels, kbps * 1000};
 }
 
 struct AudienceRow {
-    int budgetKbps;                      // total for audio, video and the container
-    std::array<AudioPlan, 4> audio;      // by AudioContent: voice, voice+music, music, stereo music
-    int maxWidth, maxHeight;             // frame size bound
-    std::array<int, 4> framesPerSecond;  // by VideoQuality: normal, smoothest, sharpest, slide show
+    int budgetKbps;                                    // total for audio, video and the container
+    std::array<AudioPlan, kEncodedChoices> audio;      // by AudioContent: voice, voice+music, music, stereo
+    int maxWidth, maxHeight;                           // frame size bound
+    std::array<int, kEncodedChoices> framesPerSecond;  // by VideoQuality: normal, smoothest, sharpest, slides
 };
 
 // The settings mapping. Audio first takes what its content needs: 14.4 (8 kbit/s, 8 kHz mono, a voice
@@ -114,8 +120,8 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
     if (!choice.sureStream || selected.size() == 1)
         selected.erase(selected.begin(), selected.end() - 1);
 
-    const int content = std::clamp(choice.audioContent, 0, 3);
-    const int quality = std::clamp(choice.videoQuality, 0, 3);
+    const int content = std::clamp(choice.audioContent, 0, kEncodedChoices - 1);
+    const int quality = std::clamp(choice.videoQuality, 0, kEncodedChoices - 1);
     std::vector<StreamPlan> plans;
     for (int index : selected) {
         const AudienceRow& row = kAudiences[static_cast<size_t>(index)];
@@ -159,14 +165,12 @@ std::string AudienceName(Audience audience) {
 }
 
 std::string AudioContentName(int audioContent) {
-    static const char* const names[] = {"Voice Only", "Voice with Background Music", "Music", "Stereo Music"};
-    return names[std::clamp(audioContent, 0, 3)];
+    return kAudioFormats[static_cast<std::size_t>(std::clamp(audioContent, 0, kEncodedChoices - 1))].caption;
 }
 
 std::string VideoQualityName(int videoQuality) {
-    static const char* const names[] = {"Normal Motion Video", "Smoothest Motion Video",
-                                        "Sharpest Image Video", "Slide Show"};
-    return names[std::clamp(videoQuality, 0, 3)];
+    return kVideoQualities[static_cast<std::size_t>(std::clamp(videoQuality, 0, kEncodedChoices - 1))]
+        .caption;
 }
 
 }  // namespace encoder

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "encoder/Audiences.h"
+#include "encoder/StreamChoices.h"
 
 namespace encoder {
 
@@ -42,8 +43,8 @@ struct StreamPlan {
 // The encoder settings as the control's properties give them.
 struct EncodeChoice {
     std::array<bool, kAudienceCount> targets{};  // indexed by Audience
-    int audioContent = 0;                        // 0 voice, 1 voice with music, 2 music, 3 stereo music
-    int videoQuality = 0;  // 0 normal motion, 1 smoothest motion, 2 sharpest image, 3 slide show
+    int audioContent = 0;                        // a control value of kAudioFormats
+    int videoQuality = 0;                        // a control value of kVideoQualities
     bool doAudio = true;
     bool doVideo = true;
     bool sureStream = false;

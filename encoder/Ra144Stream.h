@@ -8,10 +8,12 @@
 
 namespace encoder {
 
-// The 14.4 encode of one sound, frame by frame, with our own encoder (encoder/ra144): about ten times
-// faster than libavcodec's, whose exhaustive codebook search took a core for a fiftieth of the sound's
-// length, at the same quality. The packets are those libavcodec's encoder gives, in number and timing: one
-// per frame of 160 samples, one frame late, after a leading packet of silence.
+// The 14.4 encode of one sound, frame by frame, with our own encoder (encoder/ra144): it takes about a
+// tenth of the CPU time of libavcodec's (bench_ra144 on one core: 0.41 s against 4.0 s for a 240 s song,
+// 0.10 s against 0.99 s for 60 s of speech, 9.5 to 9.7 times less), whose exhaustive codebook search takes
+// a core for a sixtieth of the sound's length, at the same quality (segmental SNR within 0.1 dB). The packets
+// are those libavcodec's encoder gives, in number and timing: one per frame of 160 samples, one frame late,
+// after a leading packet of silence.
 class Ra144Stream {
   public:
     static constexpr int kFrameSamples = ra144::kFrame;

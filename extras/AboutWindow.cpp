@@ -212,9 +212,9 @@ void TAboutForm::Button1Click() {
 }
 
 void TAboutForm::ThankButtonClick() {
-    if (!ThankForm)
+    if (!thankForm_)
         return;
-    ThankForm->Memo1->clear();
+    thankForm_->ShowLines({});
     std::vector<std::string> lines;
     try {
         lines = ReadThankFile(platform::ProgramDirectory() + "thank.txt");
@@ -222,8 +222,8 @@ void TAboutForm::ThankButtonClick() {
         platform::MessageBox::ShowError(e.what());
         return;
     }
-    ThankForm->ShowLines(lines);
-    ThankForm->exec();
+    thankForm_->ShowLines(lines);
+    thankForm_->exec();
 }
 
 }  // namespace extras

@@ -41,9 +41,28 @@ class TAboutForm : public QDialog {
     explicit TAboutForm(QWidget* parent = nullptr);
 
     // The window "Thank" fills and shows; created after this one, so it is handed over afterwards.
-    TThankForm* ThankForm = nullptr;
-    // The window the "Thank" button opens.
-    void SetThankForm(TThankForm* form) { ThankForm = form; }
+    void SetThankForm(TThankForm* form) { thankForm_ = form; }
+    TThankForm* ThankForm() const { return thankForm_; }
+
+    void SetTexts(const AboutTexts& texts);
+    // "Thank" is offered only when the acknowledgements file is installed.
+    void ShowThankButtonIfFileExists(const std::string& programDirectory);
+
+    void URLClick();
+    void EMAILClick();
+    void ThankButtonClick();
+
+    const HiddenGesture& Gesture() const { return gesture_; }
+
+  private:
+    void CompanyTopClick();
+    void Image1MouseDown(QMouseEvent* event);
+    void Image1MouseUp(QMouseEvent* event);
+    void Button1Click();
+    void PlaceProductName();
+
+    TThankForm* thankForm_ = nullptr;
+    HiddenGesture gesture_;
 
     ui::ImageLabel* Image1;
     QFrame* Bevel1;
@@ -63,25 +82,6 @@ class TAboutForm : public QDialog {
     QPushButton* ThankButton;
     QPushButton* Button1;
     QPlainTextEdit* Memo1;
-
-    void SetTexts(const AboutTexts& texts);
-    // "Thank" is offered only when the acknowledgements file is installed.
-    void ShowThankButtonIfFileExists(const std::string& programDirectory);
-
-    void URLClick();
-    void EMAILClick();
-    void CompanyTopClick();
-    void Image1MouseDown(QMouseEvent* event);
-    void Image1MouseUp(QMouseEvent* event);
-    void Button1Click();
-    void ThankButtonClick();
-
-    const HiddenGesture& Gesture() const { return gesture_; }
-
-  private:
-    void PlaceProductName();
-
-    HiddenGesture gesture_;
 };
 
 }  // namespace extras

@@ -36,13 +36,13 @@ class THelpForm : public QDialog {
     // The page shown, by its file name ("convert.htm"); empty when none could be shown.
     std::string CurrentPage() const;
 
+  private:
     QTreeWidget* Contents;
     QTextBrowser* Page;
     QPushButton* BackButton;
     QPushButton* ForwardButton;
     QPushButton* CloseButton;
 
-  private:
     void FollowLink(const QUrl& link);
     void MarkCurrentTopic();
 

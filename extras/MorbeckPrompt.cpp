@@ -70,7 +70,7 @@ TFormMorbeck::TFormMorbeck(QWidget* parent) : QDialog(parent) {
 }
 
 void TFormMorbeck::Button1Click() {
-    platform::ShellOpen(DownloadAddress);
+    platform::ShellOpen(downloadAddress_);
 }
 
 }  // namespace extras

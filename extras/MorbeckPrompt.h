@@ -17,17 +17,19 @@ class TFormMorbeck : public QDialog {
     explicit TFormMorbeck(QWidget* parent = nullptr);
 
     // The address "Download" opens; set by the main window when it is first shown.
-    std::string DownloadAddress;
-    void SetDownloadAddress(const std::string& address) { DownloadAddress = address; }
-
-    QLabel* Label1;
-    QPlainTextEdit* Memo1;
-    QPushButton* Button1;
-
-    void Button1Click();
+    void SetDownloadAddress(const std::string& address) { downloadAddress_ = address; }
+    const std::string& DownloadAddress() const { return downloadAddress_; }
 
     // The description, one string per memo row.
     static const char* const Description[10];
+
+  private:
+    void Button1Click();
+
+    std::string downloadAddress_;
+    QLabel* Label1;
+    QPlainTextEdit* Memo1;
+    QPushButton* Button1;
 };
 
 }  // namespace extras

@@ -29,12 +29,6 @@ class TMoreForm : public QDialog {
     };
     static const std::array<Page, 10> Pages;
 
-    QTabWidget* PageControl1;
-    std::array<QTextBrowser*, 10> Browsers{};
-    QLabel* FaceIco;
-    QPushButton* Button1;
-    QPushButton* Close2;
-
     // Selects a tab; done once, so later openings show the tab the user last looked at.
     void SetPageIndex(int index);
     // Loads every tab's page from `pagesDirectory` (ending in a delimiter). Nothing is checked first: a
@@ -43,12 +37,18 @@ class TMoreForm : public QDialog {
     // Shows one local page in a browser.
     static void Navigate(QTextBrowser* browser, const std::string& path);
 
+  private:
     void Close2Click();
     void Button1Click();
-
-  private:
     static void FollowLink(QTextBrowser* browser, const QUrl& link);
+
     TAboutForm* about_;
+
+    QTabWidget* PageControl1;
+    std::array<QTextBrowser*, 10> Browsers{};
+    QLabel* FaceIco;
+    QPushButton* Button1;
+    QPushButton* Close2;
 };
 
 }  // namespace extras

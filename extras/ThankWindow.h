@@ -17,14 +17,15 @@ class TThankForm : public QDialog {
     QLabel* FaceIconLabel() const { return FaceIco; }
     explicit TThankForm(QWidget* parent = nullptr);
 
+    // Fills the memo, one line per string; none empties it.
+    void ShowLines(const std::vector<std::string>& lines);
+
+  private:
+    void Button1Click();
+
     QPlainTextEdit* Memo1;
     QLabel* FaceIco;
     QPushButton* Button1;
-
-    // Fills the memo, one line per string.
-    void ShowLines(const std::vector<std::string>& lines);
-
-    void Button1Click();
 };
 
 }  // namespace extras

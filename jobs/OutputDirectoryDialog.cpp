@@ -15,10 +15,6 @@
 
 namespace jobs {
 
-std::string RemoveTrailingBackslash(std::string_view path) {
-    return platform::RemoveTrailingDelimiter(path);
-}
-
 std::string DestinationIn(const std::string& directory, const std::string& source) {
     return platform::ChangeExtToRm(directory + platform::PathDelimiter + platform::ExtractFileName(source));
 }
@@ -89,14 +85,14 @@ void TOutputForm::SelectSameAsSource() {
     RadioButton1->setChecked(true);
     DirectoryText->setEnabled(false);
     DirectoryButton->setEnabled(false);
-    DirectoryText->setText(ShownDirectory(Directory));
+    DirectoryText->setText(ShownDirectory(directory_));
 }
 
 void TOutputForm::SelectOtherDirectory() {
     RadioButton2->setChecked(true);
     DirectoryText->setEnabled(true);
     DirectoryButton->setEnabled(true);
-    DirectoryText->setText(ShownDirectory(Directory));
+    DirectoryText->setText(ShownDirectory(directory_));
 }
 
 void TOutputForm::DirectoryButtonClick() {
@@ -117,14 +113,27 @@ void TOutputForm::Button2Click() {
         const QFileInfo info(QString::fromStdString(text));
         const std::string absolute =
             info.isAbsolute() ? text : QDir::cleanPath(info.absoluteFilePath()).toStdString();
-        Directory = RemoveTrailingBackslash(absolute);
+        directory_ = platform::RemoveTrailingDelimiter(absolute);
     }
-    Accepted = true;
     accept();
 }
 
 void TOutputForm::Button3Click() {
     reject();
+}
+
+bool TOutputForm::Execute(const std::string& directory, bool sameAsSource) {
+    directory_ = directory;
+    if (sameAsSource) {
+        SelectSameAsSource();
+    } else {
+        SelectOtherDirectory();
+    }
+    return exec() == QDialog::Accepted;
+}
+
+bool TOutputForm::SameAsSource() const {
+    return RadioButton1->isChecked();
 }
 
 void SetOutputDirectory(JobListView& jobs, TOutputForm& form) {
@@ -134,27 +143,20 @@ void SetOutputDirectory(JobListView& jobs, TOutputForm& form) {
         return;
     }
     const tListType& job = jobs.Jobs()[static_cast<std::size_t>(first)];
-    form.Directory = RemoveTrailingBackslash(platform::ExtractFilePath(job.DestFile));
-    const std::string sourceDirectory = RemoveTrailingBackslash(platform::ExtractFilePath(job.SourceFile));
-    if (form.Directory == sourceDirectory) {
-        form.RadioButton1Click();
-    } else {
-        form.RadioButton2Click();
-    }
-
-    form.Accepted = false;
-    form.exec();
-    if (!form.Accepted)
+    const std::string directory = platform::RemoveTrailingDelimiter(platform::ExtractFilePath(job.DestFile));
+    const std::string sourceDirectory =
+        platform::RemoveTrailingDelimiter(platform::ExtractFilePath(job.SourceFile));
+    if (!form.Execute(directory, directory == sourceDirectory))
         return;
 
     TJobList& list = jobs.Jobs();
-    const bool sameAsSource = form.RadioButton1->isChecked();
+    const bool sameAsSource = form.SameAsSource();
     for (int k = 0; k < jobs.RowCount() && k < static_cast<int>(list.size()); ++k) {
         if (!jobs.IsSelected(k))
             continue;
         tListType& target = list[static_cast<std::size_t>(k)];
         target.DestFile = sameAsSource ? platform::ChangeExtToRm(target.SourceFile)
-                                       : DestinationIn(form.Directory, target.SourceFile);
+                                       : DestinationIn(form.Directory(), target.SourceFile);
     }
     jobs.RefreshSelectedRows();
 }

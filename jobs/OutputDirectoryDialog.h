@@ -1,7 +1,6 @@
 #pragma once
 #include <QDialog>
 #include <string>
-#include <string_view>
 
 #include "jobs/JobList.h"
 
@@ -12,9 +11,6 @@ class QRadioButton;
 
 namespace jobs {
 
-// A copy of the path with one trailing delimiter removed.
-std::string RemoveTrailingBackslash(std::string_view path);
-
 // The destination of `source` inside `directory` (held without its trailing delimiter).
 std::string DestinationIn(const std::string& directory, const std::string& source);
 
@@ -24,11 +20,23 @@ class TOutputForm : public QDialog {
   public:
     explicit TOutputForm(QWidget* parent = nullptr);
 
-    // The directory the dialog shows, without its trailing delimiter; set by the opener before each
-    // opening, replaced by OK with "Other directory".
-    std::string Directory;
-    bool Accepted = false;
+    // Shows `directory` (without its trailing delimiter) with "Same as source file directory " chosen when
+    // `sameAsSource`, modally. Returns whether OK was pressed; then Directory() is the folder chosen under
+    // "Other directory" (or `directory` again) and SameAsSource() which button was chosen.
+    bool Execute(const std::string& directory, bool sameAsSource);
+    const std::string& Directory() const { return directory_; }
+    bool SameAsSource() const;
 
+  private:
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void DirectoryButtonClick();
+    void Button2Click();
+    void Button3Click();
+    void SelectSameAsSource();
+    void SelectOtherDirectory();
+
+    std::string directory_;
     QGroupBox* GroupBox1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;  // "Same as source file directory "
     QRadioButton* RadioButton2 = nullptr;  // "Other directory"
@@ -36,14 +44,6 @@ class TOutputForm : public QDialog {
     QPushButton* DirectoryButton = nullptr;
     QPushButton* Button2 = nullptr;  // OK
     QPushButton* Button3 = nullptr;  // Cancel
-
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void SelectSameAsSource();
-    void SelectOtherDirectory();
-    void DirectoryButtonClick();
-    void Button2Click();
-    void Button3Click();
 };
 
 // "Set Output Directory": opens the dialog on the first selected job's destination directory and, if the

@@ -163,10 +163,10 @@ QWidget* TfrmOption::CreateMusicPage() {
     auto* media = new QGroupBox(QStringLiteral("RealMedia Settings"), page);
     RainComboBox1 = Named(new TListCombo(media), "RainComboBox1");
     RainComboBox2 = Named(new TListCombo(media), "RainComboBox2");
-    for (const char* t : AudioFormatTexts)
-        RainComboBox1->addItem(QString::fromLatin1(t));
-    for (const char* t : VideoQualityTexts)
-        RainComboBox2->addItem(QString::fromLatin1(t));
+    for (const encoder::StreamChoice& item : encoder::kAudioFormats)
+        RainComboBox1->addItem(QString::fromLatin1(item.caption));
+    for (const encoder::StreamChoice& item : encoder::kVideoQualities)
+        RainComboBox2->addItem(QString::fromLatin1(item.caption));
     // Labels above the lists keep the page narrow enough for the audiences' long names beside it.
     auto* mediaLayout = new QVBoxLayout(media);
     mediaLayout->setSpacing(2);
@@ -277,8 +277,8 @@ void TfrmOption::ComboBox1Select() {
         return;
     const SchemePreset& p = SchemePresets[static_cast<std::size_t>(index)];
     RainRadioBox1->setChecked(true);
-    RainComboBox1->SetItemIndex(p.audioFormat);
-    RainComboBox2->SetItemIndex(p.videoQuality);
+    RainComboBox1->SetItemIndex(static_cast<int>(p.audioFormat));
+    RainComboBox2->SetItemIndex(static_cast<int>(p.videoQuality));
     RainCheckBox[static_cast<std::size_t>(p.audience)]->setChecked(true);
 }
 

@@ -20,8 +20,8 @@ struct TSettings {
     bool DSLCableModem256K = false;
     bool DSLCableModem384K = false;
     bool DSLCableModem512K = false;
-    std::int32_t AudioFormat = 0;   // 0..4, -1 no choice
-    std::int32_t VideoQuality = 0;  // 0..4, -1 no choice
+    std::int32_t AudioFormat = 0;   // an item of encoder::kAudioFormats, -1 no choice
+    std::int32_t VideoQuality = 0;  // an item of encoder::kVideoQualities, -1 no choice
     std::string Title;
     std::string Auther;
     std::string Copyright;
@@ -66,7 +66,8 @@ class TIniFile32;
 // Fills `s` from the INI file at `dataIniPath` (two passes, clip information first). Removes first what
 // saves killed earlier left beside the file.
 void LoadSettings(TSettings& s, const std::string& dataIniPath, const ClipDefaults& defaults);
-// Writes the 18 keys to section "option" in save order, replacing the file once.
+// Writes every key of section "option" (filetype, one per audience, the lists, the clip information, the
+// temporary directory, the file limit) in save order, replacing the file once.
 void SaveSettings(const TSettings& s, const std::string& dataIniPath);
 
 // The two passes of a load and the writes of a save on a store already open; the clip information's

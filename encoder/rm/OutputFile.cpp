@@ -79,7 +79,6 @@ void OutputFile::Write(std::span<const std::uint8_t> data) {
             fd_.Reset();
             throw WriteError(DescribeFileError("write the file", path_, err));
         }
-        written_ += data.size();
         return;
     }
     buffer_.insert(buffer_.end(), data.begin(), data.end());
@@ -94,7 +93,6 @@ void OutputFile::Flush() {
         buffer_.clear();
         throw WriteError(DescribeFileError("write the file", path_, err));
     }
-    written_ += buffer_.size();
     buffer_.clear();
 }
 

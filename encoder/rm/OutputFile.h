@@ -30,7 +30,6 @@ class OutputFile {
     // it is raised, so that Stop is heard while a large file is written out.
     void StopWhen(const std::atomic<bool>* stop) { stop_ = stop; }
     void Write(std::span<const std::uint8_t> data);
-    std::uint64_t Position() const { return written_ + buffer_.size(); }
     // Flushes, syncs and closes; a full disk that the kernel reports only now still ends in WriteError.
     void Close();
     const std::string& Path() const { return path_; }
@@ -43,7 +42,6 @@ class OutputFile {
     std::string path_;
     platform::UniqueFd fd_;
     std::vector<std::uint8_t> buffer_;
-    std::uint64_t written_ = 0;
 };
 
 // Holds one stream's packets until the file is laid out: in memory while small, then in an unnamed

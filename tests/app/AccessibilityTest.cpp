@@ -228,9 +228,9 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndGivesEachAccessKeyOnce) {
 
     WriteFile("thank.txt", "Thanks\n");
     Forms.AboutForm->ShowThankButtonIfFileExists(Dir());
-    Forms.OutputForm->RadioButton2Click();
+    Child<QRadioButton>(*Forms.OutputForm, "RadioButton2")->click();
     app::TTempForm setup;
-    setup.ProgressBar->show();
+    Child<QProgressBar>(setup, "ProgressBar")->show();
     auto* help = extras::ShowHelpWindow(Dir() + "help/", main);
     for (QWidget* window :
          std::initializer_list<QWidget*>{Forms.frmInfo, Forms.OutputForm, Forms.AboutForm, Forms.ThankForm,

@@ -15,6 +15,7 @@
 #include "extras/MoreSoftwareWindow.h"
 #include "extras/ThankWindow.h"
 #include "support/ExtrasFixture.h"
+#include "support/ModalDriver.h"
 #include "ui/Labels.h"
 #include "ui/WindowFrame.h"
 
@@ -47,32 +48,38 @@ TEST_F(MainWindowExtras, WindowsAreCreatedOnceAndLinkedToEachOther) {
     ASSERT_NE(Forms.MoreForm, nullptr);
     ASSERT_NE(Forms.ThankForm, nullptr);
     ASSERT_NE(Forms.FormMorbeck, nullptr);
-    EXPECT_EQ(Forms.AboutForm->ThankForm, Forms.ThankForm);
-    EXPECT_TRUE(Forms.FormMorbeck->DownloadAddress.empty()) << "set only when the main window is shown";
+    EXPECT_EQ(Forms.AboutForm->ThankForm(), Forms.ThankForm);
+    EXPECT_TRUE(Forms.FormMorbeck->DownloadAddress().empty()) << "set only when the main window is shown";
 }
 
 TEST_F(MainWindowExtras, FirstShowPreparesTheAuxiliaryWindows) {
     WriteFile("thank.txt", "Thanks\n");
     Show();
     extras::TAboutForm& about = *Forms.AboutForm;
-    EXPECT_EQ(about.Company->text().toStdString(), main->Texts().CompanyName);
-    EXPECT_EQ(about.ProductName2->text().toStdString(), main->Texts().ProductName);
-    EXPECT_EQ(about.Version->text().toStdString(), "Version:" QUENZOR_TEST_VERSION)
+    EXPECT_EQ(Child<ui::TLinkLabel>(about, "Company")->text().toStdString(), main->Texts().CompanyName);
+    EXPECT_EQ(Child<QLabel>(about, "ProductName2")->text().toStdString(), main->Texts().ProductName);
+    EXPECT_EQ(Child<QLabel>(about, "Version")->text().toStdString(), "Version:" QUENZOR_TEST_VERSION)
         << "the version the build gives";
-    EXPECT_EQ(about.VersionSM->text().toStdString(), main->Texts().EditionText);
-    EXPECT_EQ(about.CopyrightYeah->text().toStdString(), main->Texts().YearText);
-    EXPECT_EQ(about.Copyright->text().toStdString(), main->Texts().CompanyFullName);
-    EXPECT_EQ(about.URL->text().toStdString(), main->Texts().HomePage);
-    EXPECT_EQ(about.EMAIL->text().toStdString(), main->Texts().SupportMail);
-    EXPECT_FALSE(about.ThankButton->isHidden());
+    EXPECT_EQ(Child<QLabel>(about, "VersionSM")->text().toStdString(), main->Texts().EditionText);
+    EXPECT_EQ(Child<QLabel>(about, "CopyrightYeah")->text().toStdString(), main->Texts().YearText);
+    EXPECT_EQ(Child<QLabel>(about, "Copyright")->text().toStdString(), main->Texts().CompanyFullName);
+    EXPECT_EQ(Child<ui::TLinkLabel>(about, "URL")->text().toStdString(), main->Texts().HomePage);
+    EXPECT_EQ(Child<ui::TLinkLabel>(about, "EMAIL")->text().toStdString(), main->Texts().SupportMail);
+    EXPECT_FALSE(Child<QPushButton>(about, "ThankButton")->isHidden());
 
-    EXPECT_EQ(Forms.MoreForm->PageControl1->currentIndex(), main->Texts().MorePageIndex);
-    EXPECT_TRUE(Forms.MoreForm->Browsers[0]->toPlainText().contains("Our best"));
-    EXPECT_TRUE(Forms.MoreForm->Browsers[1]->toPlainText().contains("Vastrel.htm")) << "missing page";
+    EXPECT_EQ(Child<QTabWidget>(*Forms.MoreForm, "PageControl1")->currentIndex(),
+              main->Texts().MorePageIndex);
+    EXPECT_TRUE(Child<QTextBrowser>(*Forms.MoreForm, extras::TMoreForm::Pages[0].browser)
+                    ->toPlainText()
+                    .contains("Our best"));
+    EXPECT_TRUE(Child<QTextBrowser>(*Forms.MoreForm, extras::TMoreForm::Pages[1].browser)
+                    ->toPlainText()
+                    .contains("Vastrel.htm"))
+        << "missing page";
 
-    EXPECT_EQ(Forms.FormMorbeck->DownloadAddress, main->Texts().HomePage);
+    EXPECT_EQ(Forms.FormMorbeck->DownloadAddress(), main->Texts().HomePage);
     // No icons in this program directory: every face stays empty and nothing else breaks.
-    EXPECT_TRUE(about.FaceIco->pixmap().isNull());
+    EXPECT_TRUE(Child<QLabel>(about, "FaceIco")->pixmap().isNull());
     EXPECT_TRUE(platform::MessageBox::TakeShown().empty());
 }
 
@@ -83,15 +90,16 @@ TEST_F(MainWindowExtras, FaceIconsComeFromTheInstalledSet) {
         QFile::copy(installed + "/" + name, QString::fromStdString(Dir()) + "SystemIco/" + name);
     }
     Show();
-    for (QLabel* face : {Forms.AboutForm->FaceIco, Forms.MoreForm->FaceIco, Forms.ThankForm->FaceIco,
-                         main->Find<QLabel>("FaceIco")}) {
+    for (QLabel* face :
+         {Child<QLabel>(*Forms.AboutForm, "FaceIco"), Child<QLabel>(*Forms.MoreForm, "FaceIco"),
+          Child<QLabel>(*Forms.ThankForm, "FaceIco"), main->Find<QLabel>("FaceIco")}) {
         EXPECT_FALSE(face->pixmap().isNull()) << face->window()->objectName().toStdString();
     }
 }
 
 TEST_F(MainWindowExtras, WithoutThankFileTheAboutWindowHasNoThankButton) {
     Show();
-    EXPECT_TRUE(Forms.AboutForm->ThankButton->isHidden());
+    EXPECT_TRUE(Child<QPushButton>(*Forms.AboutForm, "ThankButton")->isHidden());
 }
 
 TEST_F(MainWindowExtras, HelpMenuAndToolbarOpenTheSameTargets) {
@@ -104,14 +112,15 @@ TEST_F(MainWindowExtras, HelpMenuAndToolbarOpenTheSameTargets) {
     main->ToolBarButton("ToolEmail")->click();
     main->Find<QAction>("Faq1")->trigger();
     emit main->Find<ui::TLinkLabel>("Label2")->clicked();
-    const std::vector<std::string> expected{Dir() + "/Help.chm",
-                                            Dir() + "/Help.chm",
-                                            main->Texts().HomePage,
-                                            main->Texts().HomePage,
-                                            "mailto:" + main->Texts().SupportMail,
-                                            "mailto:" + main->Texts().SupportMail,
-                                            "https://www.vastrel.example/Quenzor/faq.htm",
-                                            Forms.AboutForm->URL->text().toStdString()};
+    const std::vector<std::string> expected{
+        Dir() + "/Help.chm",
+        Dir() + "/Help.chm",
+        main->Texts().HomePage,
+        main->Texts().HomePage,
+        "mailto:" + main->Texts().SupportMail,
+        "mailto:" + main->Texts().SupportMail,
+        "https://www.vastrel.example/Quenzor/faq.htm",
+        Child<ui::TLinkLabel>(*Forms.AboutForm, "URL")->text().toStdString()};
     EXPECT_EQ(opened, expected);
 }
 
@@ -134,7 +143,7 @@ TEST_F(MainWindowExtras, MoreSoftwareAndAboutOpenModally) {
 TEST_F(MainWindowExtras, FixShowsThePromptWhoseDownloadLeadsHome) {
     Show();
     EXPECT_EQ(RunModal([&] { main->Find<QAction>("Fix1")->trigger(); },
-                       [&](QWidget*) { Forms.FormMorbeck->Button1->click(); }),
+                       [&](QWidget*) { Child<QPushButton>(*Forms.FormMorbeck, "Button1")->click(); }),
               Forms.FormMorbeck);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], main->Texts().HomePage);

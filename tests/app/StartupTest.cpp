@@ -46,6 +46,7 @@
 #include "platform/core/UserSocket.h"
 #include "settings/Settings.h"
 #include "support/FileHelpers.h"
+#include "support/ModalDriver.h"
 
 using app::StartupOutcome;
 using platform::MessageBox;
@@ -172,10 +173,10 @@ TEST_F(Startup, InstallingFromThePromptAndPressingOkOpensTheMainWindowWithoutAQu
     platform::SetShellOpenHandler([&](const std::string& target) { RunInstallerFrom(programDir, target); });
     OnPrompt([](app::TTempForm& form) {
         form.Timer1Timer();
-        EXPECT_FALSE(form.Timer2->isActive()) << "nothing installed yet";
+        EXPECT_FALSE(Child<QTimer>(form, "Timer2")->isActive()) << "nothing installed yet";
         form.InstallButtonClick();
         FinishBar(form);
-        ASSERT_TRUE(form.OKButton->isEnabled());
+        ASSERT_TRUE(Child<QPushButton>(form, "OKButton")->isEnabled());
         form.OKButtonClick();
     });
     EXPECT_EQ(app::RunStartup(), StartupOutcome::Run);

@@ -269,13 +269,15 @@ TEST_F(TextFit, EveryLabelAndButtonOfEveryWindowShowsItsWholeText) {
     for (int page = 0; page < pages->count(); ++page)
         Check(Forms.frmOption, [&] { pages->setCurrentIndex(page); });
     Check(Forms.frmInfo);
-    Check(Forms.OutputForm, [] { Forms.OutputForm->RadioButton2Click(); });
+    Check(Forms.OutputForm, [] { Child<QRadioButton>(*Forms.OutputForm, "RadioButton2")->click(); });
 
     extras::TAboutForm& about = *Forms.AboutForm;
     Check(&about, [&] {
         // "E-Mail:" and the address it introduces stand on one line of text.
-        EXPECT_EQ(about.Label1->y() + QFontMetrics(about.Label1->font()).ascent(),
-                  about.EMAIL->y() + QFontMetrics(about.EMAIL->font()).ascent());
+        const QLabel* caption = Child<QLabel>(about, "Label1");
+        const QLabel* address = Child<ui::TLinkLabel>(about, "EMAIL");
+        EXPECT_EQ(caption->y() + QFontMetrics(caption->font()).ascent(),
+                  address->y() + QFontMetrics(address->font()).ascent());
     });
     Check(Forms.ThankForm, [] { Forms.ThankForm->ShowLines({"Thanks", "", "to everyone"}); });
     Check(Forms.MoreForm);
@@ -284,8 +286,9 @@ TEST_F(TextFit, EveryLabelAndButtonOfEveryWindowShowsItsWholeText) {
     Check(&morbeck, [&] {
         // Each row of the description is one line, and all of them are in view.
         QApplication::processEvents();
-        for (QTextBlock row = morbeck.Memo1->document()->begin(); row.isValid(); row = row.next())
+        const QPlainTextEdit* memo = Child<QPlainTextEdit>(morbeck, "Memo1");
+        for (QTextBlock row = memo->document()->begin(); row.isValid(); row = row.next())
             EXPECT_EQ(row.layout()->lineCount(), 1) << row.text().toStdString();
-        EXPECT_EQ(morbeck.Memo1->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
     });
 }

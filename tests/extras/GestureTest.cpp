@@ -5,6 +5,7 @@
 #include "extras/AboutWindow.h"
 #include "extras/HiddenGesture.h"
 #include "support/ExtrasFixture.h"
+#include "support/ModalDriver.h"
 #include "ui/Labels.h"
 
 using namespace extras;
@@ -68,9 +69,9 @@ TEST_F(ExtrasTest, TheGestureOnTheAboutPictureUncoversTheDateMemo) {
     about.show();
     QWindow* window = about.windowHandle();
     ASSERT_NE(window, nullptr);
-    const QPoint company = about.Company->geometry().center();
-    const QPoint corner = about.Image1->mapTo(&about, QPoint(3, 3));
-    const QPoint lowCorner = about.Image1->mapTo(&about, QPoint(3, ReleaseY));
+    const QPoint company = Child<ui::TLinkLabel>(about, "Company")->geometry().center();
+    const QPoint corner = Child<ui::ImageLabel>(about, "Image1")->mapTo(&about, QPoint(3, 3));
+    const QPoint lowCorner = Child<ui::ImageLabel>(about, "Image1")->mapTo(&about, QPoint(3, ReleaseY));
     const auto shiftAlt = Qt::ShiftModifier | Qt::AltModifier;
 
     // A wrong attempt first: the memo stays hidden.
@@ -78,13 +79,13 @@ TEST_F(ExtrasTest, TheGestureOnTheAboutPictureUncoversTheDateMemo) {
     EXPECT_EQ(about.Gesture().state(), HiddenGesture::CompanyClicked);
     QTest::mousePress(window, Qt::LeftButton, Qt::ControlModifier, corner);
     QTest::mouseRelease(window, Qt::LeftButton, shiftAlt, lowCorner);
-    EXPECT_TRUE(about.Memo1->isHidden());
+    EXPECT_TRUE(Child<QPlainTextEdit>(about, "Memo1")->isHidden());
     EXPECT_EQ(about.Gesture().state(), HiddenGesture::Idle);
 
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, company);
     QTest::mousePress(window, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, corner);
     QTest::mouseRelease(window, Qt::LeftButton, shiftAlt, lowCorner);
-    EXPECT_FALSE(about.Memo1->isHidden());
-    EXPECT_EQ(about.Memo1->toPlainText(), "Date:06-09-2003");
+    EXPECT_FALSE(Child<QPlainTextEdit>(about, "Memo1")->isHidden());
+    EXPECT_EQ(Child<QPlainTextEdit>(about, "Memo1")->toPlainText(), "Date:06-09-2003");
     about.hide();
 }

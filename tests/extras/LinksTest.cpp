@@ -13,6 +13,7 @@
 #include "extras/MorbeckPrompt.h"
 #include "support/ExtrasFixture.h"
 #include "support/FileHelpers.h"
+#include "support/ModalDriver.h"
 #include "ui/Labels.h"
 
 using namespace extras;
@@ -50,7 +51,7 @@ TEST_F(ExtrasTest, AboutLinksOpenExactlyTheTextsTheyShow) {
     about.URLClick();
     about.EMAILClick();
     // A real click on the link label does the same.
-    emit about.URL->clicked();
+    emit Child<ui::TLinkLabel>(about, "URL")->clicked();
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened[0], "https://www.vastrel.example/");
     EXPECT_EQ(opened[1], "mailto:support@vastrel.example");
@@ -61,41 +62,46 @@ TEST_F(ExtrasTest, AboutShowsEveryTextInItsLabel) {
     TAboutForm about;
     about.SetTexts(Texts());
     EXPECT_EQ(about.windowTitle(), "AboutForm");
-    EXPECT_EQ(about.Company->text(), "Vastrel");
-    for (QLabel* layer : {about.ProductName1, about.ProductName2, about.ProductName3}) {
+    EXPECT_EQ(Child<ui::TLinkLabel>(about, "Company")->text(), "Vastrel");
+    for (QLabel* layer : {Child<QLabel>(about, "ProductName1"), Child<QLabel>(about, "ProductName2"),
+                          Child<QLabel>(about, "ProductName3")}) {
         EXPECT_EQ(layer->text(), "Quenzor");
     }
     // Engraved: white lowest, then grey, then black on top, each one pixel higher; at the designed 36 or,
     // in a font that reaches lower than the design's, as much higher as keeps it off the edition line.
-    EXPECT_LE(about.ProductName1->y(), 36);
-    EXPECT_EQ(about.ProductName3->y(), about.ProductName1->y() - 1);
-    EXPECT_EQ(about.ProductName2->y(), about.ProductName1->y() - 2);
+    auto* white = Child<QLabel>(about, "ProductName1");
+    auto* grey = Child<QLabel>(about, "ProductName3");
+    auto* black = Child<QLabel>(about, "ProductName2");
+    EXPECT_LE(white->y(), 36);
+    EXPECT_EQ(grey->y(), white->y() - 1);
+    EXPECT_EQ(black->y(), white->y() - 2);
     const auto children = about.children();
-    EXPECT_LT(children.indexOf(about.ProductName1), children.indexOf(about.ProductName3));
-    EXPECT_LT(children.indexOf(about.ProductName3), children.indexOf(about.ProductName2));
-    EXPECT_EQ(about.Version->text(), "Version:4.4");
-    EXPECT_EQ(about.VersionSM->text(), "General");
-    EXPECT_EQ(about.CopyrightYeah->text(), "Released in 2026");
-    EXPECT_EQ(about.Copyright->text(), "Vastrel Software");
-    EXPECT_EQ(about.Label1->text(), "E-Mail:");
-    EXPECT_EQ(about.Memo1->toPlainText(), "Date:06-09-2003");
-    EXPECT_TRUE(about.Memo1->isHidden());
-    EXPECT_FALSE(about.Image1->pixmap().isNull()) << "the About picture is compiled in";
+    EXPECT_LT(children.indexOf(white), children.indexOf(grey));
+    EXPECT_LT(children.indexOf(grey), children.indexOf(black));
+    EXPECT_EQ(Child<QLabel>(about, "Version")->text(), "Version:4.4");
+    EXPECT_EQ(Child<QLabel>(about, "VersionSM")->text(), "General");
+    EXPECT_EQ(Child<QLabel>(about, "CopyrightYeah")->text(), "Released in 2026");
+    EXPECT_EQ(Child<QLabel>(about, "Copyright")->text(), "Vastrel Software");
+    EXPECT_EQ(Child<QLabel>(about, "Label1")->text(), "E-Mail:");
+    EXPECT_EQ(Child<QPlainTextEdit>(about, "Memo1")->toPlainText(), "Date:06-09-2003");
+    EXPECT_TRUE(Child<QPlainTextEdit>(about, "Memo1")->isHidden());
+    EXPECT_FALSE(Child<ui::ImageLabel>(about, "Image1")->pixmap().isNull())
+        << "the About picture is compiled in";
 }
 
 TEST_F(ExtrasTest, MorbeckPromptDescribesTheToolAndDownloadsFromItsAddress) {
     TFormMorbeck prompt;
     EXPECT_EQ(prompt.windowTitle(), "Morbeck");
-    EXPECT_EQ(prompt.Label1->text(), "Morbeck");
-    const QStringList rows = prompt.Memo1->toPlainText().split('\n');
+    EXPECT_EQ(Child<QLabel>(prompt, "Label1")->text(), "Morbeck");
+    const QStringList rows = Child<QPlainTextEdit>(prompt, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(rows.size(), 10);
     EXPECT_EQ(rows[0], "Morbeck is a handy tool that help you one click to repair media ");
     EXPECT_EQ(rows[2], "");
     EXPECT_EQ(rows[6], " Support: RM, WMA, WMV, ASF, WM, ASX, AVI ,MP3, MP2, MP1, ");
     EXPECT_EQ(rows[9], " The rate of success in the fix has reached 82.8% to 97.6%.");
 
-    prompt.DownloadAddress = "https://www.vastrel.example/";
-    prompt.Button1->click();
+    prompt.SetDownloadAddress("https://www.vastrel.example/");
+    Child<QPushButton>(prompt, "Button1")->click();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "https://www.vastrel.example/");
 }
@@ -120,36 +126,39 @@ TEST_F(ExtrasTest, WithoutAViewerForHelpChmTheHelpPagesShowInTheProgramsOwnWindo
     EXPECT_TRUE(help->isVisible());
     EXPECT_FALSE(help->isModal());
     EXPECT_EQ(help->windowTitle(), "Quenzor Help");
+    auto* contents = Child<QTreeWidget>(*help, "Contents");
+    auto* page = Child<QTextBrowser>(*help, "Page");
+    ASSERT_TRUE(contents != nullptr && page != nullptr);
     // The contents are the help file's own, nesting included, and the first page shows.
-    ASSERT_EQ(help->Contents->topLevelItemCount(), 8);
-    EXPECT_EQ(help->Contents->topLevelItem(0)->text(0), "Welcome to Quenzor");
-    QTreeWidgetItem* mainWindow = help->Contents->topLevelItem(3);
+    ASSERT_EQ(contents->topLevelItemCount(), 8);
+    EXPECT_EQ(contents->topLevelItem(0)->text(0), "Welcome to Quenzor");
+    QTreeWidgetItem* mainWindow = contents->topLevelItem(3);
     EXPECT_EQ(mainWindow->text(0), "The main window");
     ASSERT_EQ(mainWindow->childCount(), 3);
     EXPECT_EQ(mainWindow->child(0)->text(0), "Menus, toolbar and keys");
     EXPECT_EQ(help->CurrentPage(), "index.htm");
-    EXPECT_TRUE(help->Page->toPlainText().contains(QStringLiteral("Quenzor converts a whole batch")));
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("Quenzor converts a whole batch")));
 
     // A topic shows its page; a link between pages stays in the window, and Back returns.
-    help->Contents->itemClicked(mainWindow->child(2), 0);
+    contents->itemClicked(mainWindow->child(2), 0);
     EXPECT_EQ(help->CurrentPage(), "completion.htm");
-    EXPECT_EQ(help->Contents->currentItem(), mainWindow->child(2));
-    QTest::keyClick(help->Contents, Qt::Key_Up);
+    EXPECT_EQ(contents->currentItem(), mainWindow->child(2));
+    QTest::keyClick(contents, Qt::Key_Up);
     EXPECT_EQ(help->CurrentPage(), "output.htm") << "the keys move through the pages too";
-    QTest::keyClick(help->Contents, Qt::Key_Down);
+    QTest::keyClick(contents, Qt::Key_Down);
     EXPECT_EQ(help->CurrentPage(), "completion.htm");
-    help->Page->anchorClicked(QUrl(QStringLiteral("troubleshooting.htm")));
+    page->anchorClicked(QUrl(QStringLiteral("troubleshooting.htm")));
     EXPECT_EQ(help->CurrentPage(), "troubleshooting.htm");
-    EXPECT_EQ(help->Contents->currentItem()->text(0), "Troubleshooting");
-    ASSERT_TRUE(help->BackButton->isEnabled());
-    help->BackButton->click();
+    EXPECT_EQ(contents->currentItem()->text(0), "Troubleshooting");
+    ASSERT_TRUE(Child<QPushButton>(*help, "BackButton")->isEnabled());
+    Child<QPushButton>(*help, "BackButton")->click();
     EXPECT_EQ(help->CurrentPage(), "completion.htm");
     EXPECT_TRUE(opened.empty());
-    help->Page->anchorClicked(QUrl(QStringLiteral("https://www.vastrel.example/")));
+    page->anchorClicked(QUrl(QStringLiteral("https://www.vastrel.example/")));
     EXPECT_EQ(opened, std::vector<std::string>{"https://www.vastrel.example/"});
     // A page that is not there is named, not shown blank.
     help->ShowPage("gone.htm");
-    EXPECT_TRUE(help->Page->toPlainText().contains(QString::fromStdString(programDir + "help/gone.htm")));
+    EXPECT_TRUE(page->toPlainText().contains(QString::fromStdString(programDir + "help/gone.htm")));
 
     // Asking again raises the same window.
     help->close();

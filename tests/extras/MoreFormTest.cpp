@@ -6,6 +6,7 @@
 #include "extras/AboutWindow.h"
 #include "extras/MoreSoftwareWindow.h"
 #include "support/ExtrasFixture.h"
+#include "support/ModalDriver.h"
 
 using namespace extras;
 
@@ -21,6 +22,10 @@ class MoreWindow : public ExtrasTest {
                     " <a href=\"Audio.htm\">audio</a> <a href=\"mailto:a@b.example\">mail</a></body></html>");
         }
     }
+    QTabWidget* Tabs() { return Child<QTabWidget>(more, "PageControl1"); }
+    QTextBrowser* Browser(std::size_t page) {
+        return Child<QTextBrowser>(more, TMoreForm::Pages[page].browser);
+    }
     TAboutForm about;
     TMoreForm more{&about};
 };
@@ -29,10 +34,10 @@ TEST_F(MoreWindow, TenTabsInOrderEachWithItsBrowser) {
     EXPECT_EQ(more.windowTitle(), "More Software");
     const char* captions[] = {"Excellence",   "Vastrel",  "Audio",      "Internet",  "Game",
                               "WebDeveloper", "Business", "Multimedia", "Utilities", "Desktop"};
-    ASSERT_EQ(more.PageControl1->count(), 10);
+    ASSERT_EQ(Tabs()->count(), 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(more.PageControl1->tabText(i), captions[i]);
-        auto* browser = more.PageControl1->widget(i)->findChild<QTextBrowser*>();
+        EXPECT_EQ(Tabs()->tabText(i), captions[i]);
+        auto* browser = Tabs()->widget(i)->findChild<QTextBrowser*>();
         ASSERT_NE(browser, nullptr);
         EXPECT_EQ(browser->objectName(), QString("Web") + captions[i]);
     }
@@ -43,7 +48,7 @@ TEST_F(MoreWindow, PagesAreLoadedFromTheFolderAndAMissingOneShowsAnErrorNamingIt
     QFile::remove(QString::fromStdString(Dir() + "more/Game.htm"));
     more.LoadPages(Dir() + "more/");
     for (std::size_t i = 0; i < TMoreForm::Pages.size(); ++i) {
-        const QString text = more.Browsers[i]->toPlainText();
+        const QString text = Browser(i)->toPlainText();
         if (std::string(TMoreForm::Pages[i].file) == "Game.htm") {
             EXPECT_TRUE(text.contains(QString::fromStdString(Dir() + "more/Game.htm"))) << text.toStdString();
         } else {
@@ -55,14 +60,14 @@ TEST_F(MoreWindow, PagesAreLoadedFromTheFolderAndAMissingOneShowsAnErrorNamingIt
 TEST_F(MoreWindow, WithoutTheFolderEveryTabShowsItsOwnErrorPage) {
     more.LoadPages(Dir() + "more/");
     for (std::size_t i = 0; i < TMoreForm::Pages.size(); ++i) {
-        EXPECT_TRUE(more.Browsers[i]->toPlainText().contains(TMoreForm::Pages[i].file)) << i;
+        EXPECT_TRUE(Browser(i)->toPlainText().contains(TMoreForm::Pages[i].file)) << i;
     }
 }
 
 TEST_F(MoreWindow, LinksLeaveThroughTheShellAndLocalPagesStayInTheTab) {
     WriteAllPages();
     more.LoadPages(Dir() + "more/");
-    QTextBrowser* game = more.Browsers[4];
+    QTextBrowser* game = Browser(4);
     emit game->anchorClicked(QUrl("https://www.vastrel.example/x"));
     emit game->anchorClicked(QUrl("mailto:a@b.example"));
     ASSERT_EQ(opened.size(), 2u);
@@ -76,12 +81,12 @@ TEST_F(MoreWindow, LinksLeaveThroughTheShellAndLocalPagesStayInTheTab) {
 TEST_F(MoreWindow, RemembersTheLastTabAcrossOpenings) {
     more.SetPageIndex(0);
     EXPECT_EQ(RunModal([&] { more.exec(); }), &more);
-    EXPECT_EQ(more.PageControl1->currentIndex(), 0);
-    RunModal([&] { more.exec(); }, [&](QWidget*) { more.PageControl1->setCurrentIndex(4); });
+    EXPECT_EQ(Tabs()->currentIndex(), 0);
+    RunModal([&] { more.exec(); }, [&](QWidget*) { Tabs()->setCurrentIndex(4); });
     int shownTab = -1;
-    RunModal([&] { more.exec(); }, [&](QWidget*) { shownTab = more.PageControl1->currentIndex(); });
+    RunModal([&] { more.exec(); }, [&](QWidget*) { shownTab = Tabs()->currentIndex(); });
     EXPECT_EQ(shownTab, 4);
-    EXPECT_EQ(more.PageControl1->tabText(shownTab), "Game");
+    EXPECT_EQ(Tabs()->tabText(shownTab), "Game");
 }
 
 TEST_F(MoreWindow, AboutOpensAboveAndClosingItReturnsToTheCatalogue) {
@@ -89,7 +94,7 @@ TEST_F(MoreWindow, AboutOpensAboveAndClosingItReturnsToTheCatalogue) {
     bool moreStillOpen = false;
     RunModal([&] { more.exec(); },
              [&](QWidget*) {
-                 aboveMore = RunModal([&] { more.Button1->click(); });
+                 aboveMore = RunModal([&] { Child<QPushButton>(more, "Button1")->click(); });
                  moreStillOpen = more.isVisible();
              });
     EXPECT_EQ(aboveMore, &about);

@@ -10,6 +10,7 @@
 #include "extras/ThankFile.h"
 #include "extras/ThankWindow.h"
 #include "support/ExtrasFixture.h"
+#include "support/ModalDriver.h"
 
 using namespace extras;
 using Lines = std::vector<std::string>;
@@ -52,7 +53,7 @@ class ThankWindow : public ExtrasTest {
   protected:
     void SetUp() override {
         ExtrasTest::SetUp();
-        about.ThankForm = &thank;
+        about.SetThankForm(&thank);
     }
     // Clicks "Thank"; returns the memo text the Thank window showed, or nullopt when it did not open.
     std::optional<QString> ClickThank() {
@@ -60,20 +61,21 @@ class ThankWindow : public ExtrasTest {
         RunModal([&] { about.ThankButtonClick(); },
                  [&](QWidget* w) {
                      if (w == &thank)
-                         shown = thank.Memo1->toPlainText();
+                         shown = Memo()->toPlainText();
                  });
         return shown;
     }
+    QPlainTextEdit* Memo() { return Child<QPlainTextEdit>(thank, "Memo1"); }
     TAboutForm about;
     TThankForm thank;
 };
 
 TEST_F(ThankWindow, ButtonShowsOnlyWhenTheFileIsInstalled) {
     about.ShowThankButtonIfFileExists(Dir());
-    EXPECT_TRUE(about.ThankButton->isHidden());
+    EXPECT_TRUE(Child<QPushButton>(about, "ThankButton")->isHidden());
     WriteFile("thank.txt", "x\n");
     about.ShowThankButtonIfFileExists(Dir());
-    EXPECT_FALSE(about.ThankButton->isHidden());
+    EXPECT_FALSE(Child<QPushButton>(about, "ThankButton")->isHidden());
 }
 
 TEST_F(ThankWindow, ShowsTheFilteredTextOnceHoweverOftenItIsOpened) {
@@ -94,14 +96,14 @@ TEST_F(ThankWindow, ShowsTheFilteredTextOnceHoweverOftenItIsOpened) {
     WriteFile("thank.txt", lines);
     RunModal([&] { about.ThankButtonClick(); },
              [&](QWidget*) {
-                 const QScrollBar* bar = thank.Memo1->verticalScrollBar();
+                 const QScrollBar* bar = Memo()->verticalScrollBar();
                  ASSERT_GT(bar->maximum(), 0);
-                 QTest::keyClick(thank.Memo1, Qt::Key_End, Qt::ControlModifier);
-                 EXPECT_TRUE(thank.Memo1->textCursor().atEnd());
-                 EXPECT_TRUE(thank.Memo1->viewport()->rect().contains(thank.Memo1->cursorRect()))
+                 QTest::keyClick(Memo(), Qt::Key_End, Qt::ControlModifier);
+                 EXPECT_TRUE(Memo()->textCursor().atEnd());
+                 EXPECT_TRUE(Memo()->viewport()->rect().contains(Memo()->cursorRect()))
                      << "the last line is in view";
-                 QTest::keyClick(thank.Memo1, Qt::Key_Home, Qt::ControlModifier);
-                 EXPECT_TRUE(thank.Memo1->textCursor().atStart());
+                 QTest::keyClick(Memo(), Qt::Key_Home, Qt::ControlModifier);
+                 EXPECT_TRUE(Memo()->textCursor().atStart());
                  EXPECT_EQ(bar->value(), 0);
              });
 }
@@ -113,10 +115,10 @@ TEST_F(ThankWindow, ALongLineIsShownWhole) {
     ASSERT_TRUE(shown.has_value());
     EXPECT_EQ(shown->size(), qsizetype(longLine.size() + 4));
     EXPECT_TRUE(shown->endsWith("\nend"));
-    EXPECT_EQ(thank.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap) << "wrapping it would freeze the window";
+    EXPECT_EQ(Memo()->lineWrapMode(), QPlainTextEdit::NoWrap) << "wrapping it would freeze the window";
     WriteFile("thank.txt", "short\n");
     ClickThank();
-    EXPECT_EQ(thank.Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(Memo()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 }
 
 TEST_F(ThankWindow, AFileGoneAfterStartIsReportedAndNoStaleTextRemains) {
@@ -129,7 +131,7 @@ TEST_F(ThankWindow, AFileGoneAfterStartIsReportedAndNoStaleTextRemains) {
     auto boxes = platform::MessageBox::TakeShown();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("thank.txt"), std::string::npos);
-    EXPECT_TRUE(thank.Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(Memo()->toPlainText().isEmpty());
 
     // Unreadable: a folder under the same name.
     std::filesystem::create_directory(Dir() + "thank.txt");

@@ -11,6 +11,7 @@
 
 #include "jobs/OutputDirectoryDialog.h"
 #include "platform/Dialogs.h"
+#include "platform/core/Paths.h"
 #include "support/ModalDriver.h"
 
 using namespace jobs;
@@ -58,10 +59,10 @@ class OutputDirectoryTest : public ::testing::Test {
 }  // namespace
 
 TEST(OutputPaths, TrailingDelimiterAndDestinationNames) {
-    EXPECT_EQ(RemoveTrailingBackslash("/out/"), "/out");
-    EXPECT_EQ(RemoveTrailingBackslash("/out"), "/out");
-    EXPECT_EQ(RemoveTrailingBackslash(""), "");
-    EXPECT_EQ(RemoveTrailingBackslash("/"), "");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/out/"), "/out");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/out"), "/out");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter(""), "");
+    EXPECT_EQ(platform::RemoveTrailingDelimiter("/"), "");
     EXPECT_EQ(DestinationIn("/Out", "/in/clip.mpg"), "/Out/clip.rm");
     EXPECT_EQ(DestinationIn("/Out", "/in/clip"), "/Out/clip.rm");
     EXPECT_EQ(DestinationIn("/Out", "/in/a.b.mpg"), "/Out/a.b.rm");
@@ -72,17 +73,17 @@ TEST(OutputPaths, TrailingDelimiterAndDestinationNames) {
 TEST_F(OutputDirectoryTest, DialogHasItsCaptionAndControls) {
     EXPECT_EQ(form.windowTitle(), "Output File Dialog");
     EXPECT_EQ(form.size(), QSize(377, 171));
-    EXPECT_EQ(form.GroupBox1->title(), "Destination file directory");
-    EXPECT_EQ(form.RadioButton1->text(), "&Same as source file directory ");
-    EXPECT_EQ(form.RadioButton2->text(), "&Other directory");
-    EXPECT_EQ(form.DirectoryButton->text(), "&Directory");
-    EXPECT_TRUE(form.Button2->isDefault());
+    EXPECT_EQ(Child<QGroupBox>(form, "GroupBox1")->title(), "Destination file directory");
+    EXPECT_EQ(Child<QRadioButton>(form, "RadioButton1")->text(), "&Same as source file directory ");
+    EXPECT_EQ(Child<QRadioButton>(form, "RadioButton2")->text(), "&Other directory");
+    EXPECT_EQ(Child<QPushButton>(form, "DirectoryButton")->text(), "&Directory");
+    EXPECT_TRUE(Child<QPushButton>(form, "Button2")->isDefault());
 }
 
 TEST_F(OutputDirectoryTest, NoSelectionAsksForOneAndOpensNothing) {
     Add({"/in/a.avi"});
     view.clearSelection();
-    EXPECT_FALSE(Open([](TOutputForm& f) { f.Button3->click(); }));
+    EXPECT_FALSE(Open([](TOutputForm& f) { Child<QPushButton>(f, "Button3")->click(); }));
     EXPECT_EQ(Texts(), std::vector<std::string>{"You must choose a item."});
 }
 
@@ -91,18 +92,18 @@ TEST_F(OutputDirectoryTest, PreselectsFromTheFirstSelectedJobComparingCaseExactl
     list[1].DestFile = "/media/b.rm";  // differs from the source folder only in letter case
     Select({0, 2});
     Open([](TOutputForm& f) {
-        EXPECT_TRUE(f.RadioButton1->isChecked());
-        EXPECT_FALSE(f.DirectoryText->isEnabled());
-        EXPECT_FALSE(f.DirectoryButton->isEnabled());
-        EXPECT_EQ(f.DirectoryText->text(), "/in");
-        f.Button3->click();
+        EXPECT_TRUE(Child<QRadioButton>(f, "RadioButton1")->isChecked());
+        EXPECT_FALSE(Child<QLineEdit>(f, "DirectoryText")->isEnabled());
+        EXPECT_FALSE(Child<QPushButton>(f, "DirectoryButton")->isEnabled());
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text(), "/in");
+        Child<QPushButton>(f, "Button3")->click();
     });
     Select({1, 2});
     Open([](TOutputForm& f) {
-        EXPECT_TRUE(f.RadioButton2->isChecked());
-        EXPECT_TRUE(f.DirectoryText->isEnabled());
-        EXPECT_EQ(f.DirectoryText->text(), "/media");
-        f.Button3->click();
+        EXPECT_TRUE(Child<QRadioButton>(f, "RadioButton2")->isChecked());
+        EXPECT_TRUE(Child<QLineEdit>(f, "DirectoryText")->isEnabled());
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text(), "/media");
+        Child<QPushButton>(f, "Button3")->click();
     });
     EXPECT_EQ(list[1].DestFile, "/media/b.rm");  // cancelled: nothing changed
 }
@@ -111,11 +112,11 @@ TEST_F(OutputDirectoryTest, OtherDirectoryRepointsOnlySelectedJobs) {
     Add({"/in/clip.mpg", "/in/keep.mpg", "/in/a.b.mpg", "/in/noext"});
     Select({0, 2, 3});
     Open([&](TOutputForm& f) {
-        f.RadioButton2->click();
-        f.DirectoryText->setText(QString::fromStdString(out + "/"));
-        f.Button2->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
+        Child<QLineEdit>(f, "DirectoryText")->setText(QString::fromStdString(out + "/"));
+        Child<QPushButton>(f, "Button2")->click();
     });
-    EXPECT_EQ(form.Directory, out);
+    EXPECT_EQ(form.Directory(), out);
     EXPECT_EQ(list[0].DestFile, out + "/clip.rm");
     EXPECT_EQ(list[1].DestFile, "/in/keep.rm");
     EXPECT_EQ(list[2].DestFile, out + "/a.b.rm");
@@ -126,13 +127,13 @@ TEST_F(OutputDirectoryTest, OtherDirectoryRepointsOnlySelectedJobs) {
     // Back to the sources: selected jobs only; Directory keeps what the opening gave it.
     Select({0});
     Open([](TOutputForm& f) {
-        EXPECT_TRUE(f.RadioButton2->isChecked());
-        f.RadioButton1->click();
-        f.Button2->click();
+        EXPECT_TRUE(Child<QRadioButton>(f, "RadioButton2")->isChecked());
+        Child<QRadioButton>(f, "RadioButton1")->click();
+        Child<QPushButton>(f, "Button2")->click();
     });
     EXPECT_EQ(list[0].DestFile, "/in/clip.rm");
     EXPECT_EQ(list[2].DestFile, out + "/a.b.rm");
-    EXPECT_EQ(form.Directory, out);
+    EXPECT_EQ(form.Directory(), out);
     // Files added later start beside their source whatever was chosen.
     Add({"/in/new.avi"});
     EXPECT_EQ(list[4].DestFile, "/in/new.rm");
@@ -142,11 +143,11 @@ TEST_F(OutputDirectoryTest, RootFolderGivesDestinationsAtTheRoot) {
     Add({"/in/clip.mpg"});
     Select({0});
     Open([](TOutputForm& f) {
-        f.RadioButton2->click();
-        f.DirectoryText->setText("/");
-        f.Button2->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
+        Child<QLineEdit>(f, "DirectoryText")->setText("/");
+        Child<QPushButton>(f, "Button2")->click();
     });
-    EXPECT_EQ(form.Directory, "");
+    EXPECT_EQ(form.Directory(), "");
     EXPECT_EQ(list[0].DestFile, "/clip.rm");
 }
 
@@ -155,9 +156,9 @@ TEST_F(OutputDirectoryTest, ADestinationAtTheRootReopensAsTheRootAndIsAcceptedAs
     list[0].DestFile = "/clip.rm";
     Select({0});
     Open([](TOutputForm& f) {
-        EXPECT_TRUE(f.RadioButton2->isChecked());
-        EXPECT_EQ(f.DirectoryText->text().toStdString(), "/");
-        f.Button2->click();
+        EXPECT_TRUE(Child<QRadioButton>(f, "RadioButton2")->isChecked());
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text().toStdString(), "/");
+        Child<QPushButton>(f, "Button2")->click();
         if (f.isVisible()) {
             ADD_FAILURE() << "OK must accept the root the dialog itself shows";
             f.reject();
@@ -168,9 +169,9 @@ TEST_F(OutputDirectoryTest, ADestinationAtTheRootReopensAsTheRootAndIsAcceptedAs
     // A source at the root: the same-as-source choice, showing the root.
     Select({1});
     Open([](TOutputForm& f) {
-        EXPECT_TRUE(f.RadioButton1->isChecked());
-        EXPECT_EQ(f.DirectoryText->text().toStdString(), "/");
-        f.Button3->click();
+        EXPECT_TRUE(Child<QRadioButton>(f, "RadioButton1")->isChecked());
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text().toStdString(), "/");
+        Child<QPushButton>(f, "Button3")->click();
     });
 }
 
@@ -178,18 +179,18 @@ TEST_F(OutputDirectoryTest, InvalidDirectoryKeepsTheDialogOpenForCorrection) {
     Add({"/in/clip.mpg"});
     Select({0});
     Open([&](TOutputForm& f) {
-        f.RadioButton2->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
         for (const char* bad : {"", "/no/such/folder", "/etc/hostname"}) {
-            f.DirectoryText->setText(QString::fromLatin1(bad));
-            f.Button2->click();
+            Child<QLineEdit>(f, "DirectoryText")->setText(QString::fromLatin1(bad));
+            Child<QPushButton>(f, "Button2")->click();
             EXPECT_TRUE(f.isVisible()) << bad;
             EXPECT_EQ(Texts(), std::vector<std::string>{"Invalidation directory."}) << bad;
         }
-        EXPECT_EQ(f.Directory, "/in");
-        f.DirectoryText->setText(QString::fromStdString(out));
-        f.Button2->click();
+        EXPECT_EQ(f.Directory(), "/in");
+        Child<QLineEdit>(f, "DirectoryText")->setText(QString::fromStdString(out));
+        Child<QPushButton>(f, "Button2")->click();
     });
-    EXPECT_TRUE(form.Accepted);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(list[0].DestFile, out + "/clip.rm");
 }
 
@@ -197,16 +198,16 @@ TEST_F(OutputDirectoryTest, RadioButtonsPutTheDirectoryBackIntoTheEdit) {
     Add({"/in/clip.mpg"});
     Select({0});
     Open([](TOutputForm& f) {
-        f.RadioButton2->click();
-        f.DirectoryText->setText("/typed");
-        f.RadioButton2->click();
-        EXPECT_EQ(f.DirectoryText->text(), "/in");
-        f.DirectoryText->setText("/typed");
-        f.RadioButton1->click();
-        EXPECT_EQ(f.DirectoryText->text(), "/in");
-        f.Button3->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
+        Child<QLineEdit>(f, "DirectoryText")->setText("/typed");
+        Child<QRadioButton>(f, "RadioButton2")->click();
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text(), "/in");
+        Child<QLineEdit>(f, "DirectoryText")->setText("/typed");
+        Child<QRadioButton>(f, "RadioButton1")->click();
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text(), "/in");
+        Child<QPushButton>(f, "Button3")->click();
     });
-    EXPECT_FALSE(form.Accepted);
+    EXPECT_EQ(form.result(), QDialog::Rejected);
 }
 
 TEST_F(OutputDirectoryTest, FolderWithBlanksQuotesAndNonAsciiLetters) {
@@ -215,11 +216,11 @@ TEST_F(OutputDirectoryTest, FolderWithBlanksQuotesAndNonAsciiLetters) {
     Add({"/in/Clip 1.avi"});
     Select({0});
     Open([&](TOutputForm& f) {
-        f.RadioButton2->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
         FileDialogs::SetNextDirectory(odd);
-        f.DirectoryButton->click();
-        EXPECT_EQ(f.DirectoryText->text().toStdString(), odd);
-        f.Button2->click();
+        Child<QPushButton>(f, "DirectoryButton")->click();
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text().toStdString(), odd);
+        Child<QPushButton>(f, "Button2")->click();
     });
     EXPECT_EQ(FileDialogs::LastDirectoryRequest().first, "Select the Directory");
     EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, "");  // "/in" does not exist here
@@ -231,14 +232,14 @@ TEST_F(OutputDirectoryTest, BrowseStartsAtAnExistingFolderAndCancelKeepsTheText)
     list[0].DestFile = out + "/clip.rm";
     Select({0});
     Open([&](TOutputForm& f) {
-        f.DirectoryButton->click();  // nothing queued: cancelled
-        EXPECT_EQ(f.DirectoryText->text().toStdString(), out);
+        Child<QPushButton>(f, "DirectoryButton")->click();  // nothing queued: cancelled
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text().toStdString(), out);
         EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, out);
-        f.DirectoryText->setText("/no/such/folder");
-        f.DirectoryButton->click();
+        Child<QLineEdit>(f, "DirectoryText")->setText("/no/such/folder");
+        Child<QPushButton>(f, "DirectoryButton")->click();
         EXPECT_EQ(FileDialogs::LastDirectoryRequest().second, "");
-        EXPECT_EQ(f.DirectoryText->text(), "/no/such/folder");
-        f.Button3->click();
+        EXPECT_EQ(Child<QLineEdit>(f, "DirectoryText")->text(), "/no/such/folder");
+        Child<QPushButton>(f, "Button3")->click();
     });
 }
 
@@ -249,9 +250,9 @@ TEST_F(OutputDirectoryTest, RelativeFolderIsStoredAsTheFolderTheUserSaw) {
     QDir::setCurrent(dir.path());
     QDir().mkdir("sub");
     Open([](TOutputForm& f) {
-        f.RadioButton2->click();
-        f.DirectoryText->setText("sub");
-        f.Button2->click();
+        Child<QRadioButton>(f, "RadioButton2")->click();
+        Child<QLineEdit>(f, "DirectoryText")->setText("sub");
+        Child<QPushButton>(f, "Button2")->click();
     });
     QDir::setCurrent(saved);
     EXPECT_EQ(list[0].DestFile, out + "/sub/clip.rm");

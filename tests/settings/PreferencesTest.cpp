@@ -107,9 +107,12 @@ TEST_F(PreferencesTest, DialogShowsEveryPresetAndAudienceAndKeepsItsSize) {
     ASSERT_EQ(scheme->count(), SchemePresetCount);
     for (int i = 0; i < SchemePresetCount; ++i)
         EXPECT_EQ(scheme->itemText(i), SchemePresets[static_cast<std::size_t>(i)].text);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(List(dlg, "RainComboBox1")->itemText(i), AudioFormatTexts[static_cast<std::size_t>(i)]);
-        EXPECT_EQ(List(dlg, "RainComboBox2")->itemText(i), VideoQualityTexts[static_cast<std::size_t>(i)]);
+    ASSERT_EQ(List(dlg, "RainComboBox1")->count(), encoder::kStreamChoiceCount);
+    ASSERT_EQ(List(dlg, "RainComboBox2")->count(), encoder::kStreamChoiceCount);
+    for (int i = 0; i < encoder::kStreamChoiceCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        EXPECT_EQ(List(dlg, "RainComboBox1")->itemText(i), encoder::kAudioFormats[at].caption);
+        EXPECT_EQ(List(dlg, "RainComboBox2")->itemText(i), encoder::kVideoQualities[at].caption);
     }
     for (std::size_t i = 0; i < encoder::kTargetAudiences.size(); ++i) {
         QString caption = Target(dlg, static_cast<encoder::Audience>(i))->text();
@@ -281,14 +284,14 @@ TEST_F(PreferencesTest, SchemesApplyTheirRowAndAreKeptBetweenOpenings) {
         PickScheme(dlg, i);
         const SchemePreset& p = SchemePresets[static_cast<std::size_t>(i)];
         EXPECT_TRUE(Radio(dlg, "RainRadioBox1")->isChecked()) << i;
-        EXPECT_EQ(List(dlg, "RainComboBox1")->ItemIndex(), p.audioFormat) << i;
-        EXPECT_EQ(List(dlg, "RainComboBox2")->ItemIndex(), p.videoQuality) << i;
+        EXPECT_EQ(List(dlg, "RainComboBox1")->ItemIndex(), static_cast<int>(p.audioFormat)) << i;
+        EXPECT_EQ(List(dlg, "RainComboBox2")->ItemIndex(), static_cast<int>(p.videoQuality)) << i;
         EXPECT_EQ(Checked(dlg), Only(p.audience)) << i;
         EXPECT_NE(p.audience, encoder::Audience::DSL384K);
     }
     EXPECT_EQ(SchemePresets[1].audience, SchemePresets[4].audience);
-    EXPECT_EQ(SchemePresets[3].audioFormat, 3);
-    EXPECT_EQ(SchemePresets[6].audioFormat, 1);
+    EXPECT_EQ(SchemePresets[3].audioFormat, encoder::AudioFormat::StereoMusic);
+    EXPECT_EQ(SchemePresets[6].audioFormat, encoder::AudioFormat::VoiceWithMusic);
     EXPECT_EQ(SchemePresets[20].audience, encoder::Audience::LAN);
 
     // Typing into the Scheme list picks no scheme: the audiences stay as they are.

@@ -1,4 +1,4 @@
-// Encoding benchmark (run by hand: bench_encode_bench [seconds] [rounds]).
+// Encoding benchmark (run by hand: bench_encode [seconds] [rounds]).
 //
 // 1. A 60 s 640x480 clip with sound, encoded for the 512K audience by the built-in encoder, against the
 //    ffmpeg command line making the same codecs, frame size, frame rate and bit rates with its own rm

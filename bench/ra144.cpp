@@ -1,4 +1,4 @@
-// 14.4 benchmark (run by hand: bench_ra144_bench [song seconds=240] [speech seconds=60]).
+// 14.4 benchmark (run by hand: bench_ra144 [song seconds=240] [speech seconds=60]).
 //
 // 1. The 14.4 encode alone, on a song and on speech at 8 kHz: libavcodec's encoder against ours
 //    (Ra144Stream), each on one core. Prints the wall and CPU time of each, the segmental SNR of each

@@ -2,7 +2,7 @@
 // dialog would hand them over), Select All, Invert Selection, and delete every second row, each step
 // followed by the repaint the user waits for.
 //
-// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_joblist_bench [rounds]
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_joblist [rounds]
 // (or under xvfb-run for a real X server). Prints the median and worst time of each step in milliseconds.
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-// Picture quality benchmark (run by hand: bench_picture_bench [seconds] [quality] [file ...]).
+// Picture quality benchmark (run by hand: bench_picture [seconds] [quality] [file ...]).
 //
 // Converts sources single-rate for every audience with the built-in encoder, and with the ffmpeg
 // command line writing RealVideo 2.0 at the same size and frame rate, its bit rate tried again until its

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "conversion/ApplyEncoderSettings.h"
+#include "conversion/DestinationRule.h"
 #include "conversion/EncoderFactory.h"
 #include "conversion/TProducerControl.h"
 #include "encoder/SafeOutput.h"
@@ -15,33 +15,9 @@
 namespace cli {
 namespace {
 
-// The clock the file system stamps files with, so that a file written after this moment never looks
-// older than it.
-timespec WallClock() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return now;
-}
-
-// The file was last written at `since` or later.
-bool WrittenSince(const std::string& path, const timespec& since) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    return st.st_mtim.tv_sec > since.tv_sec ||
-           (st.st_mtim.tv_sec == since.tv_sec && st.st_mtim.tv_nsec >= since.tv_nsec);
-}
-
 std::int64_t FileSize(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
-}
-
-// One name for every spelling of a destination ("clip.rm", "./clip.rm", through linked folders).
-std::string Canonical(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : canonical.string();
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -64,7 +40,7 @@ struct Batch::Lane {
 };
 
 Batch::Batch(Options options, Console& console, QObject* parent)
-    : QObject(parent), options_(std::move(options)), console_(console), runStart_(WallClock()) {
+    : QObject(parent), options_(std::move(options)), console_(console) {
     poll_.setInterval(kPollIntervalMs);
     connect(&poll_, &QTimer::timeout, this, &Batch::Tick);
 }
@@ -72,11 +48,11 @@ Batch::Batch(Options options, Console& console, QObject* parent)
 Batch::~Batch() = default;
 
 void Batch::Start() {
-    for (const std::string& source : options_.sources) {
-        struct stat st {};
-        if (::stat(source.c_str(), &st) == 0)
-            sourceFiles_.emplace(std::make_pair(st.st_dev, st.st_ino), source);
-    }
+    rule_ = std::make_unique<conversion::DestinationRule>(
+        options_.sources,
+        conversion::DestinationRule::Advice{
+            .ontoSource = "Convert into another folder with --output-dir.",
+            .twoIntoOne = "Rename one of them, or convert this one with --output-dir into another folder."});
     const int count = std::min(options_.jobs, static_cast<int>(options_.sources.size()));
     for (int i = 0; i < count; ++i) {
         auto lane = std::make_unique<Lane>();
@@ -143,44 +119,18 @@ bool Batch::Begin(Lane& lane, int index) {
         Report(-1, r);
         return false;
     };
-    const std::string exists = r.destination + " exists; --overwrite replaces it.";
     if (!setupError_.empty())
         return notConverted(FileResult::Status::Failed, setupError_);
-    // Never onto a source, and never twice into one destination: each is a failure that says what to do.
-    const auto [first, unique] = destinations_.emplace(Canonical(r.destination), r.source);
-    struct stat st {};
-    if (::stat(r.destination.c_str(), &st) == 0)
-        if (const auto source = sourceFiles_.find({st.st_dev, st.st_ino}); source != sourceFiles_.end())
-            return notConverted(FileResult::Status::Failed,
-                                r.destination + " is the source file " + source->second +
-                                    " of this run; it was left as it was. Convert into another folder "
-                                    "with --output-dir.");
-    if (!unique)
-        return notConverted(FileResult::Status::Failed,
-                            r.source + " and " + first->second + " would both become " + r.destination +
-                                "; " + first->second +
-                                " has it. Rename one of them, or convert this one with --output-dir into "
-                                "another folder.");
-    // Looked at before claiming, so that a second run over finished files leaves no trace.
-    if (!options_.overwrite && platform::FileExists(r.destination)) {
-        // A claim a killed run left beside its finished file goes now, unless a run still holds it.
-        platform::RemoveAbandonedClaim(r.destination);
-        return notConverted(FileResult::Status::Skipped, exists);
-    }
-    auto claim = std::make_unique<platform::Claim>(r.destination);
-    if (claim->GetState() == platform::Claim::State::HeldByOther)
-        return notConverted(FileResult::Status::Skipped,
-                            "Another conversion is writing " + r.destination + " (" + claim->Holder() + ").");
-    if (claim->GetState() == platform::Claim::State::Refused)
-        return notConverted(FileResult::Status::Failed, claim->RefusalText());
-    // Looked at again under the claim: another run may have finished the file in between.
-    if (platform::FileExists(r.destination)) {
-        if (!options_.overwrite)
-            return notConverted(FileResult::Status::Skipped, exists);
-        if (WrittenSince(r.destination, runStart_))
-            return notConverted(FileResult::Status::Skipped,
-                                r.destination + " was written after this run began; it is kept.");
-    }
+    conversion::DestinationRule::Verdict verdict =
+        rule_->Decide(r.source, r.destination,
+                      options_.overwrite ? conversion::DestinationRule::Replace::Always
+                                         : conversion::DestinationRule::Replace::Never);
+    if (verdict.kind != conversion::DestinationRule::Verdict::Kind::Write)
+        return notConverted(verdict.kind == conversion::DestinationRule::Verdict::Kind::Skip
+                                ? FileResult::Status::Skipped
+                                : FileResult::Status::Failed,
+                            verdict.why);
+    auto claim = std::move(verdict.claim);
 
     const platform::FileIdentity before = platform::IdentityOf(r.destination);
     const settings::TSettings& s = options_.settings;

@@ -11,6 +11,7 @@
 
 #include "cli/Console.h"
 #include "cli/Options.h"
+#include "conversion/DestinationRule.h"
 
 namespace cli {
 
@@ -58,12 +59,10 @@ class Batch : public QObject {
     int next_ = 0;     // index of the next file to hand out
     int handled_ = 0;  // files ended, whatever became of them
     std::map<FileResult::Status, int> counts_;
-    std::map<std::string, std::string> destinations_;  // each destination of the run, to its first source
-    std::map<std::pair<dev_t, ino_t>, std::string> sourceFiles_;  // the run's sources by file
+    std::unique_ptr<conversion::DestinationRule> rule_;  // made at Start, when the run begins
     bool stopping_ = false;
     bool finished_ = false;
     std::chrono::steady_clock::time_point began_ = std::chrono::steady_clock::now();
-    timespec runStart_{};  // wall clock, to compare with the times of files
 };
 
 }  // namespace cli

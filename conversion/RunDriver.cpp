@@ -6,9 +6,6 @@
 #include "conversion/CompletionActions.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/core/Claim.h"
-#include "platform/core/FileNames.h"
-#include "platform/core/Paths.h"
 
 namespace conversion {
 
@@ -48,6 +45,14 @@ void RunDriver::Start() {
         host_.SetFileProgress(0);
         host_.SetRunProgress(0);
         nextJob_ = 0;
+        std::vector<std::string> sources;
+        for (int k = 0; k < host_.RowCount(); ++k)
+            sources.push_back(host_.Job(k).SourceFile);
+        rule_ = std::make_unique<DestinationRule>(
+            sources,
+            DestinationRule::Advice{
+                .ontoSource = "Choose another output folder.",
+                .twoIntoOne = "Rename one of them, or choose another output folder for one of them."});
         host_.EnterRunningState();
         timer1_.start();
     });
@@ -128,43 +133,28 @@ bool RunDriver::PrepareJob(int j) {
                                   .description = job.Description,
                                   .keywords = job.Keywords});
 
-    // Never onto a source: a destination that is a file this run reads, now or for another job, is
-    // refused before anything is asked or written.
-    for (int k = 0; k < host_.RowCount(); ++k) {
-        const std::string& source = host_.Job(k).SourceFile;
-        if (platform::SameFile(job.DestFile, source)) {
-            EndRun(job.DestFile + " is the source file " + source +
-                   " of this run; it was left as it was. Choose another output folder.");
-            return false;
-        }
-    }
-
-    // As quenzor-convert does: a destination another conversion is writing is left to it, and a claim
-    // name that is not a plain file is never written through. The claim never waits.
-    claim_ = std::make_unique<platform::Claim>(job.DestFile);
-    if (claim_->GetState() == platform::Claim::State::Refused) {
-        EndRun(claim_->RefusalText());
+    // As quenzor-convert decides, except that an existing file is the user's to answer for. A destination
+    // another conversion is writing is left to it without a word; a refusal ends the run and says why.
+    Decision decision = Decision::Encode;
+    DestinationRule::Verdict verdict =
+        rule_->Decide(job.SourceFile, job.DestFile, DestinationRule::Replace::Ask, [&] {
+            if (!overwriteAll_)
+                decision = DecideOverwrite(job.DestFile);
+            return decision != Decision::Skip;
+        });
+    // The question is modal and lets events through; the run may have ended meanwhile.
+    if (!StillCurrent(run))
+        return false;
+    if (verdict.kind == DestinationRule::Verdict::Kind::Fail) {
+        EndRun(verdict.why);
         return false;
     }
-    if (claim_->GetState() == platform::Claim::State::HeldByOther) {
-        claim_.reset();
-        ++nextJob_;
-        return true;
-    }
-
-    Decision decision = Decision::Encode;
-    if (platform::FileExists(job.DestFile) && !overwriteAll_) {
-        decision = DecideOverwrite(job.DestFile);
-        // The question is modal and lets events through; the run may have ended meanwhile.
-        if (!StillCurrent(run))
-            return false;
-    }
     // A declined job costs no wait: the run goes on with the next one at once.
-    if (decision == Decision::Skip) {
-        claim_.reset();
+    if (verdict.kind == DestinationRule::Verdict::Kind::Skip) {
         ++nextJob_;
         return true;
     }
+    claim_ = std::move(verdict.claim);
     StartJob();
     if (decision == Decision::EncodeAll)
         overwriteAll_ = true;

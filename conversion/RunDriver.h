@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "conversion/DestinationRule.h"
 #include "conversion/RunHost.h"
 #include "conversion/TProducerControl.h"
 #include "platform/core/Claim.h"
@@ -83,6 +84,8 @@ class RunDriver : public QObject {
     std::uint64_t encodeRun_ = 0;
     // The destination of the job being prepared or encoded, claimed as quenzor-convert claims it.
     std::unique_ptr<platform::Claim> claim_;
+    // The run's destinations so far and its sources; made anew at each Start.
+    std::unique_ptr<DestinationRule> rule_;
 };
 
 }  // namespace conversion

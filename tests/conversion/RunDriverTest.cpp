@@ -402,20 +402,25 @@ TEST_F(RunDriverTest, AllAtTheFirstQuestionAsksNoMore) {
     EXPECT_EQ(Boxes().size(), 1u);
 }
 
-TEST_F(RunDriverTest, TwoJobsWithOneDestinationAskBeforeTheSecondReplacesTheFirst) {
-    AddJobs(2);
+TEST_F(RunDriverTest, TwoJobsWithOneDestinationEndTheRunBeforeTheSecondReplacesTheFirst) {
+    AddJobs(3);
     host.jobs[1].DestFile = host.jobs[0].DestFile;
     StartRun();
     producer->onStart = [&] { Touch(host.jobs[0].DestFile); };  // the encoder writes its output
     driver->Timer1Timer();
     EncodeCurrent();
     EXPECT_TRUE(Boxes().empty());
-    platform::MessageBox::SetNextAnswer(MsgButton::No);
     driver->Timer1Timer();
     std::vector<platform::MessageRequest> boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Are you sure overwrite " + host.jobs[0].DestFile);
+    ASSERT_EQ(boxes.size(), 1u) << "no overwrite question";
+    EXPECT_EQ(boxes[0].icon, platform::MsgIcon::Error);
+    EXPECT_EQ(boxes[0].text,
+              host.jobs[1].SourceFile + " and " + host.jobs[0].SourceFile + " would both become " +
+                  host.jobs[0].DestFile + "; " + host.jobs[0].SourceFile +
+                  " has it. Rename one of them, or choose another output folder for one of them.");
     EXPECT_EQ(producer->StartCount(), 1);
+    EXPECT_FALSE(driver->Running());
+    EXPECT_EQ(Contents(host.jobs[0].DestFile), "old");
 }
 
 TEST_F(RunDriverTest, ADestinationThatIsASourceOfTheRunIsRefusedBeforeAnythingIsAskedOrWritten) {

@@ -177,8 +177,7 @@ bool TempOutput::Commit(const std::atomic<bool>& stop) {
 bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     const fs::path dest(destination_);
     const fs::path folder = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
-    platform::UniqueFile nearby = platform::CreateUniqueFile(
-        (folder / ("." + dest.filename().string() + "-")).string(), platform::kTemporarySuffix);
+    platform::UniqueFile nearby = CreateUnique(folder, dest.filename().string());
     if (const int error = errno; !nearby.fd.Valid())
         throw DestinationError(
             destination_, error == ENOLCK ? platform::NoLocksReason(folder.string())
@@ -194,8 +193,6 @@ bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
             UnregisterTemp(slot);
         }
     } cleanup{nearby, nearbySlot};
-    // The finished file becomes the destination: readable by others like any file the user makes.
-    ::fchmod(nearby.fd.Get(), 0644);
     const platform::UniqueFd source(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.Valid())
         throw DestinationError(destination_, rm::FileErrorReason(errno));

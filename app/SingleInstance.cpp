@@ -23,6 +23,7 @@
 #include "app/Startup.h"
 #include "app/WindowList.h"
 #include "platform/ProgramDir.h"
+#include "platform/core/TempFiles.h"
 #include "platform/core/UserSocket.h"
 
 namespace app {

@@ -18,7 +18,7 @@
 #include "encoder/Transcoder.h"
 #include "encoder/WideText.h"
 #include "platform/core/FileNames.h"
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 
 extern "C" {
 #include <libavutil/log.h>

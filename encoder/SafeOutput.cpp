@@ -17,7 +17,7 @@
 #include "encoder/EncodeError.h"
 #include "encoder/rm/OutputFile.h"
 #include "platform/core/Paths.h"
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 
 namespace encoder {
 namespace fs = std::filesystem;
@@ -83,7 +83,8 @@ bool WritableFolder(const fs::path& folder) {
 // Creates an empty file of a fresh name in `folder` for the destination named `name`; its descriptor
 // holds the lock that marks it as being written. On failure the path is empty and errno says why.
 platform::UniqueFile CreateUnique(const fs::path& folder, const std::string& name) {
-    platform::UniqueFile file = platform::CreateUniqueFile((folder / ("." + name + "-")).string(), ".tmp");
+    platform::UniqueFile file =
+        platform::CreateUniqueFile((folder / ("." + name + "-")).string(), platform::kTemporarySuffix);
     // The finished file becomes the destination: readable by others like any file the user makes.
     if (file.fd.Valid())
         ::fchmod(file.fd.Get(), 0644);
@@ -176,8 +177,7 @@ bool TempOutput::Commit(const std::atomic<bool>& stop) {
 bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
     const fs::path dest(destination_);
     const fs::path folder = dest.parent_path().empty() ? fs::path(".") : dest.parent_path();
-    platform::UniqueFile nearby =
-        platform::CreateUniqueFile((folder / ("." + dest.filename().string() + "-")).string(), ".tmp");
+    platform::UniqueFile nearby = CreateUnique(folder, dest.filename().string());
     if (const int error = errno; !nearby.fd.Valid())
         throw DestinationError(
             destination_, error == ENOLCK ? platform::NoLocksReason(folder.string())
@@ -193,8 +193,6 @@ bool TempOutput::CopyAcross(const std::atomic<bool>& stop) {
             UnregisterTemp(slot);
         }
     } cleanup{nearby, nearbySlot};
-    // The finished file becomes the destination: readable by others like any file the user makes.
-    ::fchmod(nearby.fd.Get(), 0644);
     const platform::UniqueFd source(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.Valid())
         throw DestinationError(destination_, rm::FileErrorReason(errno));

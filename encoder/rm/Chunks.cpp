@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace encoder::rm {
+#include "platform/core/FileNames.h"
 
-std::string CutUtf8(const std::string& text, std::size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    auto continuation = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
-    // Step back to the start of a character the limit would split, so the last character stays whole. A
-    // character has at most three continuation bytes: a longer run is not UTF-8 and is cut at the limit,
-    // not back to its start.
-    std::size_t start = limit;
-    while (start > 0 && limit - start < 3 && continuation(start))
-        --start;
-    const bool splitsCharacter = static_cast<unsigned char>(text[start]) >= 0xC0;
-    return text.substr(0, splitsCharacter ? start : limit);
-}
+namespace encoder::rm {
 
 void PutFileHeader(ByteBuffer& out, std::uint32_t headerCount) {
     const std::size_t chunk = out.BeginChunk(".RMF");
@@ -45,7 +33,7 @@ void PutProperties(ByteBuffer& out, const FileProperties& p) {
 void PutContent(ByteBuffer& out, const ClipInfo& info) {
     const std::size_t chunk = out.BeginChunk("CONT");
     for (const std::string* text : {&info.title, &info.author, &info.copyright, &info.comment})
-        out.Str16(CutUtf8(*text, 0xFFFF));
+        out.Str16(platform::CutUtf8(*text, 0xFFFF));
     out.EndChunk(chunk);
 }
 
@@ -61,8 +49,8 @@ void PutMediaProperties(ByteBuffer& out, std::uint16_t streamNumber, const Figur
     out.U32(f.startTime);
     out.U32(f.preroll);
     out.U32(f.duration);
-    out.Str8(CutUtf8(name, 0xFF));
-    out.Str8(CutUtf8(mimeType, 0xFF));
+    out.Str8(platform::CutUtf8(name, 0xFF));
+    out.Str8(platform::CutUtf8(mimeType, 0xFF));
     out.U32(static_cast<std::uint32_t>(typeSpecific.size()));
     out.Bytes(typeSpecific);
     out.EndChunk(chunk);
@@ -232,10 +220,10 @@ std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& ph
         const std::size_t start = b.Size();
         b.U32(0);
         b.U16(0);
-        b.Str8(CutUtf8(p.name, 0xFF));
+        b.Str8(platform::CutUtf8(p.name, 0xFF));
         if (p.isText) {
             // Strings carry their terminating zero, as C-based readers expect.
-            const std::string value = CutUtf8(p.text, 0xFFFE);
+            const std::string value = platform::CutUtf8(p.text, 0xFFFE);
             b.U32(2);
             b.U16(static_cast<std::uint16_t>(value.size() + 1));
             b.Text(value);

@@ -77,7 +77,4 @@ std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& ph
 // The four-character code a reader looks up the codec by.
 std::string_view FourCc(Codec codec);
 
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-std::string CutUtf8(const std::string& text, std::size_t limit);
-
 }  // namespace encoder::rm

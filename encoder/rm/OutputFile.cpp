@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "encoder/rm/RmWriter.h"
+#include "platform/core/TempFiles.h"
 
 namespace encoder::rm {
 

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/core/FileNames.h"
 #include "platform/core/Paths.h"
+#include "platform/core/TempFiles.h"
 
 namespace platform {
 namespace {
@@ -87,7 +89,7 @@ bool WrittenByUs(int fd) {
 // no other run ever finds it unsigned. Not valid when the name is taken (errno EEXIST) or no locked file
 // can be made there (errno says why; nothing is left behind).
 UniqueFd CreateClaimFile(const std::string& path) {
-    UniqueFile file = CreateUniqueFile(path + "-", ".tmp", 0644);
+    UniqueFile file = CreateUniqueFile(path + "-", kTemporarySuffix, 0644);
     if (!file.fd.Valid())
         return {};
     const std::string holder = HolderText() + "\n";
@@ -116,7 +118,7 @@ std::string ClaimPath(const std::string& destination) {
     std::string claim = "." + name + kClaimSuffix;
     if (claim.size() > kMaxNameBytes) {
         const std::string tail = "~" + NameDigest(name) + kClaimSuffix;
-        claim = CutName("." + name, kMaxNameBytes - tail.size()) + tail;
+        claim = CutUtf8("." + name, kMaxNameBytes - tail.size()) + tail;
     }
     return ExtractFilePath(destination) + claim;
 }

@@ -8,6 +8,18 @@
 #include <vector>
 
 namespace platform {
+
+std::string CutUtf8(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    auto continuation = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    std::size_t start = limit;
+    while (start > 0 && limit - start < 3 && continuation(start))
+        --start;
+    const bool splitsCharacter = static_cast<unsigned char>(text[start]) >= 0xC0;
+    return text.substr(0, splitsCharacter ? start : limit);
+}
+
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";

@@ -12,6 +12,11 @@ namespace platform {
 int Utf8Sequence(std::string_view text, std::size_t at, char32_t& code);
 void AppendUtf8(std::string& out, char32_t code);
 
+// `text` cut to at most `limit` bytes without splitting a UTF-8 character: the cut steps back to the start
+// of a character the limit would split. A character has at most three continuation bytes, so a longer run
+// is no UTF-8 and is cut at the limit rather than back to nothing.
+std::string CutUtf8(const std::string& text, std::size_t limit);
+
 // A name as a person reads it: valid UTF-8 as it is, each byte that is not shown as U+FFFD.
 std::string ReadableName(std::string_view bytes);
 

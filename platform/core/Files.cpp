@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "platform/core/Paths.h"
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 
 namespace platform {
 namespace {
@@ -43,7 +43,6 @@ std::string ResolveLink(const std::string& path) {
 std::string TemporaryPrefix(const std::string& target) {
     return "." + ExtractFileName(target) + ".";
 }
-constexpr const char* TemporarySuffix = ".tmp";
 
 }  // namespace
 
@@ -88,7 +87,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
     // The new file's permissions start from 0666 less the umask, as for any file the program creates.
     UniqueFile temp =
-        CreateUniqueFile(ExtractFilePath(target) + TemporaryPrefix(target), TemporarySuffix, 0666);
+        CreateUniqueFile(ExtractFilePath(target) + TemporaryPrefix(target), kTemporarySuffix, 0666);
     if (!temp.fd.Valid()) {
         const int error = errno;
         const std::string folder = ExtractFilePath(target);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/core/Paths.h"
+#include "platform/core/TempFiles.h"
 
 namespace platform {
 namespace {

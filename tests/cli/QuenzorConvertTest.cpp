@@ -17,7 +17,7 @@
 #include "encoder/EncodeError.h"
 #include "encoder/SafeOutput.h"
 #include "platform/core/Claim.h"
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 #include "support/EncoderHarness.h"
 #include "support/FileHelpers.h"
 #include "support/MediaFixtures.h"

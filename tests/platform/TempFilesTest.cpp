@@ -7,8 +7,9 @@
 #include <filesystem>
 
 #include "platform/core/Claim.h"
+#include "platform/core/FileNames.h"
 #include "platform/core/Files.h"
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 #include "support/FileHelpers.h"
 
 namespace {
@@ -117,6 +118,24 @@ TEST(TempFiles, TheSweepAndClaimsTouchOnlyOurOwnFiles) {
     EXPECT_EQ(testsupport::ReadBytes(dir.File(".x.rm.claim")), "my notes\n");
     EXPECT_EQ(testsupport::ReadBytes(dir.File(".empty.rm.claim")), "");
 
+    // A claim name that is a symbolic or a hard link to a user's file is refused, and nothing is written
+    // through it.
+    testsupport::WriteBytes(dir.File("diary.txt"), "dear diary");
+    fs::create_symlink(dir.File("diary.txt"), dir.File(".soft.rm.claim"));
+    fs::create_hard_link(dir.File("diary.txt"), dir.File(".hard.rm.claim"));
+    for (const char* name : {"soft.rm", "hard.rm"}) {
+        {
+            const platform::Claim claim(dir.File(name));
+            EXPECT_EQ(claim.GetState(), platform::Claim::State::Refused) << name;
+        }
+        platform::RemoveAbandonedClaim(dir.File(name));
+    }
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("diary.txt")), "dear diary");
+    EXPECT_TRUE(fs::is_symlink(dir.File(".soft.rm.claim")));
+    EXPECT_EQ(fs::hard_link_count(dir.File("diary.txt")), 2u);
+    for (const char* name : {"diary.txt", ".soft.rm.claim", ".hard.rm.claim"})
+        fs::remove(dir.File(name));
+
     // Ours, in the forms runs write: taken over and removed. A new claim appears signed, and goes.
     testsupport::WriteBytes(dir.File(".old.rm.claim"), "4321 elsewhere\n");
     testsupport::WriteBytes(dir.File(".left.rm.claim"), "process 4321 on elsewhere\n");
@@ -131,4 +150,40 @@ TEST(TempFiles, TheSweepAndClaimsTouchOnlyOurOwnFiles) {
     }
     EXPECT_EQ(testsupport::FolderEntries(dir.Path()),
               (std::vector<std::string>{".empty.rm.claim", ".x.rm.claim"}));
+}
+
+// Names are cut to what a file system takes without splitting a character, so that a shortened name still
+// reads as the one it was made from. Bytes that are no UTF-8 (a Latin-1 name) are cut as they are.
+TEST(TempFiles, NamesAreCutWithoutSplittingACharacter) {
+    const std::string e = "\xc3\xa9", smile = "\xf0\x9f\x98\x80";
+    struct Case {
+        std::string text;
+        std::size_t limit;
+        std::string cut;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"abc", 3, "abc"},
+             {"a" + e, 2, "a"},                                    // the limit splits a character
+             {"a" + e + "b", 3, "a" + e},                          // it falls between characters
+             {"a" + smile, 4, "a"},                                // three bytes of a four-byte character
+             {std::string(6, '\x80'), 5, std::string(5, '\x80')},  // no UTF-8: not cut back to nothing
+             {"M\xfcller", 1, "M"},
+             {"M\xfcller", 2, "M\xfc"},
+         })
+        EXPECT_EQ(platform::CutUtf8(c.text, c.limit), c.cut) << c.text << " at " << c.limit;
+
+    // The names made from a long name fit and read whole; two such names stay apart.
+    testsupport::ScratchDir dir;
+    std::string longName;
+    for (int i = 0; i < 123; ++i)
+        longName += e;
+    const std::string made = platform::CreateUniqueFile(dir.File("." + longName + ".rm-"), ".tmp").path;
+    const std::string madeName = fs::path(made).filename().string();
+    EXPECT_LE(madeName.size(), platform::kMaxNameBytes);
+    EXPECT_EQ(platform::ReadableName(madeName), madeName);
+    EXPECT_EQ(platform::RemoveAbandonedTemporaryFiles(dir.Path()), 1) << "the sweep knows the cut name";
+    const std::string claim = fs::path(platform::ClaimPath(dir.File(longName + ".rm"))).filename().string();
+    EXPECT_LE(claim.size(), platform::kMaxNameBytes);
+    EXPECT_EQ(platform::ReadableName(claim), claim);
+    EXPECT_NE(claim, fs::path(platform::ClaimPath(dir.File(longName + "x.rm"))).filename().string());
 }

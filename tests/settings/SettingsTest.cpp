@@ -11,7 +11,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/core/UniqueFd.h"
+#include "platform/core/TempFiles.h"
 #include "settings/IniFiles32.h"
 #include "settings/Settings.h"
 #include "support/FileHelpers.h"

@@ -1,8 +1,5 @@
 #include "app/Startup.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <exception>
 #include <filesystem>
 
@@ -91,11 +88,6 @@ StartupOutcome RunStartup() {
 }
 
 std::vector<std::string> CommandLineNames(const std::vector<std::string>& arguments) {
-    std::string current;
-    if (char* folder = ::getcwd(nullptr, 0)) {
-        current = folder;
-        std::free(folder);
-    }
     std::vector<std::string> names;
     bool options = true;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -107,10 +99,11 @@ std::vector<std::string> CommandLineNames(const std::vector<std::string>& argume
         if ((options && argument.starts_with('-')) || argument.empty())
             continue;
         // Paths are bytes on POSIX: the clean-up touches "/", "." and ".." only.
-        const std::string full = platform::IsPathDelimiter(argument.front()) || current.empty()
-                                     ? argument
-                                     : current + platform::PathDelimiter + argument;
-        const std::string clean = std::filesystem::path(full).lexically_normal().native();
+        std::error_code error;
+        std::filesystem::path full = std::filesystem::absolute(argument, error);
+        if (error)
+            full = argument;
+        const std::string clean = full.lexically_normal().native();
         names.push_back(clean.size() > 1 ? platform::RemoveTrailingDelimiter(clean) : clean);
     }
     return names;

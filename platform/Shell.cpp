@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -63,14 +63,10 @@ void StartProgramDetached(const std::string& path) {
     if (path.empty())
         return;
     // A bare name would be looked up on the search path; the program meant is the file at this path.
-    std::string absolute = path;
-    if (!path.starts_with('/')) {
-        char here[4096];
-        if (::getcwd(here, sizeof here) == nullptr)
-            return;
-        absolute = std::string(here) + "/" + path;
-    }
-    SpawnDetached({absolute});
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (!error)
+        SpawnDetached({absolute.native()});
 }
 
 namespace {

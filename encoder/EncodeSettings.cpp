@@ -75,11 +75,25 @@ int VideoOverhead(int framesPerSecond) {
     return framesPerSecond * (kPacketHeaderBytes + kVideoPacketHeaderBytes) * 8;
 }
 
+int KeyFrameInterval(int framesPerSecond) {
+    return static_cast<int>(std::lround(std::clamp<double>(
+        kKeyFramePictures, kMinKeyFrameSeconds * framesPerSecond, kMaxKeyFrameSeconds * framesPerSecond)));
+}
+
 }  // namespace
 
 int ContainerOverhead(const StreamPlan& plan) {
     return kFileOverheadBits + (plan.hasAudio ? AudioOverhead(plan.audio) : 0) +
            (plan.hasVideo ? VideoOverhead(plan.video.framesPerSecond) : 0);
+}
+
+VideoPlan AtFrameRate(VideoPlan plan, int framesPerSecond) {
+    framesPerSecond = std::max(1, framesPerSecond);
+    plan.bitRate += static_cast<int>(std::lround(
+        (VideoOverhead(plan.framesPerSecond) - VideoOverhead(framesPerSecond)) * kVideoRateMargin));
+    plan.framesPerSecond = framesPerSecond;
+    plan.keyFrameInterval = KeyFrameInterval(framesPerSecond);
+    return plan;
 }
 
 std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int maxWidth, int maxHeight) {
@@ -151,9 +165,7 @@ std::vector<StreamPlan> PlanEncode(const EncodeChoice& choice, const SourceShape
                     std::clamp(static_cast<int>(std::lround(source.framesPerSecond)), 1, v.framesPerSecond);
             left -= VideoOverhead(v.framesPerSecond);
             v.bitRate = std::max(2000, static_cast<int>(left * kVideoRateMargin));
-            v.keyFrameInterval = static_cast<int>(
-                std::lround(std::clamp<double>(kKeyFramePictures, kMinKeyFrameSeconds * v.framesPerSecond,
-                                               kMaxKeyFrameSeconds * v.framesPerSecond)));
+            v.keyFrameInterval = KeyFrameInterval(v.framesPerSecond);
         }
         plans.push_back(plan);
     }

@@ -73,6 +73,10 @@ std::pair<int, int> FitFrameSize(int width, int height, double sampleAspect, int
 // Bits per second the container spends beside the codecs' frames (packet headers, index, file headers).
 int ContainerOverhead(const StreamPlan& plan);
 
+// `plan` at a lower frame rate: what the fewer packet headers leave goes to the pictures, and keyframes
+// come as the rule for that rate has them.
+VideoPlan AtFrameRate(VideoPlan plan, int framesPerSecond);
+
 // Names for the file's information header.
 std::string AudienceName(Audience audience);
 std::string AudioContentName(int audioContent);

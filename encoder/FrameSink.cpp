@@ -14,4 +14,10 @@ void FrameSink::Put(std::vector<Encoded>& frames) {
     frames.clear();
 }
 
+void FrameSink::SetFramesPerSecond(const std::vector<int>& streams, double framesPerSecond) {
+    std::lock_guard guard(lock_);
+    for (int stream : streams)
+        writer_->SetFramesPerSecond(stream, framesPerSecond);
+}
+
 }  // namespace encoder

@@ -25,6 +25,8 @@ class FrameSink {
     void Open(rm::Writer& writer) { writer_ = &writer; }
     // Takes `frames` (and leaves the vector empty).
     void Put(std::vector<Encoded>& frames);
+    // The video `streams` hold `framesPerSecond` pictures a second, fewer than they were added with.
+    void SetFramesPerSecond(const std::vector<int>& streams, double framesPerSecond);
 
   private:
     std::mutex lock_;

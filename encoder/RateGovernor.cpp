@@ -28,7 +28,7 @@ constexpr double kBufferClipShare = 0.15;
 // Too hard content keeps at least this share of its pictures, once the buffer holds this many seconds of
 // the rate beyond its aim.
 constexpr double kMinKeep = 0.2;
-constexpr double kLeaveOutSeconds = 0.5;
+constexpr double kLeaveOutSeconds = 1.0;
 // One picture moves the learnt complexity by at most this factor (before its weight): a scene cut or the
 // first picture after left-out ones is not what the next pictures cost.
 constexpr double kMaxComplexityStep = 2.0;

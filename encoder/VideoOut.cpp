@@ -1,6 +1,8 @@
 #include "encoder/VideoOut.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 #include "encoder/EncodeError.h"
 #include "encoder/PicturePool.h"
@@ -38,6 +40,19 @@ namespace {
 // Small audiences are cheap to encode and need every byte; the large ones keep their speed.
 constexpr double kBestDecisionPixels = 1.6e6;
 constexpr double kBetterDecisionPixels = 3.2e6;
+
+// The frame rate is chosen from the source's first pictures: this share of the clip, between these many
+// seconds, and no more than this many bytes of pictures. The later half of them tells what the pictures
+// cost (a clip often starts quieter than it goes on). The chosen rate must let them be coded no coarser
+// than kChosenQuantizer on average, which leaves the rate control room for harder stretches before it
+// must leave pictures out. The rate goes down to a third of the plan's at most: below, the motion is
+// lost anyway.
+constexpr double kChooseClipShare = 0.5;
+constexpr double kChooseLeastSeconds = 2.0;
+constexpr double kChooseMostSeconds = 6.0;
+constexpr std::size_t kChooseBytes = std::size_t{16} << 20;
+constexpr double kChosenQuantizer = 28;
+constexpr int kLowestRateShare = 3;
 
 double PixelsPerSecond(const VideoPlan& plan) {
     return double(plan.width) * plan.height * plan.framesPerSecond;
@@ -93,9 +108,29 @@ VideoOut::VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSi
       slots_(plan.framesPerSecond) {
     frame_ = av::MakeFrame();
     pending_ = av::MakeFrame();
+    choosing_ = plan.framesPerSecond > 1 && PixelsPerSecond(plan) <= kBetterDecisionPixels;
 }
 
 void VideoOut::Picture(const AVFrame* picture, double seconds, std::uint64_t number) {
+    if (!choosing_) {
+        Take(picture, seconds, number, false);
+        return;
+    }
+    Held held{av::MakeFrame(), seconds, number};
+    Check(av_frame_ref(held.picture.get(), scaled_->Get(picture, number)), "Out of memory for the video");
+    heldBytes_ += std::size_t(plan_.width) * plan_.height * 3 / 2;
+    held_.push_back(std::move(held));
+    if (heldBytes_ >= kChooseBytes || seconds - held_.front().seconds >= ChooseSeconds())
+        SettleFrameRate();
+}
+
+double VideoOut::ChooseSeconds() const {
+    return expectedSeconds_ > 0
+               ? std::clamp(kChooseClipShare * expectedSeconds_, kChooseLeastSeconds, kChooseMostSeconds)
+               : kChooseMostSeconds;
+}
+
+void VideoOut::Take(const AVFrame* picture, double seconds, std::uint64_t number, bool scaled) {
     const FrameSlots::Range slots = slots_.Next(seconds);
     if (hasPending_)
         EncodeSlots(slots, false);
@@ -103,9 +138,117 @@ void VideoOut::Picture(const AVFrame* picture, double seconds, std::uint64_t num
     Check(av_frame_ref(pending_.get(), picture), "Out of memory for the video");
     hasPending_ = true;
     pendingId_ = number;
+    pendingScaled_ = scaled;
+}
+
+void VideoOut::SettleFrameRate() {
+    choosing_ = false;
+    const int framesPerSecond = ChooseFrameRate();
+    if (framesPerSecond != plan_.framesPerSecond && !stop_) {
+        plan_ = AtFrameRate(plan_, framesPerSecond);
+        codec_ = OpenRealVideo(plan_);
+        governor_ = RateGovernor(plan_.bitRate, plan_.framesPerSecond, plan_.width, plan_.height,
+                                 plan_.keyFrameInterval);
+        governor_.ExpectSeconds(expectedSeconds_);
+        slots_ = FrameSlots(plan_.framesPerSecond);
+        sink_.SetFramesPerSecond(streams_, plan_.framesPerSecond);
+    }
+    std::vector<Held> held = std::move(held_);
+    held_.clear();
+    for (const Held& h : held)
+        Take(h.picture.get(), h.seconds, h.number, true);
+}
+
+int VideoOut::ChooseFrameRate() {
+    const int full = plan_.framesPerSecond;
+    const Trial atFull = TryFrameRate(full);
+    if (!atFull.measured || NeededQuantizer(atFull, full) <= kChosenQuantizer)
+        return full;
+    // A picture costs more the further apart the pictures are (more has moved): how much more is
+    // measured at the lowest rate, and the rates between follow a power of the distance.
+    const int lowest = std::max(1, (full + kLowestRateShare - 1) / kLowestRateShare);
+    const Trial atLowest = TryFrameRate(lowest);
+    if (!atLowest.measured || stop_)
+        return full;
+    const double growth =
+        std::clamp(std::log(std::max(atLowest.pictureBits, 1.0) / std::max(atFull.pictureBits, 1.0)) /
+                       std::log(double(full) / lowest),
+                   0.0, 1.5);
+    for (int rate = full - 1; rate > lowest; --rate) {
+        Trial guess = atLowest;
+        guess.pictureBits = atFull.pictureBits * std::pow(double(full) / rate, growth);
+        if (NeededQuantizer(guess, rate) <= kChosenQuantizer)
+            return rate;
+    }
+    return lowest;
+}
+
+VideoOut::Trial VideoOut::TryFrameRate(int framesPerSecond) {
+    Trial trial;
+    const VideoPlan plan = AtFrameRate(plan_, framesPerSecond);
+    av::CodecPtr codec = OpenRealVideo(plan);
+    av::FramePtr frame = av::MakeFrame();
+    av::PacketPtr packet = av::MakePacket();
+    FrameSlots slots(framesPerSecond);
+    std::vector<double> pictureBits;
+    // Sends `picture` for `slot` (nullptr: the end) and takes what comes out.
+    auto send = [&](const AVFrame* picture, std::int64_t slot, bool key) {
+        if (picture) {
+            av_frame_unref(frame.get());
+            Check(av_frame_ref(frame.get(), picture), "Out of memory for the video");
+            frame->pts = slot;
+            frame->pict_type = key ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+            const double quantizer =
+                key ? RateGovernor::kKeyQuantizerShare * RateGovernor::kCoarsest : RateGovernor::kCoarsest;
+            frame->quality = static_cast<int>(std::lround(quantizer)) * FF_QP2LAMBDA;
+        }
+        Check(avcodec_send_frame(codec.get(), picture ? frame.get() : nullptr),
+              "The RealVideo encoder failed");
+        while (avcodec_receive_packet(codec.get(), packet.get()) >= 0) {
+            const double bits = double(packet->size) * 8;
+            if (packet->flags & AV_PKT_FLAG_KEY)
+                trial.keyBits = bits;
+            else
+                pictureBits.push_back(bits);
+            av_packet_unref(packet.get());
+        }
+    };
+    // Each held picture fills the slots up to the next one's time, within the time the pictures are held
+    // for (a leap in the source's times is not filled here); the last is left out.
+    const auto slotCount = static_cast<std::int64_t>(std::ceil(ChooseSeconds() * framesPerSecond));
+    std::int64_t next = 0;
+    for (std::size_t i = 0; i < held_.size() && next < slotCount && !stop_; ++i) {
+        const FrameSlots::Range range = slots.Next(held_[i].seconds);
+        for (next = range.first; next < std::min(range.end, slotCount) && !stop_; ++next)
+            send(held_[i - 1].picture.get(), next, next == 0);
+    }
+    // The keyframes to come are priced by the latest picture: the first is often nearly empty.
+    if (!held_.empty())
+        send(held_.back().picture.get(), next, true);
+    send(nullptr, 0, false);
+    const std::size_t later = pictureBits.size() / 2;
+    trial.measured = pictureBits.size() > later && trial.keyBits > 0;
+    if (trial.measured)
+        trial.pictureBits =
+            std::accumulate(pictureBits.begin() + std::ptrdiff_t(later), pictureBits.end(), 0.0) /
+            double(pictureBits.size() - later);
+    return trial;
+}
+
+double VideoOut::NeededQuantizer(const Trial& trial, int framesPerSecond) const {
+    // Bits times quantizer stay about the same as the quantizer changes (the governor's model too).
+    const VideoPlan plan = AtFrameRate(plan_, framesPerSecond);
+    const double keyQuantizer = std::lround(RateGovernor::kKeyQuantizerShare * RateGovernor::kCoarsest) /
+                                RateGovernor::kKeyQuantizerShare;
+    const double keySeconds = double(plan.keyFrameInterval) / framesPerSecond;
+    const double perSecond = trial.pictureBits * RateGovernor::kCoarsest * framesPerSecond +
+                             trial.keyBits * keyQuantizer / keySeconds;
+    return perSecond / std::max(1, plan.bitRate);
 }
 
 void VideoOut::Finish(double endSeconds) {
+    if (choosing_)
+        SettleFrameRate();
     if (hasPending_)
         EncodeSlots(slots_.Last(endSeconds), true);
     Check(avcodec_send_frame(codec_.get(), nullptr), "The RealVideo encoder failed");
@@ -161,7 +304,8 @@ RateGovernor::Decision VideoOut::TryKey(std::int64_t slot, bool last, RateGovern
 
 void VideoOut::Scale() {
     av_frame_unref(frame_.get());
-    Check(av_frame_ref(frame_.get(), scaled_->Get(pending_.get(), pendingId_)),
+    Check(av_frame_ref(frame_.get(),
+                       pendingScaled_ ? pending_.get() : scaled_->Get(pending_.get(), pendingId_)),
           "Out of memory for the video");
     scaledId_ = pendingId_;
 }

@@ -51,6 +51,12 @@ class FrameSlots {
 
 // One RealVideo encoding: a constant frame rate made from the source's pictures, each output slot
 // showing the picture nearest its time.
+//
+// Where the content is too hard for the rate even at the coarsest quantizer, the rate control would have
+// to leave pictures out (a freeze while the source moves). Small pictures (cheap to encode twice) are
+// therefore first tried on an encoder of their own, the first seconds of them at the coarsest quantizer,
+// and the stream takes the highest frame rate down to a third of the plan's at which they fit; the header
+// then tells that rate, and every picture is shown once.
 class VideoOut {
   public:
     VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSink& sink);
@@ -61,13 +67,32 @@ class VideoOut {
     // Where this encoder's pictures are scaled; set before the first picture.
     void ScaleWith(ScaledPictures& scaled) { scaled_ = &scaled; }
     // The clip's length as the source tells it (0: unknown); set before the first picture.
-    void ExpectSeconds(double seconds) { governor_.ExpectSeconds(seconds); }
+    void ExpectSeconds(double seconds) {
+        expectedSeconds_ = seconds;
+        governor_.ExpectSeconds(seconds);
+    }
 
     // Every decoded picture in order, `seconds` from the start of the clip; `number` counts them from 1.
     void Picture(const AVFrame* picture, double seconds, std::uint64_t number);
     void Finish(double endSeconds);
 
   private:
+    // A picture for the slots from the last one's time on; `scaled` when it is in the output size already.
+    void Take(const AVFrame* picture, double seconds, std::uint64_t number, bool scaled);
+    // Chooses the stream's frame rate from the pictures held so far, then encodes them.
+    void SettleFrameRate();
+    // How long a stretch of the first pictures is held to choose the frame rate.
+    double ChooseSeconds() const;
+    int ChooseFrameRate();
+    struct Trial {
+        double keyBits = 0;      // of the first picture, a keyframe
+        double pictureBits = 0;  // of each picture after it, on average
+        bool measured = false;
+    };
+    // The held pictures encoded at `framesPerSecond` and the coarsest quantizer on an encoder of their own.
+    Trial TryFrameRate(int framesPerSecond);
+    // The quantizer the pictures of `trial` need to keep the rate at `framesPerSecond`.
+    double NeededQuantizer(const Trial& trial, int framesPerSecond) const;
     // Encodes `slots` with the held picture; where the budget is spent, the governor has a slot repeat
     // the picture sent before it. The last slot of the clip always shows the newest picture.
     void EncodeSlots(FrameSlots::Range slots, bool final);
@@ -87,6 +112,17 @@ class VideoOut {
     av::FramePtr pending_;  // the latest source picture
     bool hasPending_ = false;
     bool triedKey_ = false;
+    bool pendingScaled_ = false;  // pending_ is in the output size already
+    double expectedSeconds_ = 0;
+    // The first pictures, scaled, while the frame rate is not chosen yet.
+    struct Held {
+        av::FramePtr picture;
+        double seconds = 0;
+        std::uint64_t number = 0;
+    };
+    std::vector<Held> held_;
+    std::size_t heldBytes_ = 0;
+    bool choosing_ = false;
     std::uint64_t pendingId_ = 0;
     std::uint64_t scaledId_ = 0;
     FrameSlots slots_;

@@ -219,6 +219,16 @@ void Writer::WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame,
     s.endTime = std::max(s.endTime, static_cast<double>(timestampMs) + s.FrameDurationMs());
 }
 
+void Writer::SetFramesPerSecond(int stream, double framesPerSecond) {
+    impl_->CheckOpen("SetFramesPerSecond");
+    if (stream < 0 || static_cast<std::size_t>(stream) >= impl_->streams.size())
+        throw std::out_of_range("RealMedia writer: no such stream");
+    StreamState& s = impl_->streams[static_cast<std::size_t>(stream)];
+    if (s.desc.kind != StreamKind::Video || s.lastTimestamp >= 0)
+        throw std::logic_error("RealMedia writer: frame rate changed after the stream's first frame");
+    s.desc.video.framesPerSecond = framesPerSecond;
+}
+
 void Writer::StopWhen(const std::atomic<bool>& stop) {
     impl_->CheckOpen("StopWhen");
     impl_->file->StopWhen(&stop);

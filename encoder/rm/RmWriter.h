@@ -88,6 +88,9 @@ class Writer {
     void Begin(const ClipInfo& info);
     // One whole encoded frame (a video picture, or one audio codec frame); timestamps in milliseconds.
     void WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame, std::span<const std::uint8_t> frame);
+    // A video stream's frame rate once its encoder has chosen a lower one than it was added with, before
+    // its first frame: the header tells the rate the stream holds.
+    void SetFramesPerSecond(int stream, double framesPerSecond);
     // Writes what is still buffered, the index, and the final header figures; closes the file.
     void Finish();
     // Finish throws WriteStopped, within one buffer's write, once `stop` is raised.

@@ -108,7 +108,7 @@ VideoOut::VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSi
       slots_(plan.framesPerSecond) {
     frame_ = av::MakeFrame();
     pending_ = av::MakeFrame();
-    choosing_ = plan.framesPerSecond > 1 && PixelsPerSecond(plan) <= kBetterDecisionPixels;
+    choosing_ = plan.framesPerSecond > 1 && PixelsPerSecond(plan) <= kBestDecisionPixels;
 }
 
 void VideoOut::Picture(const AVFrame* picture, double seconds, std::uint64_t number) {

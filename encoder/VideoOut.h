@@ -53,10 +53,10 @@ class FrameSlots {
 // showing the picture nearest its time.
 //
 // Where the content is too hard for the rate even at the coarsest quantizer, the rate control would have
-// to leave pictures out (a freeze while the source moves). Small pictures (cheap to encode twice) are
-// therefore first tried on an encoder of their own, the first seconds of them at the coarsest quantizer,
-// and the stream takes the highest frame rate down to a third of the plan's at which they fit; the header
-// then tells that rate, and every picture is shown once.
+// to leave pictures out (a freeze while the source moves). The small audiences' pictures (cheap to encode
+// twice; the large ones keep their speed) are therefore first tried on an encoder of their own, the first
+// seconds of them at the coarsest quantizer, and the stream takes the highest frame rate down to a third of
+// the plan's at which they fit; the header then tells that rate, and every picture is shown once.
 class VideoOut {
   public:
     VideoOut(const VideoPlan& plan, const std::atomic<bool>& stop, FrameSink& sink);

@@ -266,7 +266,9 @@ void QuantizeBand(int c, const float* y, float lambda, BandChoice& out) {
         } else if (lambda > 0) {
             float cost = error + lambda * static_cast<float>(codes[symbol].length + nonzero);
             for (int j = 0; j < length; ++j) {
-                if (!idx[j]) {
+                // Never down to 0, which categories 0 to 4 play as silence: the band would lose loudness,
+                // and the holes are heard (and cost more in its log spectrum than the error saved).
+                if (idx[j] < 2) {
                     continue;
                 }
                 --idx[j];

@@ -277,6 +277,7 @@ std::vector<std::uint8_t> IntraEncoder::Encode(const PictureView& picture, int q
     vlc_ = &IntraSet(data::kQuantToVlcSet[0][quantizer]);
     LoadSource(picture);
     std::fill(modes_.begin(), modes_.end(), std::int8_t{-1});
+    modeCounts_ = ModeCounts{};
 
     BitWriter out;
     out.PutBit(0);  // marker
@@ -384,8 +385,11 @@ void IntraEncoder::EncodeMacroblock(int mbX, int mbY, BitWriter& out) {
         for (int i = 0; i < 16; ++i)
             modes_[static_cast<std::size_t>((mbY * 4 + i / 4) * mbWidth_ * 4 + mbX * 4 + i % 4)] =
                 static_cast<std::int8_t>(m16.mode16);
+        ++modeCounts_.intra16[m16.mode16];
         out.Append(bits16);
     } else {
+        for (std::int8_t mode : m4.modes)
+            ++modeCounts_.intra4[mode];
         out.Append(bits4);
     }
 }
@@ -700,11 +704,6 @@ std::vector<std::uint8_t> DemuxedPacket(std::span<const std::uint8_t> picture) {
     packet[1] = 1;  // one slice, at offset 0
     std::copy(picture.begin(), picture.end(), packet.begin() + 9);
     return packet;
-}
-
-std::vector<std::uint8_t> StreamExtradata() {
-    // Codec flags, then the bitstream version readers know RealVideo 4 by.
-    return {0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00};
 }
 
 }  // namespace encoder::rv40

@@ -33,6 +33,12 @@ class IntraEncoder {
 
     // The picture the decoder outputs for the last Encode, deblocked as the decoder does it.
     PictureView Reconstruction() const;
+    // How often the last Encode chose each coded mode: 16x16 macroblocks, and 4x4 blocks.
+    struct ModeCounts {
+        int intra16[4] = {};
+        int intra4[9] = {};
+    };
+    const ModeCounts& LastModes() const { return modeCounts_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
@@ -63,13 +69,11 @@ class IntraEncoder {
     std::ptrdiff_t stride_[3] = {};
     std::vector<std::int8_t> modes_;  // 4x4 mode of every luma block, -1 not yet coded
     std::vector<FilterMacroblock> filter_;
+    ModeCounts modeCounts_;
 };
 
 // A picture of one slice as the RealMedia demuxer hands it to the decoder: the slice count less one,
 // then (1, offset) as two little-endian 32-bit words per slice, then the slice data.
 std::vector<std::uint8_t> DemuxedPacket(std::span<const std::uint8_t> picture);
-
-// The codec-specific words that follow the common video header in the RealMedia stream header.
-std::vector<std::uint8_t> StreamExtradata();
 
 }  // namespace encoder::rv40

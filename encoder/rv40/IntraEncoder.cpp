@@ -213,15 +213,6 @@ Scales MakeScales(int q) {
 
 }  // namespace
 
-struct IntraEncoder::Macroblock {
-    bool is16 = false;
-    int mode16 = 0;
-    std::int8_t modes[16] = {};
-    std::uint32_t cbp = 0;
-    int dc[16] = {};
-    int levels[24][16] = {};
-};
-
 IntraEncoder::IntraEncoder(int width, int height) : width_(width), height_(height) {
     if (width < 4 || height < 4 || width > kMaxSize || height > kMaxSize || width % 4 || height % 4)
         throw std::invalid_argument(
@@ -279,12 +270,56 @@ std::vector<std::uint8_t> IntraEncoder::Encode(const PictureView& picture, int q
     std::fill(modes_.begin(), modes_.end(), std::int8_t{-1});
     modeCounts_ = ModeCounts{};
 
-    BitWriter out;
+    chosen_.resize(static_cast<std::size_t>(mbWidth_ * mbHeight_));
+    for (int mbY = 0; mbY < mbHeight_; ++mbY)
+        for (int mbX = 0; mbX < mbWidth_; ++mbX)
+            EncodeMacroblock(mbX, mbY, chosen_[static_cast<std::size_t>(mbY * mbWidth_ + mbX)]);
+
+    // The header may shift which VLC sets the quantizer picks; the choices above stand with any set, so
+    // the picture is written with each set a shift reaches and the shortest kept.
+    BitWriter best;
+    std::vector<int> tried;
+    for (int shift = 0; shift < 3; ++shift) {
+        int q = quantizer;
+        if (shift == 2 && q < 19)
+            q += 10;
+        else if (shift && q < 26)
+            q += 5;
+        const int set = data::kQuantToVlcSet[0][q];
+        if (std::find(tried.begin(), tried.end(), set) != tried.end())
+            continue;
+        tried.push_back(set);
+        vlc_ = &IntraSet(set);
+        BitWriter out;
+        WriteHeader(out, shift, timestampMs);
+        for (int mbY = 0; mbY < mbHeight_; ++mbY)
+            for (int mbX = 0; mbX < mbWidth_; ++mbX)
+                WriteMacroblock(chosen_[static_cast<std::size_t>(mbY * mbWidth_ + mbX)], mbX, mbY, out);
+        if (tried.size() == 1 || out.BitCount() < best.BitCount())
+            best = std::move(out);
+    }
+
+    for (FilterMacroblock& mb : filter_)
+        mb = FilterMacroblock{true, 0xFFFF, 0xFFFF, 0xFF, quantizer};
+    FilterPlanes planes;
+    for (int p = 0; p < 3; ++p) {
+        planes.plane[p] = recon_[p].data() + kBorder * stride_[p] + kBorder;
+        planes.stride[p] = stride_[p];
+    }
+    planes.mbWidth = mbWidth_;
+    planes.mbHeight = mbHeight_;
+    planes.width = width_;
+    planes.height = height_;
+    FilterPicture(planes, filter_);
+    return best.Bytes();
+}
+
+void IntraEncoder::WriteHeader(BitWriter& out, int vlcShift, std::int64_t timestampMs) const {
     out.PutBit(0);  // marker
     out.Put(0, 2);  // picture type: intra
-    out.Put(static_cast<std::uint32_t>(quantizer), 5);
+    out.Put(static_cast<std::uint32_t>(quantizer_), 5);
     out.Put(0, 2);  // reserved
-    out.Put(0, 2);  // VLC sets chosen by the quantizer alone
+    out.Put(static_cast<std::uint32_t>(vlcShift), 2);
     out.PutBit(0);
     out.Put(static_cast<std::uint32_t>(timestampMs) & 0x1FFF, 13);
     auto putEscaped = [&out](int value) {
@@ -317,24 +352,6 @@ std::vector<std::uint8_t> IntraEncoder::Encode(const PictureView& picture, int q
     while (sizeIndex < 5 && data::kMbCountLimits[sizeIndex] < mbCount - 1)
         ++sizeIndex;
     out.Put(0, data::kMbAddressBits[sizeIndex]);  // the slice starts at the first macroblock
-
-    for (int mbY = 0; mbY < mbHeight_; ++mbY)
-        for (int mbX = 0; mbX < mbWidth_; ++mbX)
-            EncodeMacroblock(mbX, mbY, out);
-
-    for (FilterMacroblock& mb : filter_)
-        mb = FilterMacroblock{true, 0xFFFF, 0xFFFF, 0xFF, quantizer};
-    FilterPlanes planes;
-    for (int p = 0; p < 3; ++p) {
-        planes.plane[p] = recon_[p].data() + kBorder * stride_[p] + kBorder;
-        planes.stride[p] = stride_[p];
-    }
-    planes.mbWidth = mbWidth_;
-    planes.mbHeight = mbHeight_;
-    planes.width = width_;
-    planes.height = height_;
-    FilterPicture(planes, filter_);
-    return out.Bytes();
 }
 
 PictureView IntraEncoder::Reconstruction() const {
@@ -356,7 +373,7 @@ std::int64_t IntraEncoder::Distortion(int mbX, int mbY) const {
     return sum;
 }
 
-void IntraEncoder::EncodeMacroblock(int mbX, int mbY, BitWriter& out) {
+void IntraEncoder::EncodeMacroblock(int mbX, int mbY, Macroblock& chosen) {
     Macroblock m16, m4;
     BitWriter bits16, bits4;
     TryIntra16(mbX, mbY, m16);
@@ -386,11 +403,11 @@ void IntraEncoder::EncodeMacroblock(int mbX, int mbY, BitWriter& out) {
             modes_[static_cast<std::size_t>((mbY * 4 + i / 4) * mbWidth_ * 4 + mbX * 4 + i % 4)] =
                 static_cast<std::int8_t>(m16.mode16);
         ++modeCounts_.intra16[m16.mode16];
-        out.Append(bits16);
+        chosen = m16;
     } else {
         for (std::int8_t mode : m4.modes)
             ++modeCounts_.intra4[mode];
-        out.Append(bits4);
+        chosen = m4;
     }
 }
 

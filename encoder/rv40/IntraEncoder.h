@@ -43,9 +43,18 @@ class IntraEncoder {
     int Height() const { return height_; }
 
   private:
-    struct Macroblock;
+    // What the encoder chose for one macroblock.
+    struct Macroblock {
+        bool is16 = false;
+        int mode16 = 0;
+        std::int8_t modes[16] = {};
+        std::uint32_t cbp = 0;  // luma 4x4 blocks in raster order, then U and V
+        int dc[16] = {};        // levels of the 16x16 macroblock's DC block
+        int levels[24][16] = {};
+    };
     void LoadSource(const PictureView& picture);
-    void EncodeMacroblock(int mbX, int mbY, BitWriter& out);
+    void WriteHeader(BitWriter& out, int vlcShift, std::int64_t timestampMs) const;
+    void EncodeMacroblock(int mbX, int mbY, Macroblock& chosen);
     void TryIntra16(int mbX, int mbY, Macroblock& mb);
     void TryIntra4(int mbX, int mbY, Macroblock& mb);
     void CodeChroma4x4(int mbX, int mbY, Macroblock& mb);
@@ -68,6 +77,7 @@ class IntraEncoder {
     std::vector<std::uint8_t> recon_[3];
     std::ptrdiff_t stride_[3] = {};
     std::vector<std::int8_t> modes_;  // 4x4 mode of every luma block, -1 not yet coded
+    std::vector<Macroblock> chosen_;
     std::vector<FilterMacroblock> filter_;
     ModeCounts modeCounts_;
 };

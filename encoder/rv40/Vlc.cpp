@@ -7,13 +7,11 @@
 
 namespace encoder::rv40 {
 
-void BitWriter::Append(const BitWriter& other) {
-    std::size_t left = other.count_;
-    for (std::uint8_t byte : other.bytes_) {
-        const int n = left >= 8 ? 8 : static_cast<int>(left);
-        Put(byte >> (8 - n), n);
-        left -= static_cast<std::size_t>(n);
-    }
+std::vector<std::uint8_t> BitWriter::Bytes() const {
+    std::vector<std::uint8_t> bytes = bytes_;
+    if (cached_)
+        bytes.push_back(static_cast<std::uint8_t>(cache_ << (8 - cached_)));
+    return bytes;
 }
 
 std::vector<Code> CanonicalCodes(const char* lengths) {

@@ -9,29 +9,26 @@ namespace encoder::rv40 {
 // Bits written most significant first, as the decoder's bit reader takes them.
 class BitWriter {
   public:
+    // Up to 32 bits of `value`, its lowest ones.
     void Put(std::uint32_t value, int bits) {
-        for (int i = bits - 1; i >= 0; --i)
-            PutBit((value >> i) & 1);
+        if (bits == 0)
+            return;
+        cache_ = (cache_ << bits) | (value & (0xFFFFFFFFu >> (32 - bits)));
+        cached_ += bits;
+        while (cached_ >= 8) {
+            cached_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(cache_ >> cached_));
+        }
     }
-    void PutBit(unsigned bit) {
-        if ((count_ & 7) == 0)
-            bytes_.push_back(0);
-        bytes_.back() |= static_cast<std::uint8_t>((bit & 1) << (7 - (count_ & 7)));
-        ++count_;
-    }
-    // Appends everything another writer holds.
-    void Append(const BitWriter& other);
-    std::size_t BitCount() const { return count_; }
-    void Clear() {
-        bytes_.clear();
-        count_ = 0;
-    }
-    // The bytes so far; the last one is filled up with zero bits.
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+    void PutBit(unsigned bit) { Put(bit & 1, 1); }
+    std::size_t BitCount() const { return bytes_.size() * 8 + static_cast<std::size_t>(cached_); }
+    // The bytes so far, the last one filled up with zero bits.
+    std::vector<std::uint8_t> Bytes() const;
 
   private:
     std::vector<std::uint8_t> bytes_;
-    std::size_t count_ = 0;
+    std::uint64_t cache_ = 0;
+    int cached_ = 0;  // bits in the cache not yet in bytes_, fewer than 8
 };
 
 // One symbol's code; length 0 when the symbol has none.

@@ -196,6 +196,21 @@ void CopyBlock(std::uint8_t* dst, std::ptrdiff_t ds, const std::uint8_t* src, st
         std::memcpy(dst + y * ds, src + y * ss, static_cast<std::size_t>(w));
 }
 
+// A block's squared error once its levels are added to the prediction, and the bits of the levels.
+struct Trial {
+    std::int64_t ssd = 0;
+    int bits = 0;
+};
+Trial TryLevels(const std::uint8_t* src, std::ptrdiff_t ss, const std::uint8_t* pred, std::ptrdiff_t ps,
+                const int levels[16], const int scales[16], const IntraVlcSet& set, int first, int other) {
+    std::uint8_t made[16];
+    CopyBlock(made, 4, pred, ps, 4, 4);
+    AddBlock(made, 4, levels, scales);
+    BitWriter bits;
+    WriteBlock(bits, set, first, other, levels);
+    return {Ssd(src, ss, made, 4, 4, 4), static_cast<int>(bits.BitCount())};
+}
+
 struct Scales {
     int luma[16];     // 4x4 luma blocks and the AC of 16x16 ones
     int dcBlock[16];  // the 16x16 macroblock's DC block
@@ -444,6 +459,7 @@ void IntraEncoder::TryIntra16(int mbX, int mbY, Macroblock& mb) {
         }
     }
     mb.is16 = true;
+    const double blockLambda = lambda_ * kBlockLambdaShare;
     Predict16x16(pred, 16, rec, ys, bestType);
 
     // Each block's DC goes into one 4x4 block of its own, transformed again.
@@ -493,15 +509,26 @@ void IntraEncoder::TryIntra16(int mbX, int mbY, Macroblock& mb) {
             levels[i] = Quantize(coefficients[b][i], scales.luma[i], kBias);
         levels[0] = 0;
         std::uint8_t* dst = rec + (b / 4) * 4 * ys + (b % 4) * 4;
-        if (AnyLevel(levels)) {
+        InverseDcAdd(dst, ys, dcBlock[b]);  // what the block is without its levels
+        if (!AnyLevel(levels))
+            continue;
+        const std::uint8_t* blockSource = src + (b / 4) * 4 * ys + (b % 4) * 4;
+        std::uint8_t made[16];
+        CopyBlock(made, 4, pred + (b / 4) * 64 + (b % 4) * 4, 16, 4, 4);
+        std::int16_t block[16];
+        for (int i = 0; i < 16; ++i)
+            block[i] = levels[i] ? Dequantize(levels[i], scales.luma[i]) : std::int16_t{0};
+        block[0] = dcBlock[b];
+        InverseTransformAdd(made, 4, block);
+        BitWriter bits;
+        WriteBlock(bits, *vlc_, 2, 0, levels);
+        if (static_cast<double>(Ssd(blockSource, ys, made, 4, 4, 4)) +
+                blockLambda * static_cast<double>(bits.BitCount() + 1) <
+            static_cast<double>(Ssd(blockSource, ys, dst, ys, 4, 4))) {
             mb.cbp |= 1u << b;
-            std::int16_t block[16];
-            for (int i = 0; i < 16; ++i)
-                block[i] = levels[i] ? Dequantize(levels[i], scales.luma[i]) : std::int16_t{0};
-            block[0] = dcBlock[b];
-            InverseTransformAdd(dst, ys, block);
+            CopyBlock(dst, ys, made, 4, 4, 4);
         } else {
-            InverseDcAdd(dst, ys, dcBlock[b]);
+            std::fill(levels, levels + 16, 0);
         }
     }
 
@@ -530,10 +557,17 @@ void IntraEncoder::CodeChromaBlock(int plane, int mbX, int mbY, int block, Macro
     const int index = 16 + (plane - 1) * 4 + block;
     int* levels = mb.levels[index];
     std::uint8_t* rec = recon_[plane].data() + offset;
-    QuantizeBlock(source_[plane].data() + offset, cs, rec, cs, scales.chroma, levels);
-    if (AnyLevel(levels)) {
+    const std::uint8_t* src = source_[plane].data() + offset;
+    QuantizeBlock(src, cs, rec, cs, scales.chroma, levels);
+    if (!AnyLevel(levels))
+        return;
+    const Trial trial = TryLevels(src, cs, rec, cs, levels, scales.chroma, *vlc_, 0, 1);
+    if (static_cast<double>(trial.ssd) + lambda_ * kBlockLambdaShare * (trial.bits + 1) <
+        static_cast<double>(Ssd(src, cs, rec, cs, 4, 4))) {
         mb.cbp |= 1u << index;
         AddBlock(rec, cs, levels, scales.chroma);
+    } else {
+        std::fill(levels, levels + 16, 0);
     }
 }
 
@@ -640,13 +674,8 @@ void IntraEncoder::TryIntra4(int mbX, int mbY, Macroblock& mb) {
                     static_cast<double>(Ssd(src, ys, pred, 4, 4, 4)) + blockLambda * bits[m];
                 double coded = uncoded + 1;
                 if (AnyLevel(levels)) {
-                    std::uint8_t made[16];
-                    std::memcpy(made, pred, sizeof made);
-                    AddBlock(made, 4, levels, scales.luma);
-                    BitWriter w;
-                    WriteBlock(w, *vlc_, 1, 0, levels);
-                    coded = static_cast<double>(Ssd(src, ys, made, 4, 4, 4)) +
-                            blockLambda * static_cast<double>(bits[m] + static_cast<int>(w.BitCount()) + 1);
+                    const Trial trial = TryLevels(src, ys, pred, 4, levels, scales.luma, *vlc_, 1, 0);
+                    coded = static_cast<double>(trial.ssd) + blockLambda * (bits[m] + trial.bits + 1);
                 }
                 if (best < 0 || std::min(coded, uncoded) < bestCost) {
                     best = m;

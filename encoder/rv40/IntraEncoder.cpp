@@ -35,10 +35,9 @@ constexpr double kBlockLambdaShare = 0.5;
 constexpr int kSubblockOrder[4][4] = {{0, 1, 4, 5}, {2, 3, 6, 7}, {8, 12, 9, 13}, {10, 11, 14, 15}};
 
 Code Checked(const std::vector<Code>& codes, std::size_t symbol) {
-    const Code code = codes.at(symbol);
-    if (code.length == 0)
+    if (symbol >= codes.size() || codes[symbol].length == 0)
         throw std::logic_error("rv40: symbol without a code");
-    return code;
+    return codes[symbol];
 }
 
 int Digits(const int levels[16], int subblock) {

@@ -103,6 +103,8 @@ std::string_view FourCc(Codec codec) {
     switch (codec) {
         case Codec::RealVideo20:
             return "RV20";
+        case Codec::RealVideo40:
+            return "RV40";
         case Codec::RealAudioAc3:
             return "dnet";
         case Codec::RealAudio144:
@@ -191,6 +193,10 @@ std::vector<std::uint8_t> VideoTypeSpecific(const StreamDesc& desc) {
     b.U32(static_cast<std::uint32_t>(std::lround(std::min(fps, 65535.0) * 65536.0)));  // 16.16 fixed point
     if (desc.extradata.size() >= 8) {
         b.Bytes(desc.extradata);
+    } else if (desc.codec == Codec::RealVideo40) {
+        // No codec flags, and the bitstream version readers know RealVideo 4 by.
+        b.U32(0x00000000);
+        b.U32(0x40000000);
     } else {
         // Codec flags and bitstream version of RealVideo 2.0 as libavcodec's encoder writes it.
         b.U32(0x00000008);

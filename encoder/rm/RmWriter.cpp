@@ -161,7 +161,7 @@ int Writer::AddStream(const StreamDesc& desc) {
     impl_->CheckOpen("AddStream");
     if (impl_->begun)
         throw std::logic_error("RealMedia writer: AddStream after Begin");
-    const bool videoCodec = desc.codec == Codec::RealVideo20;
+    const bool videoCodec = desc.codec == Codec::RealVideo20 || desc.codec == Codec::RealVideo40;
     const bool audioCodec = desc.codec == Codec::RealAudio144 || desc.codec == Codec::RealAudioAc3;
     if (desc.kind == StreamKind::Video ? !videoCodec : !audioCodec)
         throw std::invalid_argument("RealMedia writer: the codec does not fit the stream's kind");

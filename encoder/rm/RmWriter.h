@@ -34,8 +34,9 @@ class WriteError : public std::runtime_error {
 
 enum class StreamKind { Audio, Video };
 
-// The codecs the writer knows how to pack: RealVideo 2.0, RealAudio 14.4 and RealAudio's AC-3.
-enum class Codec { RealVideo20, RealAudio144, RealAudioAc3 };
+// The codecs the writer knows how to pack: RealVideo 2.0, RealAudio 14.4, RealAudio's AC-3 and
+// RealVideo 4.
+enum class Codec { RealVideo20, RealAudio144, RealAudioAc3, RealVideo40 };
 
 struct VideoFormat {
     std::uint16_t width = 0;

@@ -8,11 +8,12 @@ namespace encoder::cook {
 
 // One standard rate/sample-rate/channel combination of the format.
 struct Flavor {
-    int sampleRate, channels, bitRate;  // bitRate in bit/s
-    int frameSamples;                   // samples per channel per frame (256, 512 or 1024)
-    int frameBytes;                     // bytes of one coded frame (all channels)
-    int subbands, jsSubbandStart,
-        jsVlcBits;  // as the codec data carries them (joint stereo only for the last two)
+    // bitRate is the nominal rate in bit/s; the coded rate is frameBytes * 8 * sampleRate / frameSamples.
+    int sampleRate, channels, bitRate;
+    int frameSamples;  // samples per channel per frame (256, 512 or 1024)
+    int frameBytes;    // bytes of one coded frame (all channels)
+    // As the codec data carries them (joint stereo only for the last two).
+    int subbands, jsSubbandStart, jsVlcBits;
 };
 
 // Every combination we can write.

@@ -8,8 +8,6 @@
 //    SureStream): wall and CPU time, against the goal of 1.2 s for four minutes on two cores.
 //
 // Needs the ffmpeg tool (with its flite voice) to make the sounds.
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -39,13 +37,6 @@ using encoder::Ra144Stream;
 using Samples = std::vector<std::int16_t>;
 using Packets = std::vector<encoder::av::PacketPtr>;
 constexpr int kFrame = Ra144Stream::kFrameSamples;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Timing {
     double wall = 0, cpu = 0;

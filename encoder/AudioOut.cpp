@@ -1,6 +1,7 @@
 #include "encoder/AudioOut.h"
 
 #include <algorithm>
+#include <string>
 
 #include "encoder/EncodeError.h"
 
@@ -39,25 +40,52 @@ int SampleTrim::Cut(int count) {
 
 AudioOut::AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSink& sink)
     : plan_(plan), sink_(sink), trim_(plan.sampleRate) {
-    const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
-                                                           : avcodec_find_encoder_by_name("ac3");
-    if (!codec)
-        throw EncodeError("The RealAudio encoder is missing from this installation.");
-    codec_ = av::MakeCodec(codec);
-    AVCodecContext* c = codec_.get();
-    c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-    c->sample_rate = plan.sampleRate;
-    av_channel_layout_default(&c->ch_layout, plan.channels);
-    c->bit_rate = plan.bitRate;
-    c->time_base = AVRational{1, plan.sampleRate};
-    Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealAudio encoder");
-    fifo_.reset(av_audio_fifo_alloc(c->sample_fmt, plan.channels, c->frame_size * 4));
+    av_channel_layout_default(&layout_, plan.channels);
+    if (plan.codec == AudioCodec::Cook) {
+        const cook::Flavor* flavor = cook::FindFlavor(plan.sampleRate, plan.channels, plan.bitRate);
+        if (!flavor)
+            throw EncodeError("The RealAudio encoder has no setting for " +
+                              std::to_string(plan.bitRate / 1000) + " kbit/s at " +
+                              std::to_string(plan.sampleRate) + " Hz.");
+        flavor_ = static_cast<int>(flavor - cook::Flavors().data());
+        frameSize_ = flavor->frameSamples;
+        cook_ = std::make_unique<CookStream>(*flavor, stop);
+    } else {
+        const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
+                                                               : avcodec_find_encoder_by_name("ac3");
+        if (!codec)
+            throw EncodeError("The RealAudio encoder is missing from this installation.");
+        codec_ = av::MakeCodec(codec);
+        AVCodecContext* c = codec_.get();
+        c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+        c->sample_rate = plan.sampleRate;
+        Check(av_channel_layout_copy(&c->ch_layout, &layout_), "Out of memory for the audio");
+        c->bit_rate = plan.bitRate;
+        c->time_base = AVRational{1, plan.sampleRate};
+        Check(avcodec_open2(c, codec, nullptr), "Cannot start the RealAudio encoder");
+        format_ = c->sample_fmt;
+        frameSize_ = c->frame_size;
+        // 14.4 has an encoder of our own, far faster than libavcodec's.
+        if (plan.codec == AudioCodec::Ra144 && format_ == AV_SAMPLE_FMT_S16 && plan.channels == 1 &&
+            frameSize_ == Ra144Stream::kFrameSamples)
+            ra144_ = std::make_unique<Ra144Stream>(stop);
+    }
+    fifo_.reset(av_audio_fifo_alloc(format_, plan.channels, frameSize_ * 4));
     if (!fifo_)
         throw EncodeError("Out of memory for the audio.");
-    // 14.4 has an encoder of our own, far faster than libavcodec's.
-    if (plan.codec == AudioCodec::Ra144 && c->sample_fmt == AV_SAMPLE_FMT_S16 && plan.channels == 1 &&
-        c->frame_size == Ra144Stream::kFrameSamples)
-        ra144_ = std::make_unique<Ra144Stream>(stop);
+}
+
+AudioOut::~AudioOut() {
+    av_channel_layout_uninit(&layout_);
+}
+
+int AudioOut::FrameBytes() const {
+    if (cook_)
+        return cook_->Shape().frameBytes;
+    if (plan_.codec == AudioCodec::Ra144)
+        return 20;
+    return static_cast<int>(
+        std::lround(static_cast<double>(plan_.bitRate) * frameSize_ / 8.0 / plan_.sampleRate));
 }
 
 void AudioOut::Samples(const AVFrame* samples, double seconds) {
@@ -74,8 +102,8 @@ void AudioOut::Finish() {
     if (resample_)
         Convert(nullptr);
     Drain(true);
-    if (ra144_) {
-        Put(ra144_->Finish());
+    if (ra144_ || cook_) {
+        Put(ra144_ ? ra144_->Finish() : cook_->Finish());
         return;
     }
     Check(avcodec_send_frame(codec_.get(), nullptr), "The RealAudio encoder failed");
@@ -90,7 +118,7 @@ void AudioOut::MakeResampler(const AVFrame* samples) {
         Check(av_channel_layout_copy(&in, &samples->ch_layout), "Out of memory for the audio");
     SwrContext* raw = nullptr;
     const int rc =
-        swr_alloc_set_opts2(&raw, &codec_->ch_layout, codec_->sample_fmt, plan_.sampleRate, &in,
+        swr_alloc_set_opts2(&raw, &layout_, format_, plan_.sampleRate, &in,
                             static_cast<AVSampleFormat>(samples->format), samples->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&in);
     resample_.reset(raw);
@@ -107,9 +135,9 @@ void AudioOut::MakeResampler(const AVFrame* samples) {
 
 void AudioOut::Convert(const AVFrame* samples) {
     av::FramePtr converted = av::MakeFrame();
-    converted->format = codec_->sample_fmt;
+    converted->format = format_;
     converted->sample_rate = plan_.sampleRate;
-    Check(av_channel_layout_copy(&converted->ch_layout, &codec_->ch_layout), "Out of memory for the audio");
+    Check(av_channel_layout_copy(&converted->ch_layout, &layout_), "Out of memory for the audio");
     const int wanted = swr_get_out_samples(resample_.get(), samples ? samples->nb_samples : 0);
     if (wanted <= 0)
         return;
@@ -123,9 +151,9 @@ void AudioOut::Convert(const AVFrame* samples) {
     if (got - skip <= 0)
         return;
     void* planes[AV_NUM_DATA_POINTERS] = {};
-    const int planeCount = av_sample_fmt_is_planar(codec_->sample_fmt) ? plan_.channels : 1;
-    const int skipBytes = skip * av_get_bytes_per_sample(codec_->sample_fmt) *
-                          (av_sample_fmt_is_planar(codec_->sample_fmt) ? 1 : plan_.channels);
+    const int planeCount = av_sample_fmt_is_planar(format_) ? plan_.channels : 1;
+    const int skipBytes =
+        skip * av_get_bytes_per_sample(format_) * (av_sample_fmt_is_planar(format_) ? 1 : plan_.channels);
     for (int i = 0; i < planeCount; ++i)
         planes[i] = converted->extended_data[i] + skipBytes;
     if (av_audio_fifo_write(fifo_.get(), planes, got - skip) < got - skip)
@@ -144,17 +172,17 @@ void AudioOut::WriteSilence(std::int64_t count) {
 
 av::FramePtr AudioOut::SilentFrame(int samples) {
     av::FramePtr frame = av::MakeFrame();
-    frame->format = codec_->sample_fmt;
+    frame->format = format_;
     frame->sample_rate = plan_.sampleRate;
     frame->nb_samples = samples;
-    Check(av_channel_layout_copy(&frame->ch_layout, &codec_->ch_layout), "Out of memory for the audio");
+    Check(av_channel_layout_copy(&frame->ch_layout, &layout_), "Out of memory for the audio");
     Check(av_frame_get_buffer(frame.get(), 0), "Out of memory for the audio");
-    av_samples_set_silence(frame->extended_data, 0, samples, plan_.channels, codec_->sample_fmt);
+    av_samples_set_silence(frame->extended_data, 0, samples, plan_.channels, format_);
     return frame;
 }
 
 void AudioOut::Drain(bool final) {
-    const int size = codec_->frame_size;
+    const int size = frameSize_;
     while (av_audio_fifo_size(fifo_.get()) >= size || (final && av_audio_fifo_size(fifo_.get()) > 0)) {
         av::FramePtr frame = SilentFrame(size);
         const int n = av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), size);
@@ -163,9 +191,13 @@ void AudioOut::Drain(bool final) {
         NotePeak(*frame, n);
         frame->pts = samplesIn_;
         samplesIn_ += size;
-        if (ra144_) {
-            ra144_->Frame(reinterpret_cast<const std::int16_t*>(frame->data[0]));
-            Put(ra144_->Take());
+        if (ra144_ || cook_) {
+            const auto* samples = reinterpret_cast<const std::int16_t*>(frame->data[0]);
+            if (ra144_)
+                ra144_->Frame(samples);
+            else
+                cook_->Frame(samples);
+            Put(ra144_ ? ra144_->Take() : cook_->Take());
             continue;
         }
         Check(avcodec_send_frame(codec_.get(), frame.get()), "The RealAudio encoder failed");
@@ -175,11 +207,11 @@ void AudioOut::Drain(bool final) {
 
 void AudioOut::NotePeak(const AVFrame& frame, int samples) {
     float peak = 0;
-    if (codec_->sample_fmt == AV_SAMPLE_FMT_S16) {
+    if (format_ == AV_SAMPLE_FMT_S16) {
         const auto* s = reinterpret_cast<const std::int16_t*>(frame.data[0]);
         for (int i = 0; i < samples * plan_.channels; ++i)
             peak = std::max(peak, std::abs(s[i] / 32768.0f));
-    } else if (codec_->sample_fmt == AV_SAMPLE_FMT_FLTP) {
+    } else if (format_ == AV_SAMPLE_FMT_FLTP) {
         for (int ch = 0; ch < plan_.channels; ++ch) {
             const auto* s = reinterpret_cast<const float*>(frame.extended_data[ch]);
             for (int i = 0; i < samples; ++i)
@@ -195,7 +227,10 @@ void AudioOut::NotePeak(const AVFrame& frame, int samples) {
 void AudioOut::Put(std::vector<av::PacketPtr> packets) {
     std::vector<Encoded> out;
     for (av::PacketPtr& packet : packets) {
-        const std::int64_t ts = packets_++ * codec_->frame_size * 1000 / plan_.sampleRate;
+        // 14.4's packets follow each other from 0; cook's carry the time their sound plays at.
+        const std::int64_t at = cook_ ? packet->pts : packets_ * frameSize_;
+        ++packets_;
+        const std::int64_t ts = at * 1000 / plan_.sampleRate;
         const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
         out.push_back(Encoded{&streams_, ts, key, std::move(packet)});
     }
@@ -204,7 +239,7 @@ void AudioOut::Put(std::vector<av::PacketPtr> packets) {
 
 void AudioOut::Collect() {
     // Frames follow each other without gaps, so the n-th frame starts at n frame lengths.
-    const std::int64_t frameSamples = codec_->frame_size;
+    const std::int64_t frameSamples = frameSize_;
     const std::int64_t rate = plan_.sampleRate;
     Receive(codec_.get(), streams_, sink_,
             [&](const AVPacket&) { return packets_++ * frameSamples * 1000 / rate; });

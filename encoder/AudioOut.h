@@ -1,13 +1,15 @@
 #pragma once
 // One audio encoder. Made on the encode thread before the lanes start; from then on it runs on an audio
 // lane of its own (Samples, Finish), but for TakePeak, which the encode thread's progress reports call.
-// 14.4 is encoded on the same lane by our own encoder (Ra144Stream).
+// 14.4 and cook are encoded on the same lane by our own encoders (Ra144Stream, CookStream), AC-3 by
+// libavcodec's.
 #include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "encoder/CookStream.h"
 #include "encoder/EncodeSettings.h"
 #include "encoder/FrameSink.h"
 #include "encoder/LibavPtr.h"
@@ -40,14 +42,21 @@ class AudioOut {
   public:
     AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSink& sink);
 
+    ~AudioOut();
+
     const AudioPlan& Plan() const { return plan_; }
     std::vector<int>& Streams() { return streams_; }
-    int FrameSamples() const { return codec_->frame_size; }
-    int FrameBytes() const {
-        return plan_.codec == AudioCodec::Ra144
-                   ? 20
-                   : static_cast<int>(std::lround(static_cast<double>(plan_.bitRate) * codec_->frame_size /
-                                                  8.0 / plan_.sampleRate));
+    // Samples per channel of one codec frame.
+    int FrameSamples() const { return frameSize_; }
+    int FrameBytes() const;
+    // What the writer needs of cook beside its frames: the flavor number and codec data its header
+    // carries, and the silent frame that completes its last interleave block.
+    int Flavor() const { return flavor_; }
+    std::vector<std::uint8_t> CodecData() const {
+        return cook_ ? cook_->CodecData() : std::vector<std::uint8_t>{};
+    }
+    std::vector<std::uint8_t> SilentFrame() const {
+        return cook_ ? cook_->SilentFrame() : std::vector<std::uint8_t>{};
     }
 
     // Loudest sample since the last call, percent of full scale.
@@ -74,7 +83,11 @@ class AudioOut {
     AudioPlan plan_;
     FrameSink& sink_;
     std::vector<int> streams_;
-    av::CodecPtr codec_;
+    av::CodecPtr codec_;  // AC-3 only
+    AVSampleFormat format_ = AV_SAMPLE_FMT_S16;
+    AVChannelLayout layout_{};
+    int frameSize_ = 0;
+    int flavor_ = 0;
     av::ResamplePtr resample_;
     av::FifoPtr fifo_;
     int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
@@ -83,6 +96,7 @@ class AudioOut {
     std::int64_t packets_ = 0;
     std::atomic<int> peak_ = 0;
     std::unique_ptr<Ra144Stream> ra144_;
+    std::unique_ptr<CookStream> cook_;
 };
 
 }  // namespace encoder

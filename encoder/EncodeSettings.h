@@ -9,7 +9,7 @@
 
 namespace encoder {
 
-enum class AudioCodec { Ra144, Ac3 };
+enum class AudioCodec { Ra144, Ac3, Cook };
 
 struct AudioPlan {
     AudioCodec codec = AudioCodec::Ra144;

@@ -284,14 +284,18 @@ struct Transcoder::Impl {
                 AudioOut& out = EncoderFor(audioOuts, plan.audio, stop, sink);
                 rm::StreamDesc desc;
                 desc.kind = rm::StreamKind::Audio;
-                desc.codec =
-                    plan.audio.codec == AudioCodec::Ra144 ? rm::Codec::RealAudio144 : rm::Codec::RealAudioAc3;
+                desc.codec = plan.audio.codec == AudioCodec::Ra144  ? rm::Codec::RealAudio144
+                             : plan.audio.codec == AudioCodec::Cook ? rm::Codec::RealAudioCook
+                                                                    : rm::Codec::RealAudioAc3;
                 desc.avgBitRate = desc.maxBitRate = static_cast<std::uint32_t>(plan.audio.bitRate);
                 desc.audio.sampleRate = static_cast<std::uint32_t>(plan.audio.sampleRate);
                 desc.audio.channels = static_cast<std::uint16_t>(plan.audio.channels);
                 desc.audio.bitsPerSample = 16;
                 desc.audio.frameBytes = static_cast<std::uint32_t>(out.FrameBytes());
                 desc.audio.samplesPerFrame = static_cast<std::uint32_t>(out.FrameSamples());
+                desc.audio.flavor = static_cast<std::uint16_t>(out.Flavor());
+                desc.extradata = out.CodecData();
+                desc.silentFrame = out.SilentFrame();
                 desc.audienceBitRate = audience;
                 // Audiences with the same sound share one stream, made for the lowest of them (plans come
                 // lowest first): GStreamer cannot decode a 14.4 stream it is not playing, so a file holds

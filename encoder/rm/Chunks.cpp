@@ -107,6 +107,8 @@ std::string_view FourCc(Codec codec) {
             return "RV40";
         case Codec::RealAudioAc3:
             return "dnet";
+        case Codec::RealAudioCook:
+            return "cook";
         case Codec::RealAudio144:
             break;
     }
@@ -139,30 +141,54 @@ std::vector<std::uint8_t> Ra144TypeSpecific(std::uint32_t bytesPerMinute, std::u
 
 }  // namespace
 
+namespace {
+
+// The fields of the version 4 and 5 RealAudio headers, up to the sub-packet size.
+struct RaFields {
+    std::uint16_t version;
+    std::uint16_t flavor;
+    std::uint32_t codedFrameSize;
+    std::uint16_t height;  // interleave height
+    std::uint16_t frameSize;
+    std::uint16_t subPacketSize;
+};
+
+// Puts the fields both versions share; returns where the header size is to be patched in.
+std::size_t PutRaFields(ByteBuffer& b, const RaFields& f, std::uint32_t bytesPerMinute,
+                        std::uint32_t dataSize) {
+    b.Text(".ra");
+    b.U8(0xFD);
+    b.U16(f.version);  // header version
+    b.U16(0);
+    b.Tag(f.version == 5 ? ".ra5" : ".ra4");
+    b.U32(dataSize);
+    b.U16(f.version);
+    const std::size_t headerSizeAt = b.Size();
+    b.U32(0);  // bytes from the version field on, patched once the header is whole
+    b.U16(f.flavor);
+    b.U32(f.codedFrameSize);
+    b.U32(0);
+    b.U32(bytesPerMinute);
+    b.U32(bytesPerMinute);
+    b.U16(f.height);
+    b.U16(f.frameSize);
+    b.U16(f.subPacketSize);
+    b.U16(0);
+    return headerSizeAt;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
                                             std::uint32_t dataSize) {
     if (desc.codec == Codec::RealAudio144)
         return Ra144TypeSpecific(bytesPerMinute, dataSize);
     const AudioFormat& a = desc.audio;
     ByteBuffer b;
-    b.Text(".ra");
-    b.U8(0xFD);
-    b.U16(4);  // header version
-    b.U16(0);
-    b.Tag(".ra4");
-    b.U32(dataSize);
-    b.U16(4);
-    const std::size_t headerSizeAt = b.Size();
-    b.U32(0);                         // bytes from the version field on, patched below
-    b.U16(RateFamily(a.sampleRate));  // flavor: the AC-3 sample-rate family
-    b.U32(a.frameBytes);              // coded frame size
-    b.U32(0);
-    b.U32(bytesPerMinute);
-    b.U32(bytesPerMinute);
-    b.U16(1);                                         // interleave height: no interleaving
-    b.U16(static_cast<std::uint16_t>(a.frameBytes));  // frame size
-    b.U16(0);                                         // sub-packet size, unused without interleaving
-    b.U16(0);
+    // Flavor: the AC-3 sample-rate family; an interleave height of 1 and no sub-packets: no interleaving.
+    const std::size_t headerSizeAt = PutRaFields(
+        b, {4, RateFamily(a.sampleRate), a.frameBytes, 1, static_cast<std::uint16_t>(a.frameBytes), 0},
+        bytesPerMinute, dataSize);
     b.U16(static_cast<std::uint16_t>(a.sampleRate));
     b.U16(0);
     b.U16(a.bitsPerSample);
@@ -174,6 +200,37 @@ std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_
     b.U16(0);
     b.U16(0);
     b.U8(0);
+    b.PatchU32(headerSizeAt, static_cast<std::uint32_t>(b.Size() - 16));
+    return b.Take();
+}
+
+// Cook goes in the version 5 header: VLC reads the interleaver's name "genr", without which it hands its
+// decoder frames of the coded frame size, from it alone. FFmpeg, MPlayer and VLC take the frame size as
+// the bytes of one packet and the sub-packet size as those of one codec frame; GStreamer takes the
+// packet's bytes from the coded frame size, so that holds the packet size too.
+std::vector<std::uint8_t> CookTypeSpecific(const StreamDesc& desc, const CookInterleave& interleave,
+                                           std::uint32_t bytesPerMinute, std::uint32_t dataSize) {
+    const AudioFormat& a = desc.audio;
+    const auto packetBytes = static_cast<std::uint16_t>(interleave.framesPerPacket * a.frameBytes);
+    ByteBuffer b;
+    const std::size_t headerSizeAt = PutRaFields(
+        b,
+        {5, a.flavor, packetBytes, interleave.height, packetBytes, static_cast<std::uint16_t>(a.frameBytes)},
+        bytesPerMinute, dataSize);
+    b.U16(0);
+    b.U16(static_cast<std::uint16_t>(a.sampleRate));
+    b.U16(0);
+    b.U16(static_cast<std::uint16_t>(a.sampleRate));
+    b.U16(0);
+    b.U16(a.bitsPerSample);
+    b.U16(a.channels);
+    b.Tag("genr");  // interleaver
+    b.Tag(FourCc(desc.codec));
+    b.U8(0);
+    b.U16(0);
+    b.U8(0);
+    b.U32(static_cast<std::uint32_t>(desc.extradata.size()));
+    b.Bytes(desc.extradata);
     b.PatchU32(headerSizeAt, static_cast<std::uint32_t>(b.Size() - 16));
     return b.Take();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "encoder/rm/ByteBuffer.h"
+#include "encoder/rm/Packetizer.h"
 #include "encoder/rm/RmWriter.h"
 
 namespace encoder::rm {
@@ -68,6 +69,9 @@ constexpr std::uint32_t IndexChunkSize(std::size_t records) {
 // Type-specific data of the stream headers.
 std::vector<std::uint8_t> AudioTypeSpecific(const StreamDesc& desc, std::uint32_t bytesPerMinute,
                                             std::uint32_t dataSize);
+// Cook's version 5 header, with its interleaving and codec data.
+std::vector<std::uint8_t> CookTypeSpecific(const StreamDesc& desc, const CookInterleave& interleave,
+                                           std::uint32_t bytesPerMinute, std::uint32_t dataSize);
 std::vector<std::uint8_t> VideoTypeSpecific(const StreamDesc& desc);
 std::vector<std::uint8_t> LogicalStreamData(const std::vector<std::uint16_t>& physicalStreams,
                                             const std::vector<std::uint32_t>& dataOffsets,

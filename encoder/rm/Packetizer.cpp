@@ -1,6 +1,7 @@
 #include "encoder/rm/Packetizer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace encoder::rm {
@@ -88,6 +89,35 @@ void AppendSwappedWords(std::vector<std::uint8_t>& out, std::span<const std::uin
     }
     if (frame.size() % 2)
         out.push_back(frame.back());
+}
+
+CookInterleave CookInterleaveFor(std::uint32_t samplesPerFrame, std::uint32_t sampleRate,
+                                 std::uint32_t frameBytes) {
+    constexpr double kPacketMs = 100;
+    CookInterleave shape;
+    double frames =
+        samplesPerFrame > 0 && sampleRate > 0 ? kPacketMs * sampleRate / (1000.0 * samplesPerFrame) : 1;
+    if (frameBytes > 0)
+        frames = std::min(frames, static_cast<double>(kMaxPacketPayload / frameBytes));
+    shape.framesPerPacket = static_cast<std::uint32_t>(std::max(1.0, std::floor(frames)));
+    return shape;
+}
+
+std::vector<std::vector<std::uint8_t>> InterleaveCookBlock(std::span<const std::uint8_t> block,
+                                                           std::size_t frameBytes,
+                                                           const CookInterleave& shape) {
+    const std::size_t h = shape.height;
+    std::vector<std::vector<std::uint8_t>> packets(h);
+    for (std::size_t y = 0; y < h; ++y) {
+        packets[y].reserve(shape.framesPerPacket * frameBytes);
+        // The place in the block of the x-th frame of packet y, as every reader undoes it.
+        for (std::size_t x = 0; x < shape.framesPerPacket; ++x) {
+            const std::size_t slot = h * x + (h + 1) / 2 * (y & 1) + (y >> 1);
+            const auto from = block.begin() + static_cast<std::ptrdiff_t>(slot * frameBytes);
+            packets[y].insert(packets[y].end(), from, from + static_cast<std::ptrdiff_t>(frameBytes));
+        }
+    }
+    return packets;
 }
 
 }  // namespace encoder::rm

@@ -23,4 +23,23 @@ std::vector<std::vector<std::uint8_t>> PacketizeVideoFrame(std::span<const std::
 // AC-3 travels with the bytes of every 16-bit word swapped.
 void AppendSwappedWords(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> frame);
 
+// Cook frames travel interleaved: a block of `height` packets of `framesPerPacket` frames each, the first
+// packet holding the block's even frames and the second its odd ones, so that a packet lost in streaming
+// costs every other frame, which the decoder hides, rather than a gap. Readers rebuild a block once all
+// its packets have come; the first packet of a block is its keyframe.
+struct CookInterleave {
+    std::uint32_t framesPerPacket = 1;
+    std::uint16_t height = 2;
+    std::uint32_t FramesPerBlock() const { return framesPerPacket * height; }
+};
+// Packets of about a tenth of a second, two to a block: a block, which a stream's end fills up with
+// silence, lasts at most a fifth of a second.
+// `frameBytes` bounds the packet to what a packet can carry.
+CookInterleave CookInterleaveFor(std::uint32_t samplesPerFrame, std::uint32_t sampleRate,
+                                 std::uint32_t frameBytes);
+// The payloads of one block: `block` holds FramesPerBlock() frames of `frameBytes` in playing order.
+std::vector<std::vector<std::uint8_t>> InterleaveCookBlock(std::span<const std::uint8_t> block,
+                                                           std::size_t frameBytes,
+                                                           const CookInterleave& shape);
+
 }  // namespace encoder::rm

@@ -39,7 +39,15 @@ void Writer::Impl::AppendPacket(StreamState& s, std::int64_t timestamp, bool key
 void Writer::Impl::FlushAudio(StreamState& s) {
     if (s.pending.empty())
         return;
-    // Audio packets are all marked as keyframes: both codecs can start decoding at any of them.
+    if (s.desc.codec == Codec::RealAudioCook) {
+        // Readers drop a block they cannot complete.
+        const double frameMs = s.FrameDurationMs();
+        while (!s.blockTimes.empty())
+            WriteCook(s, static_cast<std::int64_t>(std::llround(s.blockTimes.back() + frameMs)),
+                      s.desc.silentFrame);
+        return;
+    }
+    // 14.4 and AC-3 packets are all marked as keyframes: both codecs can start decoding at any of them.
     AppendPacket(s, s.pendingTimestamp, true, true, s.pending);
     s.pending.clear();
 }
@@ -66,6 +74,23 @@ void Writer::Impl::WriteAudio(StreamState& s, std::int64_t timestamp, std::span<
     if (s.pending.size() >= s.audioPacketTarget ||
         s.pendingEnd - s.pendingTimestamp >= kAudioPacketMaxMs - 0.5)
         FlushAudio(s);
+}
+
+void Writer::Impl::WriteCook(StreamState& s, std::int64_t timestamp, std::span<const std::uint8_t> frame) {
+    if (frame.size() != s.desc.audio.frameBytes)
+        throw std::invalid_argument("RealMedia writer: a cook frame of another size than the stream's");
+    s.pending.insert(s.pending.end(), frame.begin(), frame.end());
+    s.blockTimes.push_back(timestamp);
+    if (s.blockTimes.size() < s.cook.FramesPerBlock())
+        return;
+    const std::vector<std::vector<std::uint8_t>> packets =
+        InterleaveCookBlock(s.pending, s.desc.audio.frameBytes, s.cook);
+    // Each packet takes the time of the frame its place in the block starts with (MPlayer stamps that
+    // frame with it; the others read the first packet's time only). Only the first starts a block.
+    for (std::size_t y = 0; y < packets.size(); ++y)
+        AppendPacket(s, s.blockTimes[y * s.cook.framesPerPacket], y == 0, true, packets[y]);
+    s.pending.clear();
+    s.blockTimes.clear();
 }
 
 void Writer::Impl::WriteVideo(StreamState& s, std::int64_t timestamp, bool key,
@@ -118,9 +143,10 @@ void Writer::Impl::PrepareStreams() {
     });
     for (std::size_t n = 0; n < order.size(); ++n)
         streams[order[n]].number = static_cast<std::uint16_t>(kFirstStreamNumber + n);
-    // GStreamer hands a whole 14.4 packet to the decoder of a stream it does not play; that decoder
-    // takes the first frame and reports the rest as an error, and a few such errors end playback. A
-    // 14.4 stream after the first audio stream therefore carries one frame per packet.
+    // GStreamer hands a whole 14.4 packet (of cook, a whole packet's share of a block) to the decoder of
+    // a stream it does not play; that decoder takes the first frame and reports the rest as an error, and
+    // a few such errors end playback. A 14.4 or cook stream after the first audio stream therefore carries
+    // one frame per packet (for cook a block of two frames, which divides the encoder's longer blocks).
     bool firstAudio = true;
     for (const std::size_t i : order) {
         StreamState& s = streams[i];
@@ -128,6 +154,8 @@ void Writer::Impl::PrepareStreams() {
             continue;
         if (!firstAudio && s.desc.codec == Codec::RealAudio144 && s.desc.audio.frameBytes > 0)
             s.audioPacketTarget = s.desc.audio.frameBytes;
+        if (!firstAudio && s.desc.codec == Codec::RealAudioCook)
+            s.cook.framesPerPacket = 1;
         firstAudio = false;
     }
 }
@@ -162,7 +190,8 @@ int Writer::AddStream(const StreamDesc& desc) {
     if (impl_->begun)
         throw std::logic_error("RealMedia writer: AddStream after Begin");
     const bool videoCodec = desc.codec == Codec::RealVideo20 || desc.codec == Codec::RealVideo40;
-    const bool audioCodec = desc.codec == Codec::RealAudio144 || desc.codec == Codec::RealAudioAc3;
+    const bool audioCodec = desc.codec == Codec::RealAudio144 || desc.codec == Codec::RealAudioAc3 ||
+                            desc.codec == Codec::RealAudioCook;
     if (desc.kind == StreamKind::Video ? !videoCodec : !audioCodec)
         throw std::invalid_argument("RealMedia writer: the codec does not fit the stream's kind");
     if (desc.kind == StreamKind::Audio && (desc.audio.sampleRate == 0 || desc.audio.channels == 0))
@@ -172,6 +201,13 @@ int Writer::AddStream(const StreamDesc& desc) {
     if (desc.kind == StreamKind::Audio && (desc.audio.sampleRate > 0xFFFF || desc.audio.frameBytes > 0xFFFF))
         throw std::invalid_argument(
             "RealMedia writer: audio sample rate or frame size too large for its header");
+    // Readers rebuild cook's interleave blocks from these figures and set up its decoder from the codec data;
+    // the silent frame completes the last block.
+    if (desc.codec == Codec::RealAudioCook &&
+        (desc.audio.frameBytes == 0 || desc.audio.samplesPerFrame == 0 || desc.extradata.empty() ||
+         desc.silentFrame.size() != desc.audio.frameBytes))
+        throw std::invalid_argument(
+            "RealMedia writer: cook stream without frame size, codec data or silent frame");
     if (desc.kind == StreamKind::Video && (desc.video.width == 0 || desc.video.height == 0))
         throw std::invalid_argument("RealMedia writer: video stream without a picture size");
     if (impl_->streams.size() >= 0xFFF0)
@@ -180,6 +216,8 @@ int Writer::AddStream(const StreamDesc& desc) {
     s.desc = desc;
     s.number = static_cast<std::uint16_t>(kFirstStreamNumber + impl_->streams.size());
     s.spool = std::make_unique<Spool>(impl_->directory, impl_->path);
+    if (desc.codec == Codec::RealAudioCook)
+        s.cook = CookInterleaveFor(desc.audio.samplesPerFrame, desc.audio.sampleRate, desc.audio.frameBytes);
     impl_->streams.push_back(std::move(s));
     return static_cast<int>(impl_->streams.size() - 1);
 }
@@ -212,7 +250,9 @@ void Writer::WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame,
     timestampMs = std::max(timestampMs, s.lastTimestamp);
     s.lastTimestamp = timestampMs;
     s.codecBytes += frame.size();
-    if (s.desc.kind == StreamKind::Audio)
+    if (s.desc.codec == Codec::RealAudioCook)
+        impl_->WriteCook(s, timestampMs, frame);
+    else if (s.desc.kind == StreamKind::Audio)
         impl_->WriteAudio(s, timestampMs, frame);
     else
         impl_->WriteVideo(s, timestampMs, keyFrame, frame);

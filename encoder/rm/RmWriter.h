@@ -34,9 +34,9 @@ class WriteError : public std::runtime_error {
 
 enum class StreamKind { Audio, Video };
 
-// The codecs the writer knows how to pack: RealVideo 2.0, RealAudio 14.4, RealAudio's AC-3 and
-// RealVideo 4.
-enum class Codec { RealVideo20, RealAudio144, RealAudioAc3, RealVideo40 };
+// The codecs the writer knows how to pack: RealVideo 2.0 and 4, RealAudio 14.4, RealAudio's AC-3 and the
+// cook music codec (RealAudio G2).
+enum class Codec { RealVideo20, RealAudio144, RealAudioAc3, RealAudioCook, RealVideo40 };
 
 struct VideoFormat {
     std::uint16_t width = 0;
@@ -49,7 +49,8 @@ struct AudioFormat {
     std::uint16_t channels = 0;
     std::uint16_t bitsPerSample = 16;
     std::uint32_t frameBytes = 0;       // bytes of one encoded codec frame (20 for 14.4; varies for AC-3)
-    std::uint32_t samplesPerFrame = 0;  // 160 for 14.4, 1536 for AC-3
+    std::uint32_t samplesPerFrame = 0;  // per channel: 160 for 14.4, 1536 for AC-3, 256 to 1024 for cook
+    std::uint16_t flavor = 0;           // cook: the number of its rate and layout among the codec's flavors
 };
 
 struct StreamDesc {
@@ -59,7 +60,9 @@ struct StreamDesc {
     std::uint32_t maxBitRate = 0;
     VideoFormat video;                    // for video streams
     AudioFormat audio;                    // for audio streams
-    std::vector<std::uint8_t> extradata;  // codec private data, when the codec gave any
+    std::vector<std::uint8_t> extradata;  // codec private data, when the codec gave any (cook needs it)
+    // Cook: a frame that plays silence, which fills up the stream's last interleave block.
+    std::vector<std::uint8_t> silentFrame;
     // Total budget of the target audience this stream was made for (bits per second); tells streams of
     // one kind in a multi-rate file apart. 0 for single-rate files.
     std::uint32_t audienceBitRate = 0;
@@ -88,6 +91,8 @@ class Writer {
     int AddStream(const StreamDesc& desc);
     void Begin(const ClipInfo& info);
     // One whole encoded frame (a video picture, or one audio codec frame); timestamps in milliseconds.
+    // Cook frames are interleaved in blocks; Finish fills the last one up with the stream's silent frame,
+    // which its length does not count.
     void WriteFrame(int stream, std::int64_t timestampMs, bool keyFrame, std::span<const std::uint8_t> frame);
     // A video stream's frame rate once its encoder has chosen a lower one than it was added with, before
     // its first frame: the header tells the rate the stream holds.

@@ -84,10 +84,12 @@ void Writer::Impl::PutPhysicalStream(ByteBuffer& h, const Layout& layout, std::s
     const StreamState& s = streams[i];
     if (s.desc.kind == StreamKind::Audio) {
         const auto bytesPerMinute = ClampU32(s.codecBytes * 60000.0 / std::max(1.0, std::ceil(s.endTime)));
-        PutMediaProperties(
-            h, s.number, layout.figures[i], "Audio Stream",
-            multiRate ? "audio/x-pn-multirate-realaudio" : "audio/x-pn-realaudio",
-            AudioTypeSpecific(s.desc, bytesPerMinute, static_cast<std::uint32_t>(s.codecBytes)));
+        const auto dataSize = static_cast<std::uint32_t>(s.codecBytes);
+        PutMediaProperties(h, s.number, layout.figures[i], "Audio Stream",
+                           multiRate ? "audio/x-pn-multirate-realaudio" : "audio/x-pn-realaudio",
+                           s.desc.codec == Codec::RealAudioCook
+                               ? CookTypeSpecific(s.desc, s.cook, bytesPerMinute, dataSize)
+                               : AudioTypeSpecific(s.desc, bytesPerMinute, dataSize));
     } else {
         PutMediaProperties(h, s.number, layout.figures[i], "Video Stream",
                            multiRate ? "video/x-pn-multirate-realvideo" : "video/x-pn-realvideo",

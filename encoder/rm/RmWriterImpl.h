@@ -12,6 +12,7 @@
 #include "encoder/rm/ByteBuffer.h"
 #include "encoder/rm/Chunks.h"
 #include "encoder/rm/OutputFile.h"
+#include "encoder/rm/Packetizer.h"
 #include "encoder/rm/RmWriter.h"
 
 namespace encoder::rm {
@@ -49,10 +50,13 @@ struct StreamState {
     double endTime = 0;  // ms, end of the last frame
     std::uint64_t codecBytes = 0;
     std::uint32_t pictureNumber = 0;
-    // Audio frames waiting to fill a packet.
+    // Audio frames waiting to fill a packet (for cook, an interleave block).
     std::vector<std::uint8_t> pending;
     std::int64_t pendingTimestamp = 0;
     double pendingEnd = 0;
+    // Cook: the shape of its interleave blocks, and the times of the frames of the block being filled.
+    CookInterleave cook;
+    std::vector<std::int64_t> blockTimes;
 
     double FrameDurationMs() const {
         if (desc.kind == StreamKind::Video)
@@ -115,6 +119,7 @@ struct Writer::Impl {
                       std::span<const std::uint8_t> payload);
     void FlushAudio(StreamState& s);
     void WriteAudio(StreamState& s, std::int64_t timestamp, std::span<const std::uint8_t> frame);
+    void WriteCook(StreamState& s, std::int64_t timestamp, std::span<const std::uint8_t> frame);
     void WriteVideo(StreamState& s, std::int64_t timestamp, bool key, std::span<const std::uint8_t> frame);
     std::vector<Property> FileInfoProperties() const;
 

@@ -132,28 +132,31 @@ void Writer::Impl::MeasureFile(Layout& layout) const {
 // A multi-rate file with sound and picture is read by MPlayer from two positions, one per stream it
 // plays, switching whenever a packet passes its stream's next index record. With both streams in one
 // chunk, every switch goes back in the file and plays packets again, unless one of the two never passes
-// a record: the audio stream MPlayer plays therefore gets one record only, at its last packet and no
-// earlier than the last record of the video MPlayer plays. MPlayer then reads the chunk once, from its
-// start; other readers lose only that stream's seek points, and seek by the others'.
+// a record: the audio stream MPlayer plays therefore gets one record only, at its last keyframe packet
+// (for cook the start of its last block) and no earlier than the last record of the video MPlayer plays.
+// MPlayer then reads the chunk once, from its start; other readers lose only that stream's seek points,
+// and seek by the others'.
 void Writer::Impl::IndexPackets(Layout& layout) const {
     layout.index.assign(streams.size(), {});
     std::vector<std::int64_t> lastIndexed(streams.size(), std::numeric_limits<std::int64_t>::min());
-    std::vector<IndexRecord> lastPacket(streams.size());
+    std::vector<IndexRecord> lastKey(streams.size());
     std::uint64_t offset = std::uint64_t{layout.dataOffset} + kDataHeaderSize;
     for (std::uint32_t n = 0; n < layout.order.size(); ++n) {
         const PacketRef& r = layout.order[n];
         const StreamState& s = streams[r.stream];
         const PacketInfo& p = s.packets[r.packet];
+        // Sound is indexed at keyframes too: a cook interleave block can only be read from its start.
         const bool point =
-            s.desc.kind == StreamKind::Video
-                ? p.key && p.startsFrame
-                : static_cast<std::int64_t>(p.timestamp) >= lastIndexed[r.stream] + kAudioIndexSpacingMs;
+            p.key && (s.desc.kind == StreamKind::Video ? p.startsFrame
+                                                       : static_cast<std::int64_t>(p.timestamp) >=
+                                                             lastIndexed[r.stream] + kAudioIndexSpacingMs);
         const IndexRecord record{p.timestamp, static_cast<std::uint32_t>(offset), n};
         if (point) {
             layout.index[r.stream].push_back(record);
             lastIndexed[r.stream] = p.timestamp;
         }
-        lastPacket[r.stream] = record;
+        if (p.key)
+            lastKey[r.stream] = record;
         offset += p.size;
     }
     for (std::vector<IndexRecord>& records : layout.index) {
@@ -172,7 +175,7 @@ void Writer::Impl::IndexPackets(Layout& layout) const {
     const std::size_t video = TopStream(streams, layout, StreamKind::Video);
     if (!multiRate || audio == streams.size() || video == streams.size() || streams[audio].packets.empty())
         return;
-    IndexRecord only = lastPacket[audio];
+    IndexRecord only = lastKey[audio];
     if (!layout.index[video].empty())
         only.timestamp = std::max(only.timestamp, layout.index[video].back().timestamp);
     layout.index[audio] = {only};

@@ -260,7 +260,7 @@ TEST(EncodeOutput, EverySourceKindOfTheJobListIsRead) {
         const ProbeInfo info = EncodeAndCheck(h, source, destination);
         EXPECT_EQ(StreamCount(info, "video"), kind.video ? 1 : 0) << kind.name;
         ASSERT_EQ(StreamCount(info, "audio"), 1) << kind.name;
-        EXPECT_EQ(FirstStream(info, "audio")->codec, "ac3") << kind.name;
+        EXPECT_EQ(FirstStream(info, "audio")->codec, "cook") << kind.name;
     }
 }
 
@@ -444,7 +444,7 @@ TEST(EncodeOutput, TheGenericDslTargetStandsForThe256KAudience) {
     h.Control().setAudioContent(3);
     const ProbeInfo info = EncodeAndCheck(h, source, h.Dir() + "dsl.rm");
     ASSERT_NE(FirstStream(info, "audio"), nullptr);
-    EXPECT_EQ(FirstStream(info, "audio")->codec, "ac3");
+    EXPECT_EQ(FirstStream(info, "audio")->codec, "cook");
     EXPECT_EQ(FirstStream(info, "audio")->channels, 2);
     ASSERT_TRUE(info.tags.count("target audiences"));
     EXPECT_NE(info.tags.at("target audiences").find("256K DSL/Cable Modem"), std::string::npos);
@@ -614,4 +614,60 @@ TEST(EncodeOutput, FourteenFourEncoderIsHeardAsItTracksAndAsWellAsLibavcodecs) {
     stop = true;
     stream.Frame(sound.data());
     EXPECT_TRUE(stream.Finish().empty());
+}
+
+// Cook keeps sound and picture together: a click in the source is heard within a few milliseconds of its
+// time, through FFmpeg's demuxer and decoder (which plays nothing for the first two frames) and its
+// player's clock, at the slowest flavor (256-sample frames at 11 kHz) and the fastest (1024 at 44.1 kHz),
+// with clicks in several interleave blocks.
+TEST(EncodeOutput, CookClicksAreHeardAtTheirTimes) {
+    EncoderHarness made;
+    const std::string source = made.Dir() + "clicks.wav";
+    const double clicks[] = {0.25, 1.5, 2.83, 4.1};
+    std::string expression;
+    for (const double t : clicks)
+        expression += (expression.empty() ? "" : "+") + std::string("between(t,") + std::to_string(t) + "," +
+                      std::to_string(t + 0.004) + ")*0.8*sin(2*PI*1500*t)";
+    ASSERT_EQ(
+        testsupport::RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                        "aevalsrc='" + expression + "':s=44100:d=5", "-ac", "2", source})
+            .exitCode,
+        0);
+    // Where the loudest 2 ms of the decoded sound lie around each click, counted from time 0.
+    auto heard = [&](const std::string& path) {
+        const testsupport::ToolResult r = testsupport::RunTool(
+            "ffmpeg", {"-v", "error", "-nostdin", "-i", path, "-map", "0:a", "-af",
+                       "aresample=async=1:first_pts=0", "-ac", "1", "-ar", "44100", "-f", "s16le", "-"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        std::vector<double> at;
+        const auto* s = reinterpret_cast<const std::int16_t*>(r.out.data());
+        const std::size_t n = r.out.size() / 2;
+        for (const double t : clicks) {
+            double best = -1;
+            std::size_t where = 0;
+            for (std::size_t i = static_cast<std::size_t>((t - 0.15) * 44100);
+                 i < static_cast<std::size_t>((t + 0.15) * 44100) && i + 88 < n; ++i) {
+                double energy = 0;
+                for (std::size_t k = i; k < i + 88; ++k)
+                    energy += double(s[k]) * s[k];
+                if (energy > best)
+                    best = energy, where = i;
+            }
+            at.push_back(static_cast<double>(where) / 44100);
+        }
+        return at;
+    };
+    const std::vector<double> original = heard(source);
+    for (const auto& [audience, content] :
+         {std::pair{DispId::Target28KModem, 2}, std::pair{DispId::TargetLAN, 3}}) {
+        EncoderHarness h;
+        const std::string destination = h.Dir() + "clicks.rm";
+        h.Set(source, destination, audience);
+        h.Control().setAudioContent(content);
+        const ProbeInfo info = EncodeAndCheck(h, source, destination);
+        ASSERT_EQ(FirstStream(info, "audio")->codec, "cook");
+        const std::vector<double> decoded = heard(destination);
+        for (std::size_t i = 0; i < decoded.size(); ++i)
+            EXPECT_NEAR(decoded[i], original[i], 0.004) << "click at " << clicks[i] << " s";
+    }
 }

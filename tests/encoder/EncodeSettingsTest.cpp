@@ -2,6 +2,7 @@
 
 #include "encoder/EncodeError.h"
 #include "encoder/EncodeSettings.h"
+#include "encoder/cook/CookEncoder.h"
 
 using namespace encoder;
 
@@ -45,6 +46,10 @@ TEST(EncodeSettings, EveryCombinationFitsItsAudienceBudget) {
                     EXPECT_GE(p.audio.bitRate, 32000);
                     EXPECT_TRUE(p.audio.sampleRate == 32000 || p.audio.sampleRate == 44100 ||
                                 p.audio.sampleRate == 48000);
+                } else if (p.audio.codec == AudioCodec::Cook) {
+                    // Cook has a fixed set of rates and layouts: any other fails the encode.
+                    EXPECT_TRUE(cook::FindFlavor(p.audio.sampleRate, p.audio.channels, p.audio.bitRate))
+                        << "audience " << a << " content " << content;
                 } else {
                     EXPECT_EQ(p.audio.sampleRate, 8000);
                     EXPECT_EQ(p.audio.channels, 1);
@@ -60,10 +65,11 @@ TEST(EncodeSettings, ContentAndQualityColumnsMeanWhatTheySay) {
     EXPECT_EQ(PlanEncode(c, Movie(), "x")[0].audio.channels, 2);
     c.audioContent = 0;
     EXPECT_EQ(PlanEncode(c, Movie(), "x")[0].audio.channels, 1);
-    // Slow audiences talk through the 14.4 voice codec whatever the content.
+    // Slow audiences talk through the 14.4 voice codec, and play music through cook.
     EncodeChoice modem = Only(Audience::Modem28K);
-    modem.audioContent = 3;
     EXPECT_EQ(PlanEncode(modem, Movie(), "x")[0].audio.codec, AudioCodec::Ra144);
+    modem.audioContent = 2;
+    EXPECT_EQ(PlanEncode(modem, Movie(), "x")[0].audio.codec, AudioCodec::Cook);
 
     int fps[4];
     for (int q = 0; q < 4; ++q) {

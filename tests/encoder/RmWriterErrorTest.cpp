@@ -139,4 +139,14 @@ TEST(RmWriterErrors, CallsOutOfOrderAreRefused) {
     writer.WriteFrame(id, 0, true, audio.frames[0].bytes);
     writer.Finish();
     EXPECT_THROW(writer.Finish(), std::logic_error);
+
+    // Cook cannot be decoded without its codec data, nor its last block completed without a silent frame.
+    const EncodedStream cook = EncodeCook(11025, 1, 8000, 0.5);
+    Writer cookWriter(dir.File("cook.rm"));
+    using Bytes = std::vector<std::uint8_t> encoder::rm::StreamDesc::*;
+    for (const Bytes field : {&encoder::rm::StreamDesc::extradata, &encoder::rm::StreamDesc::silentFrame}) {
+        encoder::rm::StreamDesc bare = cook.desc;
+        (bare.*field).clear();
+        EXPECT_THROW(cookWriter.AddStream(bare), std::invalid_argument);
+    }
 }

@@ -1,11 +1,12 @@
 #include "RmWriterFixtures.h"
-
+#include "encoder/CookStream.h"
 #include "support/FileHelpers.h"
 
 #include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -174,6 +175,50 @@ EncodedStream EncodeRa144(double seconds) {
 
 EncodedStream EncodeAc3(int sampleRate, int channels, int bitRate, double seconds) {
     return EncodeAudio(AV_CODEC_ID_AC3, AV_SAMPLE_FMT_FLTP, sampleRate, channels, bitRate, seconds);
+}
+
+EncodedStream EncodeCook(int sampleRate, int channels, int bitRate, double seconds) {
+    const encoder::cook::Flavor* flavor = encoder::cook::FindFlavor(sampleRate, channels, bitRate);
+    if (!flavor)
+        throw std::invalid_argument("no such cook flavor");
+    const std::atomic<bool> stop{false};
+    encoder::CookStream stream(*flavor, stop);
+    EncodedStream s;
+    auto take = [&](std::vector<PacketPtr> packets) {
+        for (const PacketPtr& p : packets)
+            s.frames.push_back(
+                {std::vector<std::uint8_t>(p->data, p->data + p->size), p->pts * 1000 / sampleRate, true});
+    };
+    const int frameSamples = flavor->frameSamples;
+    const int frames = static_cast<int>(seconds * sampleRate / frameSamples);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(frameSamples * channels));
+    for (int f = 0; f < frames; ++f) {
+        // A chord whose loudness swells, the channels a little apart.
+        for (int i = 0; i < frameSamples; ++i) {
+            const double t = static_cast<double>(f * frameSamples + i) / sampleRate;
+            const double level = 6000 * (1.2 + std::sin(2 * M_PI * 0.7 * t));
+            for (int ch = 0; ch < channels; ++ch)
+                samples[static_cast<std::size_t>(i * channels + ch)] =
+                    static_cast<std::int16_t>(level * (std::sin(2 * M_PI * (330 + 110 * ch) * t) +
+                                                       0.5 * std::sin(2 * M_PI * 1245 * t)));
+        }
+        stream.Frame(samples.data());
+        take(stream.Take());
+    }
+    take(stream.Finish());
+    s.durationMs = static_cast<double>(s.frames.size() - encoder::cook::Encoder::kDelayFrames) * 1000.0 *
+                   frameSamples / sampleRate;
+    s.desc.kind = encoder::rm::StreamKind::Audio;
+    s.desc.codec = encoder::rm::Codec::RealAudioCook;
+    s.desc.avgBitRate = s.desc.maxBitRate = static_cast<std::uint32_t>(bitRate);
+    s.desc.audio.sampleRate = static_cast<std::uint32_t>(sampleRate);
+    s.desc.audio.channels = static_cast<std::uint16_t>(channels);
+    s.desc.audio.frameBytes = static_cast<std::uint32_t>(flavor->frameBytes);
+    s.desc.audio.samplesPerFrame = static_cast<std::uint32_t>(frameSamples);
+    s.desc.audio.flavor = static_cast<std::uint16_t>(flavor - encoder::cook::Flavors().data());
+    s.desc.extradata = stream.CodecData();
+    s.desc.silentFrame = stream.SilentFrame();
+    return s;
 }
 
 void WriteFile(const std::string& path, const std::vector<const EncodedStream*>& streams,

@@ -35,6 +35,9 @@ EncodedStream EncodeRv20(int width, int height, double fps, int count, int bitRa
 EncodedStream EncodeRa144(double seconds);
 // AC-3 at the given rate and channel count.
 EncodedStream EncodeAc3(int sampleRate, int channels, int bitRate, double seconds);
+// Cook of one of the codec's flavors, through the encoder's CookStream: frames stamped as the pipeline
+// stamps them.
+EncodedStream EncodeCook(int sampleRate, int channels, int bitRate, double seconds);
 
 // Writes the streams into `path`, frames interleaved as a pipeline would hand them over.
 void WriteFile(const std::string& path, const std::vector<const EncodedStream*>& streams,

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "RmWriterFixtures.h"
+#include "encoder/rm/Packetizer.h"
 #include "encoder/rm/RmWriter.h"
 #include "support/FileHelpers.h"
 
@@ -28,6 +29,20 @@ const ProbedStream* FindStream(const Probe& probe, AVMediaType type) {
         if (s.type == type)
             return &s;
     return nullptr;
+}
+
+// The file opened as FFmpeg's tools open it, and the index of its first stream of `type` (-1 if none).
+int OpenInput(const std::string& path, InputPtr& input, AVMediaType type) {
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) != 0)
+        return -1;
+    input.reset(raw);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0)
+        return -1;
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        if (input->streams[i]->codecpar->codec_type == type)
+            return static_cast<int>(i);
+    return -1;
 }
 
 // Everything about one written file that the header promises and FFmpeg can check.
@@ -130,14 +145,8 @@ TEST_F(WrittenFile, SeeksToTheMiddleThroughItsIndex) {
     const std::string path = dir.File("seek.rm");
     WriteFile(path, {&video, &audio}, {});
 
-    AVFormatContext* raw = nullptr;
-    ASSERT_EQ(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), 0);
-    InputPtr input(raw);
-    ASSERT_GE(avformat_find_stream_info(input.get(), nullptr), 0);
-    int videoIndex = -1;
-    for (unsigned i = 0; i < input->nb_streams; ++i)
-        if (input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            videoIndex = static_cast<int>(i);
+    InputPtr input;
+    const int videoIndex = OpenInput(path, input, AVMEDIA_TYPE_VIDEO);
     ASSERT_GE(videoIndex, 0);
     // The index was read from the file before any packet: six keyframes, one a second, each with the
     // record that closes its second.
@@ -156,4 +165,65 @@ TEST_F(WrittenFile, SeeksToTheMiddleThroughItsIndex) {
         av_packet_unref(packet.get());
     }
     EXPECT_TRUE(sawVideo);
+}
+
+// Cook goes in interleaved blocks that every reader takes apart again: FFmpeg's demuxer must give back
+// each frame, byte for byte and in order, whatever its place in the packets; its decoder must play all
+// but the two frames it drops; a seek must play on cleanly.
+TEST_F(WrittenFile, CookFramesComeBackInOrderFromTheirInterleavedBlocks) {
+    struct Flavor {
+        int rate, channels, bitRate;
+    };
+    for (const Flavor f : {Flavor{11025, 1, 8000}, Flavor{44100, 2, 64000}}) {
+        SCOPED_TRACE(f.rate);
+        const EncodedStream audio = EncodeCook(f.rate, f.channels, f.bitRate, 4.0);
+        const EncodedStream video = EncodeRv20(160, 120, 10, 40, 80000, 10);
+        const std::string path = dir.File("cook" + std::to_string(f.rate) + ".rm");
+        WriteFile(path, {&video, &audio}, {});
+
+        const Probe probe = ProbeFile(path);
+        ASSERT_TRUE(probe.opened) << probe.openError;
+        EXPECT_TRUE(probe.errors.empty()) << Joined(probe.errors);
+        const ProbedStream* a = FindStream(probe, AVMEDIA_TYPE_AUDIO);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->codec, AV_CODEC_ID_COOK);
+        EXPECT_EQ(a->sampleRate, f.rate);
+        EXPECT_EQ(a->channels, f.channels);
+        const auto blocks = encoder::rm::CookInterleaveFor(audio.desc.audio.samplesPerFrame, f.rate,
+                                                           audio.desc.audio.frameBytes);
+        // The last block is filled up with silent frames, which the stream's length leaves out.
+        const std::size_t frames = (audio.frames.size() + blocks.FramesPerBlock() - 1) /
+                                   blocks.FramesPerBlock() * blocks.FramesPerBlock();
+        EXPECT_EQ(a->decodedFrames, static_cast<int>(frames) - 2);
+        EXPECT_NEAR(a->durationMs, audio.durationMs, 2);
+
+        InputPtr input;
+        const int index = OpenInput(path, input, AVMEDIA_TYPE_AUDIO);
+        ASSERT_GE(index, 0);
+        const AVCodecParameters* par = input->streams[index]->codecpar;
+        EXPECT_EQ(par->block_align, static_cast<int>(audio.desc.audio.frameBytes));
+        EXPECT_EQ(std::vector<std::uint8_t>(par->extradata, par->extradata + par->extradata_size),
+                  audio.desc.extradata);
+        std::vector<std::uint8_t> read, written;
+        for (const Frame& frame : audio.frames)
+            written.insert(written.end(), frame.bytes.begin(), frame.bytes.end());
+        for (std::size_t i = audio.frames.size(); i < frames; ++i)
+            written.insert(written.end(), audio.desc.silentFrame.begin(), audio.desc.silentFrame.end());
+        PacketPtr packet = encoder::av::MakePacket();
+        while (av_read_frame(input.get(), packet.get()) >= 0) {
+            if (packet->stream_index == index) {
+                EXPECT_EQ(packet->size, static_cast<int>(audio.desc.audio.frameBytes));
+                read.insert(read.end(), packet->data, packet->data + packet->size);
+            }
+            av_packet_unref(packet.get());
+        }
+        // A keyframe flag on any but a block's first packet would start a block there: frames out of order.
+        EXPECT_TRUE(read == written) << read.size() << " bytes read, " << written.size() << " written";
+
+        const Probe seek = ProbeFile(path, 2000);
+        EXPECT_TRUE(seek.errors.empty()) << Joined(seek.errors);
+        const ProbedStream* after = FindStream(seek, AVMEDIA_TYPE_AUDIO);
+        ASSERT_TRUE(after && !after->pts.empty());
+        EXPECT_NEAR(static_cast<double>(after->pts.front()), 2000, 300);
+    }
 }

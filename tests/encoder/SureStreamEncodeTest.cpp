@@ -158,6 +158,7 @@ TEST(SureStreamEncode, StopInTheMiddleLeavesNothing) {
     h.Control().setInputFilename(BusyMovie());
     h.Control().setOutputFilename(destination);
     h.Control().setSureStream(true);
+    h.Control().setAudioContent(3);  // stereo music: cook at most audiences
     for (const Audience& a : kAll)
         h.Control().SetBool(a.id, true);
     const int threadsBefore = ThreadCount();

@@ -177,7 +177,7 @@ else
         [ "$shown" = "$largest" ] || fail vlc "shows a ${shown:-no} picture, the file holds $largest"
     fi
     if wants a; then
-        grep -q "main decoder debug: killing decoder fourcc \`\(a52 \|14_4\)'" "$work/vlc.log" ||
+        grep -q "main decoder debug: killing decoder fourcc \`\(a52 \|14_4\|cook\)'" "$work/vlc.log" ||
             fail vlc "plays no audio"
     fi
 fi

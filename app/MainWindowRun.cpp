@@ -80,7 +80,7 @@ void TMainForm::CreateRun() {
     connect(ProducerControl1, &conversion::TProducerControl::EncodingStarted, this,
             [this] { tally_.JobStarted(); });
     runHost_ = std::make_unique<MainFormRunHost>(*this);
-    run_ = std::make_unique<conversion::RunDriver>(*runHost_, *ProducerControl1, settings::Settings, this);
+    run_ = std::make_unique<conversion::RunDriver>(*runHost_, *ProducerControl1, settings_, this);
     Timer1 = &run_->Timer1();
     connect(Converter1, &QAction::triggered, this, &TMainForm::Converter1Click);
     connect(Converter2, &QAction::triggered, this, &TMainForm::Converter2Click);
@@ -89,7 +89,7 @@ void TMainForm::CreateRun() {
 }
 
 void TMainForm::ApplyEncoderSettingsStep() {
-    platform::RunGuarded([this] { conversion::ApplyEncoderSettings(*ProducerControl1, settings::Settings); });
+    platform::RunGuarded([this] { conversion::ApplyEncoderSettings(*ProducerControl1, settings_); });
 }
 
 void TMainForm::Converter1Click() {

@@ -37,7 +37,7 @@ class ConversionRunWindowTest : public ::testing::Test {
             producer = fake.get();
             return fake;
         });
-        form = std::make_unique<app::TMainForm>();
+        form = std::make_unique<app::TMainForm>(settings::Settings, app::Forms);
         conversion::SetEncoderControlFactory({});
         platform::SetSoundHandler([this](const std::string& path) { completion.push_back("sound " + path); });
         platform::SetPowerOffHandler([this] { completion.push_back("power off"); });

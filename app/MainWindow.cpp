@@ -85,7 +85,8 @@ TMainLayout ArrangeLayout(int w, int h) {
     return layout;
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(settings::TSettings& settings, const TForms& forms, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), forms_(forms) {
     setObjectName(QStringLiteral("MainForm"));
     CreateActions();
     CreateMenus();
@@ -96,7 +97,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     jobs_ = std::make_unique<jobs::JobListView>(JobList, *LV);
     // Files dropped from the file manager join the list like Add File's, and are refused when it is.
     new jobs::JobListDropTarget(
-        *jobs_, settings::Settings, [this] { return Addfiles1->isEnabled(); }, this);
+        *jobs_, settings_, [this] { return Addfiles1->isEnabled(); }, this);
     CreateRun();
 
     resize(ui::ClientSizeOfOuter(kDesignSize));
@@ -290,7 +291,7 @@ void TMainForm::FormShow() {
         Content1->setVisible(false);  // hides ToolContent with it
     FillAboutTexts();
     settings::ClipDefaults defaults{texts_.CompanyName + " " + texts_.ProductName, texts_.CompanyFullName};
-    platform::RunGuarded([&] { settings::LoadSettings(settings::Settings, DataIniPath(), defaults); });
+    platform::RunGuarded([&] { settings::LoadSettings(settings_, DataIniPath(), defaults); });
     GiveFaceIcons();
     ShowThankButton();
     LoadMorePages();
@@ -309,11 +310,11 @@ void TMainForm::PrepareDisplay() {
 std::vector<QLabel*> TMainForm::FaceIconTargets() const {
     // In draw order: About, Preferences, Music Information, More Software, Thank, then FaceIco. A window
     // not yet created still takes its draw, so the others keep their place in the sequence.
-    return {Forms.AboutForm ? Forms.AboutForm->FaceIconLabel() : nullptr,
-            Forms.frmOption ? Forms.frmOption->FaceIconLabel() : nullptr,
-            Forms.frmInfo ? Forms.frmInfo->FaceIconLabel() : nullptr,
-            Forms.MoreForm ? Forms.MoreForm->FaceIconLabel() : nullptr,
-            Forms.ThankForm ? Forms.ThankForm->FaceIconLabel() : nullptr,
+    return {forms_.AboutForm ? forms_.AboutForm->FaceIconLabel() : nullptr,
+            forms_.frmOption ? forms_.frmOption->FaceIconLabel() : nullptr,
+            forms_.frmInfo ? forms_.frmInfo->FaceIconLabel() : nullptr,
+            forms_.MoreForm ? forms_.MoreForm->FaceIconLabel() : nullptr,
+            forms_.ThankForm ? forms_.ThankForm->FaceIconLabel() : nullptr,
             FaceIco};
 }
 
@@ -327,27 +328,28 @@ void TMainForm::GiveFaceIcons() {
 }
 
 void TMainForm::FillAboutTexts() {
-    if (!Forms.AboutForm)
+    if (!forms_.AboutForm)
         return;
-    Forms.AboutForm->SetTexts({texts_.CompanyName, texts_.ProductName, texts_.VersionText, texts_.EditionText,
-                               texts_.YearText, texts_.CompanyFullName, texts_.HomePage, texts_.SupportMail});
+    forms_.AboutForm->SetTexts({texts_.CompanyName, texts_.ProductName, texts_.VersionText,
+                                texts_.EditionText, texts_.YearText, texts_.CompanyFullName, texts_.HomePage,
+                                texts_.SupportMail});
 }
 
 void TMainForm::ShowThankButton() {
-    if (Forms.AboutForm)
-        Forms.AboutForm->ShowThankButtonIfFileExists(platform::ProgramDirectory());
+    if (forms_.AboutForm)
+        forms_.AboutForm->ShowThankButtonIfFileExists(platform::ProgramDirectory());
 }
 
 void TMainForm::LoadMorePages() {
-    if (!Forms.MoreForm)
+    if (!forms_.MoreForm)
         return;
-    Forms.MoreForm->SetPageIndex(texts_.MorePageIndex);
-    Forms.MoreForm->LoadPages(platform::ProgramDirectory() + texts_.MorePagesDir);
+    forms_.MoreForm->SetPageIndex(texts_.MorePageIndex);
+    forms_.MoreForm->LoadPages(platform::ProgramDirectory() + texts_.MorePagesDir);
 }
 
 void TMainForm::GiveFixerDownloadAddress() {
-    if (Forms.FormMorbeck)
-        Forms.FormMorbeck->SetDownloadAddress(texts_.HomePage);
+    if (forms_.FormMorbeck)
+        forms_.FormMorbeck->SetDownloadAddress(texts_.HomePage);
 }
 
 void TMainForm::FormResize() {
@@ -370,7 +372,7 @@ void TMainForm::Exit1Click() {
 }
 
 void TMainForm::FormClose() {
-    platform::RunGuarded([&] { settings::SaveSettings(settings::Settings, DataIniPath()); });
+    platform::RunGuarded([&] { settings::SaveSettings(settings_, DataIniPath()); });
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -425,8 +427,8 @@ void TMainForm::Label2MouseLeave() {
 
 // The link label opens the address the About window's web link shows.
 void TMainForm::Label2Click() {
-    if (Forms.AboutForm)
-        Forms.AboutForm->URLClick();
+    if (forms_.AboutForm)
+        forms_.AboutForm->URLClick();
 }
 
 // ---- Help, catalogue, About and repair tool ----
@@ -448,26 +450,26 @@ void TMainForm::Faq1Click() {
 }
 
 void TMainForm::More3Click() {
-    if (Forms.MoreForm)
-        Forms.MoreForm->exec();
+    if (forms_.MoreForm)
+        forms_.MoreForm->exec();
 }
 
 void TMainForm::AboutClick() {
-    if (Forms.AboutForm)
-        Forms.AboutForm->exec();
+    if (forms_.AboutForm)
+        forms_.AboutForm->exec();
 }
 
 void TMainForm::Fix1Click() {
-    extras::RunFixCommand([] {
-        if (Forms.FormMorbeck)
-            Forms.FormMorbeck->exec();
+    extras::RunFixCommand([this] {
+        if (forms_.FormMorbeck)
+            forms_.FormMorbeck->exec();
     });
 }
 
 // ---- Job list commands ----
 
 void TMainForm::Addfiles1Click() {
-    jobs_->AddFiles(settings::Settings);
+    jobs_->AddFiles(settings_);
 }
 
 void TMainForm::Delete1Click() {
@@ -516,25 +518,25 @@ void TMainForm::OpenOutputFile1Click() {
 }
 
 void TMainForm::mnuOutputFileClick() {
-    if (Forms.OutputForm != nullptr)
-        jobs::SetOutputDirectory(*jobs_, *Forms.OutputForm);
+    if (forms_.OutputForm != nullptr)
+        jobs::SetOutputDirectory(*jobs_, *forms_.OutputForm);
 }
 
 // ---- Editing dialogs ----
 
 void TMainForm::Prefer1Click() {
-    if (Forms.frmOption != nullptr)
-        Forms.frmOption->Execute(settings::Settings);
+    if (forms_.frmOption != nullptr)
+        forms_.frmOption->Execute(settings_);
 }
 
 void TMainForm::MusicInfo1Click() {
     const int row = jobs_->FirstSelectedRow();
-    if (row < 0 || Forms.frmInfo == nullptr)
+    if (row < 0 || forms_.frmInfo == nullptr)
         return;
     // Edited as a copy: a cancelled dialog leaves the job untouched. The list cannot change while the
     // dialog is modal, so the row still names the same job afterwards.
     jobs::tListType job = JobList[static_cast<std::size_t>(row)];
-    if (Forms.frmInfo->Execute(job))
+    if (forms_.frmInfo->Execute(job))
         JobList[static_cast<std::size_t>(row)] = job;
 }
 

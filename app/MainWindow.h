@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/RunTally.h"
+#include "app/WindowList.h"
 #include "jobs/Job.h"
 #include "jobs/JobList.h"
 
@@ -26,6 +27,9 @@ class RunHost;
 class TProducerControl;
 }  // namespace conversion
 
+namespace settings {
+struct TSettings;
+}
 namespace ui {
 class TLinkLabel;
 }
@@ -63,13 +67,16 @@ class MainFormRunHost;
 
 // The main window: job list, menus, toolbar, the hidden encoder control and the progress panel.
 // Components keep their designer names as objectName; tests and tools find them with Find().
+// `settings` is the record the window loads, edits, saves and converts with; `forms` are the program's
+// other windows, which may not exist yet (they are created after this one) or at all (in tests).
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    TMainForm(settings::TSettings& settings, const TForms& forms, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     const TProductTexts& Texts() const { return texts_; }
+    settings::TSettings& Settings() { return settings_; }
     // The jobs and the list view that shows them.
     jobs::JobListView& Jobs() { return *jobs_; }
     // The conversion run.
@@ -164,6 +171,8 @@ class TMainForm : public QMainWindow {
     void ApplyEncoderSettingsStep();  // the run driver copies Settings onto the encoder
     void GiveFixerDownloadAddress();  // the repair-tool prompt's download address
 
+    settings::TSettings& settings_;
+    const TForms& forms_;
     TProductTexts texts_;
 
     // The jobs, element i shown in row i of LV.

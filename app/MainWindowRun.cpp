@@ -64,6 +64,8 @@ class MainFormRunHost : public conversion::RunHost {
                           QString::fromStdString(platform::ReadableName(destination)));
     }
     void RepaintNow() override { form_.repaint(); }
+    void JobFailed() override { form_.tally_.JobFailed(); }
+    void JobSkipped() override { form_.tally_.JobSkipped(); }
     // Menu item and toolbar button share one checkable action, so they always agree.
     bool SoundToggleDown() const override { return form_.Sound1->isChecked(); }
     bool TurnOffToggleDown() const override { return form_.urnOff1->isChecked(); }
@@ -75,14 +77,10 @@ class MainFormRunHost : public conversion::RunHost {
 void TMainForm::CreateRun() {
     ProducerControl1 = new conversion::TProducerControl(conversion::CreateEncoderControl(), this);
     ProducerControl1->setObjectName(QStringLiteral("ProducerControl1"));
-    // Connected ahead of the driver, which ends the run on an error: the tally learns of the failure
-    // before the run's end is announced.
     connect(ProducerControl1, &conversion::TProducerControl::EncodingStarted, this,
             [this] { tally_.JobStarted(); });
-    connect(ProducerControl1, &conversion::TProducerControl::ErrorOccurred, this,
-            [this] { tally_.JobFailed(); });
     runHost_ = std::make_unique<MainFormRunHost>(*this);
-    run_ = std::make_unique<conversion::RunDriver>(*runHost_, *ProducerControl1, settings::Settings, this);
+    run_ = std::make_unique<conversion::RunDriver>(*runHost_, *ProducerControl1, settings_, this);
     Timer1 = &run_->Timer1();
     connect(Converter1, &QAction::triggered, this, &TMainForm::Converter1Click);
     connect(Converter2, &QAction::triggered, this, &TMainForm::Converter2Click);
@@ -91,7 +89,7 @@ void TMainForm::CreateRun() {
 }
 
 void TMainForm::ApplyEncoderSettingsStep() {
-    platform::RunGuarded([this] { conversion::ApplyEncoderSettings(*ProducerControl1, settings::Settings); });
+    platform::RunGuarded([this] { conversion::ApplyEncoderSettings(*ProducerControl1, settings_); });
 }
 
 void TMainForm::Converter1Click() {

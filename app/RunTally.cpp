@@ -27,9 +27,17 @@ void RunTally::JobStarted() {
 }
 
 void RunTally::JobFailed() {
+    EndedWithoutFile(failed_);
+}
+
+void RunTally::JobSkipped() {
+    EndedWithoutFile(skipped_);
+}
+
+void RunTally::EndedWithoutFile(int& count) {
     if (!active_)
         return;
-    ++failed_;
+    ++count;
     pending_ = false;
 }
 

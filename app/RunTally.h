@@ -16,6 +16,8 @@ class RunTally {
     void JobStarted();
     // The encoder reported an error: the job failed and the run ends with it.
     void JobFailed();
+    // The job's destination appeared while it was encoded and was kept: skipped, and the run goes on.
+    void JobSkipped();
     // The user stops the run; the job under way counts neither way.
     void StopAsked();
     // The run is over: the line that says how it went.
@@ -25,6 +27,9 @@ class RunTally {
     static std::string Text(int converted, int failed, int skipped, bool stopped);
 
   private:
+    // The job under way ended without its file; `count` is where it counts.
+    void EndedWithoutFile(int& count);
+
     bool active_ = false;
     bool pending_ = false;  // a job was taken up and has not ended yet
     bool started_ = false;  // ... and its encode has started

@@ -136,7 +136,7 @@ void AddCommandLineFiles(const std::vector<std::string>& arguments) {
     if (!missing.empty())
         platform::MessageBox::ShowMessage("These files were not found and are not added:" + missing);
     if (!files.empty() && Forms.MainForm != nullptr)
-        Forms.MainForm->Jobs().AddChosenFiles(files, settings::Settings);
+        Forms.MainForm->Jobs().AddChosenFiles(files, Forms.MainForm->Settings());
 }
 
 }  // namespace app

@@ -8,13 +8,14 @@
 #include "jobs/MusicInfoDialog.h"
 #include "jobs/OutputDirectoryDialog.h"
 #include "settings/PreferencesDialog.h"
+#include "settings/Settings.h"
 
 namespace app {
 
 TForms Forms;
 
 void CreateForms() {
-    Forms.MainForm = new TMainForm();
+    Forms.MainForm = new TMainForm(settings::Settings, Forms);
     Forms.AboutForm = new extras::TAboutForm();
     Forms.MoreForm = new extras::TMoreForm(Forms.AboutForm);
     // The editing dialogs belong to the main window, so they open centred on it and above it.

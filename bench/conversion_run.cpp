@@ -41,6 +41,8 @@ class BenchHost : public conversion::RunHost {
     void ShowFileNames(bool) override {}
     void SetFileNames(const std::string&, const std::string&) override {}
     void RepaintNow() override {}
+    void JobFailed() override {}
+    void JobSkipped() override {}
     bool SoundToggleDown() const override { return false; }
     bool TurnOffToggleDown() const override { return false; }
 };

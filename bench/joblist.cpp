@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     const char* steps[] = {"add 1000", "select all", "invert", "delete half"};
     std::map<std::string, std::vector<double>> times;
     for (int round = 0; round < rounds; ++round) {
-        app::TMainForm form;
+        app::TMainForm form(settings::Settings, app::Forms);
         form.show();  // loads the settings; the limit is raised after that
         QApplication::processEvents();
         settings::Settings.MaxConverFile = 1000;

@@ -4,6 +4,7 @@
 
 #include "conversion/ApplyEncoderSettings.h"
 #include "conversion/CompletionActions.h"
+#include "encoder/SafeOutput.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 
@@ -155,6 +156,7 @@ bool RunDriver::PrepareJob(int j) {
         return true;
     }
     claim_ = std::move(verdict.claim);
+    encodeDestination_ = job.DestFile;
     StartJob();
     if (decision == Decision::EncodeAll)
         overwriteAll_ = true;
@@ -225,6 +227,17 @@ void RunDriver::ErrorOccurred(const std::string& errorString) {
     // An encode that was stopped may still report; the user already ended that run.
     if (!CurrentRunsEncode())
         return;
+    if (errorString == encoder::DestinationAppearedError(encodeDestination_)) {
+        // Nothing was overwritten; the encoder's stopped event (or the stepper) moves on to the next job.
+        host_.JobSkipped();
+        if (awaitingStarted_) {
+            awaitingStarted_ = false;
+            ++nextJob_;
+        }
+        timer1_.start();
+        return;
+    }
+    host_.JobFailed();
     EndRun(errorString);
 }
 

@@ -23,6 +23,8 @@ namespace conversion {
 // the current one: an event that arrives after Stop (or after a restart) changes nothing. The encoder's
 // events name no job, so an event counts as the current run's only while that run has handed the encoder a
 // job and not yet stepped past it; a late event of an earlier run, or of a job already done, is ignored.
+// An error ends the run, except that a destination another program wrote while its job was encoded is
+// kept and the job skipped, as quenzor-convert does.
 class RunDriver : public QObject {
     Q_OBJECT
   public:
@@ -82,6 +84,8 @@ class RunDriver : public QObject {
     std::uint64_t run_ = 0;
     // The run that handed the encoder its present job; 0 once that run has stepped past it.
     std::uint64_t encodeRun_ = 0;
+    // The destination of the job the encoder was handed last.
+    std::string encodeDestination_;
     // The destination of the job being prepared or encoded, claimed as quenzor-convert claims it.
     std::unique_ptr<platform::Claim> claim_;
     // The run's destinations so far and its sources; made anew at each Start.

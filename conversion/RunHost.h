@@ -32,6 +32,11 @@ class RunHost {
     // Paints the window now, so the names show before the encoder is handed the job.
     virtual void RepaintNow() = 0;
 
+    // The encode of the current job ended without its file: it failed (the run ends), or the destination
+    // appeared while it was encoded and was kept (the run goes on with the next job).
+    virtual void JobFailed() = 0;
+    virtual void JobSkipped() = 0;
+
     // The completion toggles as the toolbar shows them.
     virtual bool SoundToggleDown() const = 0;
     virtual bool TurnOffToggleDown() const = 0;

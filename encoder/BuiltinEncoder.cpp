@@ -11,6 +11,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "encoder/Audiences.h"
 #include "encoder/EncodeError.h"
@@ -22,10 +23,42 @@
 
 extern "C" {
 #include <libavutil/log.h>
+#if defined(__SANITIZE_THREAD__)
+void __tsan_acquire(void* address);
+void __tsan_release(void* address);
+#endif
 }
 
 namespace encoder {
 namespace {
+
+// A call queued to the user-interface thread. Qt's event queue orders what the posting thread did before
+// the call, and Qt's reference count orders the call before the thread that lets go of it last frees it;
+// Qt is not built with ThreadSanitizer, which cannot see either. So both hand-overs are marked on the
+// call: released once Qt has moved it into place and after it ran, acquired before it runs and before it
+// goes. Elsewhere this is the call itself.
+template <typename Call>
+struct HandedOver {
+    Call call;
+    explicit HandedOver(Call c) : call(std::move(c)) {}
+    HandedOver(HandedOver&& from) noexcept : call(std::move(from.call)) { Release(); }
+    ~HandedOver() { Acquire(); }
+    void operator()() {
+        Acquire();
+        call();
+        Release();
+    }
+    void Acquire() {
+#if defined(__SANITIZE_THREAD__)
+        __tsan_acquire(this);
+#endif
+    }
+    void Release() {
+#if defined(__SANITIZE_THREAD__)
+        __tsan_release(this);
+#endif
+    }
+};
 
 // The failure code of every error event; the message says what went wrong.
 constexpr std::int32_t kEncodeFailed = static_cast<std::int32_t>(0x80004005u);
@@ -256,14 +289,12 @@ class BuiltinEncoder final : public IProducerDispatch {
     template <typename Call>
     void Post(const std::shared_ptr<Session>& session, Call call) {
         std::weak_ptr<Session> owner = session;
-        QMetaObject::invokeMethod(
-            relay_.get(),
-            [this, owner, call = std::move(call)] {
-                auto session = owner.lock();
-                if (session && session == session_ && !session->stop)
-                    call();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(relay_.get(), HandedOver([this, owner, call = std::move(call)] {
+                                      auto session = owner.lock();
+                                      if (session && session == session_ && !session->stop)
+                                          call();
+                                  }),
+                                  Qt::QueuedConnection);
     }
 
     // On the user-interface thread, after the worker's last event.

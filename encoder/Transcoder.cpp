@@ -148,7 +148,8 @@ struct Transcoder::Impl {
         raw->interrupt_callback.callback = InterruptRead;
         raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
         int rc = avformat_open_input(&raw, ("file:" + job.source).c_str(), nullptr, &options);
-        heldOptions.release();
+        // The dictionary held before the call was taken or freed by it; what is left is `options`.
+        static_cast<void>(heldOptions.release());
         heldOptions.reset(options);
         // A demuxer chosen by the file's extension that finds no media in it says "Invalid argument",
         // which tells a user nothing; the system's own reasons (missing, no access) are kept as they are.

@@ -11,6 +11,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "extras/Links.h"
 #include "platform/Shell.h"
@@ -80,7 +81,7 @@ std::vector<HelpTopic> ReadHelpContents(const std::string& text) {
             } else if (closing && inTopic) {
                 inTopic = false;
                 if (!current.name.empty())
-                    (levels.empty() ? root : *levels.back()).push_back(std::move(current));
+                    (levels.empty() ? root : *levels.back()).push_back(std::exchange(current, {}));
             }
         } else if (inTopic && param == QLatin1String("name")) {
             current.name = value.toStdString();

@@ -8,8 +8,8 @@
 #include "encoder/ra144/Ra144Arithmetic.h"
 
 // The search in a form for the wider vectors of newer x86-64 processors too, chosen when the program
-// loads.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// loads. Not under ThreadSanitizer: it would instrument the chooser, which runs before its runtime is up.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define RA144_WIDE_VECTORS __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define RA144_WIDE_VECTORS

@@ -144,7 +144,8 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
         ::unlink(from.c_str());
         return 0;
     }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+    // ENOTSUP and EOPNOTSUPP are one value on Linux, two on other systems.
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)  // NOLINT(misc-redundant-expression)
         return errno;
     // Neither (FAT): the last look and the rename are two steps.
     if (IdentityOf(to).exists)

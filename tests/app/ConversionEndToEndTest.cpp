@@ -34,7 +34,7 @@ class ConversionEndToEndTest : public ::testing::Test {
         settings::Settings = settings::TSettings{};
         platform::SetSoundHandler([this](const std::string& path) { completion.push_back("sound " + path); });
         platform::SetPowerOffHandler([this] { completion.push_back("power off"); });
-        form = std::make_unique<app::TMainForm>();
+        form = std::make_unique<app::TMainForm>(settings::Settings, app::Forms);
         form->show();
         QApplication::processEvents();
         form->Run().Timer1().setInterval(20);

@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "conversion/EncoderFactory.h"
 #include "conversion/RunDriver.h"
+#include "encoder/SafeOutput.h"
 #include "platform/Completion.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
@@ -36,7 +37,7 @@ class ConversionRunWindowTest : public ::testing::Test {
             producer = fake.get();
             return fake;
         });
-        form = std::make_unique<app::TMainForm>();
+        form = std::make_unique<app::TMainForm>(settings::Settings, app::Forms);
         conversion::SetEncoderControlFactory({});
         platform::SetSoundHandler([this](const std::string& path) { completion.push_back("sound " + path); });
         platform::SetPowerOffHandler([this] { completion.push_back("power off"); });
@@ -160,7 +161,7 @@ TEST_F(ConversionRunWindowTest, TheWindowSaysHowTheRunEnded) {
     });
     const auto quiet =
         qScopeGuard([] { platform::SetNotifyHandler([](const std::string&, const std::string&) {}); });
-    AddJobs(3);
+    AddJobs(4);
     QFile existing(QString::fromStdString(form->Jobs().Jobs()[1].DestFile));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
@@ -173,13 +174,22 @@ TEST_F(ConversionRunWindowTest, TheWindowSaysHowTheRunEnded) {
     platform::MessageBox::SetNextAnswer(platform::MsgButton::No);  // keep the existing second file
     Tick();
     Tick();
+    EXPECT_EQ(platform::MessageBox::TakeShown().size(), 1u) << "the overwrite question";
+    // The third destination appears while it is encoded: kept and skipped, and the run goes on.
+    producer->RaiseStarted();
+    producer->FinishEncode();
+    const std::string appeared = encoder::DestinationAppearedError(form->Jobs().Jobs()[2].DestFile);
+    producer->RaiseError(1, QString::fromStdString(appeared).toStdU16String());
+    EXPECT_TRUE(Running());
+    EXPECT_TRUE(platform::MessageBox::TakeShown().empty()) << "skipped without a word";
+    Tick();
     producer->RaiseStarted();
     producer->RaiseError(1, u"Cannot read the source");
     EXPECT_FALSE(Running());
-    EXPECT_EQ(form->Find<QLabel>("StatusLabel")->text(), "1 file converted, 1 failed, 1 skipped");
+    EXPECT_EQ(form->Find<QLabel>("StatusLabel")->text(), "1 file converted, 1 failed, 2 skipped");
     // The window is not the active one: the desktop says it too.
     EXPECT_EQ(notified,
-              (std::vector<std::string>{"Conversion finished: 1 file converted, 1 failed, 1 skipped"}));
+              (std::vector<std::string>{"Conversion finished: 1 file converted, 1 failed, 2 skipped"}));
 }
 
 TEST_F(ConversionRunWindowTest, StartWithAnEmptyListLetsTheToggleBackUp) {

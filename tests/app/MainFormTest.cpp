@@ -35,7 +35,7 @@ class MainFormTest : public ::testing::Test {
         platform::SetProgramDirectory(dir.path().toStdString() + "/");
         settings::Settings = settings::TSettings{};
         settings::Settings.MaxConverFile = 200;
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(settings::Settings, app::Forms);
         MessageBox::TakeShown();
     }
     void AddRows(int n) {

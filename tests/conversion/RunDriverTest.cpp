@@ -9,6 +9,7 @@
 
 #include "conversion/CompletionActions.h"
 #include "conversion/RunDriver.h"
+#include "encoder/SafeOutput.h"
 #include "platform/Completion.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramDir.h"
@@ -35,6 +36,7 @@ class RecordingHost : public conversion::RunHost {
     std::vector<int> runBars;  // every value the run bar was given
     int repaints = 0;
     bool sound = false, turnOff = false;
+    int failed = 0, skipped = 0;  // jobs whose encode ended without their file
     // Hook run when the window repaints, i.e. after the names are shown and before the encoder is told.
     std::function<void()> onRepaint;
 
@@ -60,6 +62,8 @@ class RecordingHost : public conversion::RunHost {
         if (onRepaint)
             onRepaint();
     }
+    void JobFailed() override { ++failed; }
+    void JobSkipped() override { ++skipped; }
     bool SoundToggleDown() const override { return sound; }
     bool TurnOffToggleDown() const override { return turnOff; }
 };
@@ -459,7 +463,7 @@ TEST_F(RunDriverTest, AFolderAtTheDestinationIsNoExistingFileAndTheEncoderReport
 
 // ---- failures
 
-TEST_F(RunDriverTest, ClaimsAsTheCommandLineDoesWithoutEverWaiting) {
+TEST_F(RunDriverTest, ClaimsAndSkipsAsTheCommandLineDoesWithoutEverWaiting) {
     AddJobs(3);
     // quenzor-convert is writing the first destination; the third's claim name is a link to a user's file.
     const platform::Claim other(host.jobs[0].DestFile);
@@ -474,9 +478,21 @@ TEST_F(RunDriverTest, ClaimsAsTheCommandLineDoesWithoutEverWaiting) {
     driver->Timer1Timer();
     const std::string second = platform::ClaimPath(host.jobs[1].DestFile);
     EXPECT_TRUE(std::filesystem::is_regular_file(second)) << "claimed while it is encoded";
-    EncodeCurrent();
-    driver->Timer1Timer();
+    // Another program writes the second destination while it is encoded: the encoder keeps that file, and
+    // the job is skipped without a word while the run goes on with the next job.
+    producer->RaiseStarted();
+    Touch(host.jobs[1].DestFile);
+    producer->FinishEncode();
+    producer->RaiseError(
+        -1,
+        QString::fromStdString(encoder::DestinationAppearedError(host.jobs[1].DestFile)).toStdU16String());
+    EXPECT_TRUE(driver->Running());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(host.skipped, 1);
+    EXPECT_EQ(host.failed, 0);
+    producer->RaiseStopped();
     EXPECT_FALSE(std::filesystem::exists(second)) << "given up when its encode ended";
+    EXPECT_EQ(Contents(host.jobs[1].DestFile), "old");
 
     EXPECT_FALSE(driver->Running()) << "a claim name that is not a plain file ends the run";
     std::vector<platform::MessageRequest> boxes = Boxes();
@@ -510,6 +526,8 @@ TEST_F(RunDriverTest, EncoderErrorOnTheSecondOfFiveEndsTheRunWithItsSentence) {
     EXPECT_EQ(boxes[0].icon, platform::MsgIcon::Error);
     EXPECT_EQ(boxes[0].buttons, std::vector<MsgButton>{MsgButton::Ok});
     EXPECT_EQ(boxes[0].text, "Cannot read the source file in2.avi: Invalid data found when processing input");
+    EXPECT_EQ(host.failed, 1);
+    EXPECT_EQ(host.skipped, 0);
     for (int i = 0; i < 3; ++i)
         driver->Timer1Timer();
     EXPECT_EQ(producer->Calls(), Join({JobCalls(1), JobCalls(2)})) << "jobs 3 to 5 untouched";

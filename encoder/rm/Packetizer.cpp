@@ -97,8 +97,10 @@ CookInterleave CookInterleaveFor(std::uint32_t samplesPerFrame, std::uint32_t sa
     CookInterleave shape;
     double frames =
         samplesPerFrame > 0 && sampleRate > 0 ? kPacketMs * sampleRate / (1000.0 * samplesPerFrame) : 1;
-    if (frameBytes > 0)
-        frames = std::min(frames, static_cast<double>(kMaxPacketPayload / frameBytes));
+    if (frameBytes > 0) {
+        const std::uint32_t wholeFrames = kMaxPacketPayload / frameBytes;
+        frames = std::min(frames, static_cast<double>(wholeFrames));
+    }
     shape.framesPerPacket = static_cast<std::uint32_t>(std::max(1.0, std::floor(frames)));
     return shape;
 }

@@ -50,6 +50,7 @@ AudioOut::AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSi
         flavor_ = static_cast<int>(flavor - cook::Flavors().data());
         frameSize_ = flavor->frameSamples;
         cook_ = std::make_unique<CookStream>(*flavor, stop);
+        own_ = cook_.get();
     } else {
         const AVCodec* codec = plan.codec == AudioCodec::Ra144 ? avcodec_find_encoder(AV_CODEC_ID_RA_144)
                                                                : avcodec_find_encoder_by_name("ac3");
@@ -67,8 +68,10 @@ AudioOut::AudioOut(const AudioPlan& plan, const std::atomic<bool>& stop, FrameSi
         frameSize_ = c->frame_size;
         // 14.4 has an encoder of our own, far faster than libavcodec's.
         if (plan.codec == AudioCodec::Ra144 && format_ == AV_SAMPLE_FMT_S16 && plan.channels == 1 &&
-            frameSize_ == Ra144Stream::kFrameSamples)
+            frameSize_ == Ra144Stream::kFrameSamples) {
             ra144_ = std::make_unique<Ra144Stream>(stop);
+            own_ = ra144_.get();
+        }
     }
     fifo_.reset(av_audio_fifo_alloc(format_, plan.channels, frameSize_ * 4));
     if (!fifo_)
@@ -102,8 +105,8 @@ void AudioOut::Finish() {
     if (resample_)
         Convert(nullptr);
     Drain(true);
-    if (ra144_ || cook_) {
-        Put(ra144_ ? ra144_->Finish() : cook_->Finish());
+    if (own_) {
+        Put(own_->Finish());
         return;
     }
     Check(avcodec_send_frame(codec_.get(), nullptr), "The RealAudio encoder failed");
@@ -191,13 +194,9 @@ void AudioOut::Drain(bool final) {
         NotePeak(*frame, n);
         frame->pts = samplesIn_;
         samplesIn_ += size;
-        if (ra144_ || cook_) {
-            const auto* samples = reinterpret_cast<const std::int16_t*>(frame->data[0]);
-            if (ra144_)
-                ra144_->Frame(samples);
-            else
-                cook_->Frame(samples);
-            Put(ra144_ ? ra144_->Take() : cook_->Take());
+        if (own_) {
+            own_->Frame(reinterpret_cast<const std::int16_t*>(frame->data[0]));
+            Put(own_->Take());
             continue;
         }
         Check(avcodec_send_frame(codec_.get(), frame.get()), "The RealAudio encoder failed");

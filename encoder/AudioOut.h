@@ -97,6 +97,7 @@ class AudioOut {
     std::atomic<int> peak_ = 0;
     std::unique_ptr<Ra144Stream> ra144_;
     std::unique_ptr<CookStream> cook_;
+    AudioPackets* own_ = nullptr;  // whichever of the two encodes, if one does
 };
 
 }  // namespace encoder

@@ -13,6 +13,12 @@ namespace encoder {
 // frames, and the packets made are kept, in order, until taken.
 class AudioPackets {
   public:
+    virtual ~AudioPackets() = default;
+
+    // One frame of the codec's samples per channel, interleaved.
+    virtual void Frame(const std::int16_t* samples) = 0;
+    // Encodes what is left and returns every packet not yet taken. Throws EncodeError.
+    virtual std::vector<av::PacketPtr> Finish() = 0;
     // The packets encoded since the last call.
     std::vector<av::PacketPtr> Take() { return std::exchange(ready_, {}); }
 

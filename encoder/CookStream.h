@@ -24,9 +24,9 @@ class CookStream : public AudioPackets {
     std::vector<std::uint8_t> SilentFrame() const;
 
     // One frame: Shape().frameSamples samples per channel, interleaved.
-    void Frame(const std::int16_t* samples);
+    void Frame(const std::int16_t* samples) override;
     // Encodes the closing silence and returns every packet not yet taken. Throws EncodeError.
-    std::vector<av::PacketPtr> Finish();
+    std::vector<av::PacketPtr> Finish() override;
 
   private:
     void Encode(const std::int16_t* samples);

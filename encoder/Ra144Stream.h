@@ -22,9 +22,9 @@ class Ra144Stream : public AudioPackets {
     explicit Ra144Stream(const std::atomic<bool>& stop) : AudioPackets(stop) {}
 
     // One frame of 160 samples, 8 kHz mono.
-    void Frame(const std::int16_t* samples);
+    void Frame(const std::int16_t* samples) override;
     // Encodes the last frame and returns every packet not yet taken. Throws EncodeError.
-    std::vector<av::PacketPtr> Finish();
+    std::vector<av::PacketPtr> Finish() override;
 
   private:
     void Encode(const std::int16_t* samples);
